@@ -1,0 +1,46 @@
+# Set-up and everyday commands. Every target installs what is missing first.
+PYTHON ?= python3
+VENV := .venv
+PY := $(VENV)/bin/python
+APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-image-dev \
+                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: demo test build bench native-tests clean system-deps
+
+demo: build
+	$(PY) examples/demo.py
+
+test: build
+	$(PY) -m pytest -q tests
+
+bench: build
+	$(PY) bench/run.py
+
+build: $(VENV)/.deps
+	$(PY) -m pip install --quiet --no-build-isolation --no-deps .
+
+native-tests: system-deps
+	cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
+	      -DPython_EXECUTABLE=$(PY) >/dev/null
+	cmake --build build/native --target native_tests
+	./build/native/native_tests
+
+$(VENV)/.deps: .system-deps-ok pyproject.toml
+	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
+	$(PY) -m pip install --quiet --upgrade pip
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow
+	touch $@
+
+system-deps: .system-deps-ok
+
+.system-deps-ok:
+	@missing=$$(for p in $(APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	touch $@
+
+clean:
+	rm -rf build $(VENV) .system-deps-ok

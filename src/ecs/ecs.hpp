@@ -1,0 +1,66 @@
+// Entities, the Ecs and the system base class.
+#pragma once
+#include "common/dispatch.hpp"
+
+namespace bv {
+
+struct EntityObject {
+    PyObject_HEAD
+    PyObject* components;  // dict: exact component class -> component
+    PyObject* ecs;
+    int64_t id;
+
+    void construct() { id = -1; }
+    void refs(auto&& f) {
+        f(components);
+        f(ecs);
+    }
+};
+
+struct EcsObject {
+    PyObject_HEAD
+    PyObject* systems;
+    PyObject* entities;
+    PyObject* engine;
+
+    void refs(auto&& f) {
+        f(systems);
+        f(entities);
+        f(engine);
+    }
+};
+
+struct SystemObject {
+    PyObject_HEAD
+    PyObject* interestedComponentTypes;  // tuple of classes
+    PyObject* entities;                  // list of member entities
+    PyObject* ecs;
+    PyObject* engine;
+
+    void refs(auto&& f) {
+        f(interestedComponentTypes);
+        f(entities);
+        f(ecs);
+        f(engine);
+    }
+};
+
+extern PyTypeObject* EntityType;
+extern PyTypeObject* EcsType;
+extern PyTypeObject* AbstractSystemType;
+
+// System methods found by lookup (Python subclasses may override them).
+namespace system_methods {
+extern Overridable update, updateEntity, interestedIn, updateEntityMembership, removeEntity, setEcs, setEngine;
+}
+
+// Ecs.update(timeStep): updates every system of a snapshot of the system list.
+void ecsUpdate(PyObject* ecs, PyObject* timeStep);
+// AbstractSystem.update's native body: _updateEntity for each entity of a snapshot.
+void systemUpdate(PyObject* system, PyObject* timeStep);
+// AbstractSystem.__init__ body, shared with subclasses: stores the interested component types.
+void systemInit(SystemObject* self, PyObject* types);
+// A list copy of a sequence (the snapshot used by every iteration that may mutate the original).
+Ref snapshot(PyObject* seq);
+
+}  // namespace bv

@@ -1,0 +1,138 @@
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+#include "ecs/ecs.hpp"
+
+namespace bv {
+
+PyTypeObject* EntityType;
+
+namespace {
+
+EntityObject* asEntity(PyObject* o) { return reinterpret_cast<EntityObject*>(o); }
+
+// The component dict, created on first use for entities whose __init__ was skipped.
+PyObject* componentsOf(EntityObject* e) {
+    if (!e->components || !PyDict_Check(e->components)) {
+        if (e->components && e->components != Py_None) return e->components;
+        Ref d = Ref::checked(PyDict_New());
+        setRef(e->components, d);
+    }
+    return e->components;
+}
+
+int Entity_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        Py_ssize_t nargs = PyTuple_GET_SIZE(args);
+        PyObject* id = nargs > 0 ? PyTuple_GET_ITEM(args, 0) : nullptr;
+        if (kwargs) {
+            Py_ssize_t pos = 0;
+            PyObject *key, *value;
+            while (PyDict_Next(kwargs, &pos, &key, &value)) {
+                if (PyUnicode_CompareWithASCIIString(key, "id") != 0) {
+                    PyErr_Format(PyExc_TypeError, "Entity() got an unexpected keyword argument '%U'", key);
+                    throwPy();
+                }
+                if (id) {
+                    PyErr_SetString(PyExc_TypeError, "Entity() got multiple values for keyword argument 'id'");
+                    throwPy();
+                }
+                id = value;
+            }
+        }
+        EntityObject* e = asEntity(self);
+        if (id && !PyLong_CheckExact(id)) {
+            PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
+            throwPy();
+        }
+        e->id = id ? toInt64(id) : -1;
+        Ref components = Ref::checked(PyDict_New());
+        for (Py_ssize_t i = 1; i < nargs; ++i) {
+            PyObject* c = PyTuple_GET_ITEM(args, i);
+            check(PyDict_SetItem(components, reinterpret_cast<PyObject*>(Py_TYPE(c)), c));
+        }
+        setRef(e->components, components);
+        setRef(e->ecs, Py_None);
+        return 0;
+    });
+}
+
+void membershipChanged(EntityObject* e) {
+    if (!e->ecs || e->ecs == Py_None) return;
+    Ref ecs = Ref::borrow(e->ecs);
+    callMethod(intern("_updateEntityMembership"), ecs.get(), reinterpret_cast<PyObject*>(e));
+}
+
+PyObject* Entity_addComponent(PyObject* self, PyObject* component) {
+    return guard([&] {
+        EntityObject* e = asEntity(self);
+        PyObject* components = componentsOf(e);
+        PyObject* key = reinterpret_cast<PyObject*>(Py_TYPE(component));
+        if (check(PySequence_Contains(components, key))) return none();
+        check(PyObject_SetItem(components, key, component));
+        membershipChanged(e);
+        return none();
+    });
+}
+
+PyObject* removeByType(EntityObject* e, PyObject* key) {
+    PyObject* components = componentsOf(e);
+    if (!check(PySequence_Contains(components, key))) return none();
+    check(PyObject_DelItem(components, key));
+    membershipChanged(e);
+    return none();
+}
+
+PyObject* Entity_removeComponent(PyObject* self, PyObject* component) {
+    return guard([&] { return removeByType(asEntity(self), reinterpret_cast<PyObject*>(Py_TYPE(component))); });
+}
+
+PyObject* Entity_removeComponentType(PyObject* self, PyObject* type) {
+    return guard([&] { return removeByType(asEntity(self), type); });
+}
+
+PyObject* Entity_getComponent(PyObject* self, PyObject* type) {
+    return guard([&] {
+        PyObject* components = componentsOf(asEntity(self));
+        if (PyDict_CheckExact(components)) {
+            PyObject* c = PyDict_GetItemWithError(components, type);
+            if (!c && PyErr_Occurred()) throwPy();
+            return newRefOrNone(c);
+        }
+        Ref getter = Ref::checked(PyObject_GetAttrString(components, "get"));
+        return callObject(getter.get(), type).release();
+    });
+}
+
+PyObject* Entity_getComponents(PyObject* self, PyObject*) {
+    return guard([&] { return callMethod(intern("values"), componentsOf(asEntity(self))).release(); });
+}
+
+PyMethodDef methods[] = {
+    BV_METHOD_O("addComponent", Entity_addComponent, "Adds a component unless one of its exact class is present."),
+    BV_METHOD_O("removeComponent", Entity_removeComponent, "Removes the component stored under type(component)."),
+    BV_METHOD_O("removeComponentType", Entity_removeComponentType, "Removes the component stored under a class."),
+    BV_METHOD_O("getComponent", Entity_getComponent, "The component stored under exactly this class, or None."),
+    BV_METHOD_NOARGS("getComponents", Entity_getComponents, "A live view of all components."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef props[] = {
+    ro<&EntityObject::id>("id"),
+    rw<&EntityObject::components>("_components"),
+    rwTyped<&EntityObject::ecs, &EcsType>("_ecs"),
+    rw<&EntityObject::id>("_id"),
+    propsEnd(),
+};
+
+ClassRegistration reg("Entity", [] {
+    ClassSpec spec = specFor<EntityObject>("Entity");
+    spec.doc = "An id and a set of components, at most one per component class.";
+    spec.methods = methods;
+    spec.getset = props;
+    spec.init = Entity_init;
+    return EntityType = createType(spec);
+});
+
+}  // namespace
+
+}  // namespace bv
