@@ -8,6 +8,7 @@ namespace bv {
 
 struct ResourceObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* filename;
 
     void refs(auto&& f) { f(filename); }
