@@ -1,0 +1,31 @@
+"""Sound effects and the background music with its fades and volumes."""
+import brovaline as b
+
+EFFECTS = ("chime", "zap", "click", "thud")
+FADE_IN_MS = 2500
+FADE_OUT_MS = 1500
+
+
+class Audio:
+    def __init__(self, assets):
+        self.effects = {name: b.Sound(str(assets / "sounds" / f"{name}.wav")) for name in EFFECTS}
+        self.music = b.Music(str(assets / "music" / "theme.ogg"))
+        self.music_on = False
+
+    def play(self, name):
+        try:
+            self.effects[name].play()
+        except b.EngineException:
+            pass  # every mixer channel is busy: the effect is skipped
+
+    def start_music(self):
+        self.music.fadeInLoop(FADE_IN_MS, 0)   # 0: loop for ever
+        self.music_on = True
+
+    def toggle_music(self):
+        if self.music_on:
+            self.music.fadeOut(FADE_OUT_MS)
+            self.music_on = False
+        else:
+            self.start_music()
+        return self.music_on

@@ -1,0 +1,109 @@
+"""Wires the engine, world, sound, interface and behaviours together and runs the frame loop."""
+import time
+
+import brovaline as b
+
+from .audio import Audio
+from .autopilot import Autopilot
+from .behaviours import Behaviours
+from .controls import Controls
+from .hud import Hud
+from .menu import Menu
+from .picking import Picking
+from .world import World
+
+TITLE = "brovaline demo"
+SIZE = (640, 400)
+MAX_FPS = 60
+
+
+class Game:
+    def __init__(self, assets, show=True, interactive=True, frames=None):
+        self.interactive = interactive
+        self.quit_requested = False
+        self.engine = b.Engine()
+        self.engine.init(TITLE, SIZE, show=show, captureMouse=interactive)
+        self.target = b.Texture(*SIZE)
+        self.world = World(self.engine, assets, self.target)
+        self.ui = b.UIRenderer(self.target, False, b.UITheme(str(assets / "ui" / "theme.json")))
+        self.engine.ecs.addSystem(self.ui)          # last: draws over the scene into the same target
+        self.audio = Audio(assets)
+        self.hud = Hud(self.ui, assets)
+        self.menu = Menu(self.engine, self.ui, self.audio, self.world, self._menu_toggled, self.request_quit)
+        self.picking = Picking(self.engine, self.world, self.audio, self.hud)
+        self.behaviours = Behaviours(self.engine, self.world, self.audio, self.hud)
+        self.driver = Controls(self.engine, self.world) if frames is None else Autopilot(self, frames)
+        self.engine.subscribeEvent(b.KeyEvent, self._on_key)
+        self.engine.subscribeEvent(b.MouseClickEvent, self._on_click)
+        self.engine.subscribeEvent(b.MusicStoppedEvent, lambda evt: self.hud.message("The music fades away."))
+        self.engine.addTask(self._frame)
+        self.audio.start_music()
+        self.hud.message("Welcome! Press TAB for the menu.")
+
+    # --- per frame -------------------------------------------------------------------------------
+    def _frame(self, time_step, on_done):
+        """Runs as an engine task every frame, after input and before the systems."""
+        self.driver.step(time_step, self.menu.is_open)
+        self.behaviours.step(time_step)
+        width, height = SIZE
+        looking_at = self.world.describe_view(width // 2, height // 2) if self.behaviours.frame > 1 else ""
+        self.hud.step(time_step, self.engine.getFps(), looking_at)
+        return False
+
+    def run(self, frames=None, after_frame=None):
+        """Updates until the window closes, escape or Quit, or `frames` frames have run."""
+        count = 0
+        while self.engine.isRunning() and not self.quit_requested and (frames is None or count < frames):
+            started = time.perf_counter()
+            self.engine.update()
+            if after_frame is not None:
+                after_frame(count)
+            count += 1
+            if self.interactive:
+                time.sleep(max(1e-9, 1.0 / MAX_FPS - (time.perf_counter() - started)))
+        self.engine.quit()
+        return count
+
+    def save_screenshot(self, path):
+        self.target.saveFile(str(path))
+
+    # --- actions (keys, menu and the autopilot call these) -----------------------------------
+    def toggle_menu(self):
+        self.menu.toggle()
+
+    def toggle_flashlight(self):
+        on = self.world.toggle_flashlight()
+        self.menu.refresh()
+        self.hud.message("Flashlight " + ("on." if on else "off."))
+
+    def toggle_music(self):
+        self.audio.toggle_music()
+        self.menu.refresh()
+
+    def pick_centre(self):
+        width, height = SIZE
+        return self.picking.pick(width // 2, height // 2)
+
+    def request_quit(self):
+        self.quit_requested = True
+
+    def _menu_toggled(self, is_open):
+        if self.interactive:
+            self.engine.captureMouse(not is_open)
+
+    # --- input events ----------------------------------------------------------------------------
+    def _on_key(self, event):
+        actions = {b.KEY_TAB: self.toggle_menu, b.KEY_F: self.toggle_flashlight, b.KEY_M: self.toggle_music,
+                   b.KEY_F12: self._window_screenshot}
+        action = actions.get(event.key)
+        if action is not None:
+            action()
+
+    def _on_click(self, event):
+        if event.button == b.MOUSE_LEFT and not self.menu.is_open:
+            self.pick_centre()
+
+    def _window_screenshot(self):
+        name = time.strftime("brovaline-%Y%m%d-%H%M%S.png")
+        self.engine.saveScreenshot(name)
+        self.hud.message("Saved " + name)

@@ -1,0 +1,64 @@
+"""The level with its systems and the player: what the game shows and simulates."""
+import math
+from pathlib import Path
+
+import brovaline as b
+
+PLAYER_RADIUS = 0.25
+
+
+class World:
+    """Loads the level, adds movement and rendering to the engine and puts the player into it."""
+
+    def __init__(self, engine, assets, target):
+        self.engine = engine
+        self.level = b.Level(str(assets / "level.lvl"))
+        self.renderer = b.RaycastingRenderer(target, self.level)
+        self.movement = b.MovementSystem(self.level)
+        self.flashlight = b.Texture(str(assets / "flashlight.png"))
+        self.flashlight_on = False
+        engine.ecs.addSystem(self.movement)   # brings its collision-body system along
+        engine.ecs.addSystem(self.renderer)
+        self.level.syncEntitiesToEcs(engine.ecs)
+        # sprites are known by the file name of their sheet ("sentinel", "orbs", ...)
+        self._sprite_names = {id(sprite): Path(entry["texture"]).stem
+                              for sprite, entry in zip(self.level.sprites, self.level.metadata["sprites"])}
+        self.camera = self.renderer.getCamera()
+        self.player = self._spawn_player(self.level.metadata["playerStart"])
+
+    def _spawn_player(self, start):
+        """The player entity shares the camera's vectors: moving the entity moves the camera."""
+        self.camera.pos.x, self.camera.pos.y = start["x"], start["y"]
+        angle = math.radians(start["angle"])
+        self.camera.dir.x, self.camera.dir.y = math.cos(angle), math.sin(angle)
+        player = b.Entity(-1,
+                          b.PositionComponent(self.camera.pos),
+                          b.RotationComponent(self.camera.dir),
+                          b.VelocityComponent(friction=6.0),
+                          b.CollisionComponent(PLAYER_RADIUS, hasFlags=["player"]))
+        self.engine.ecs.addEntity(player)
+        return player
+
+    def kind(self, entity):
+        """The sprite sheet name of a sprite entity, or None."""
+        sprite = entity.getComponent(b.SpriteComponent)
+        return None if sprite is None else self._sprite_names.get(id(sprite.sprite))
+
+    def entities_of(self, kind):
+        return [e for e in self.engine.ecs.getEntities(b.SpriteComponent) if self.kind(e) == kind]
+
+    def toggle_flashlight(self):
+        self.flashlight_on = not self.flashlight_on
+        self.renderer._setFlashlight(self.flashlight if self.flashlight_on else None)
+        return self.flashlight_on
+
+    def describe_view(self, x, y):
+        """What lies under target pixel (x, y) in the last frame, in words."""
+        kind, a, c = self.renderer.getWorldCellByScreenCoords(x, y)
+        if kind == 1:
+            return f"floor of cell ({a}, {c})"
+        if kind == 2:
+            return f"ceiling of cell ({a}, {c})"
+        face = {b.TEXTURE_NORTH: "north", b.TEXTURE_EAST: "east", b.TEXTURE_SOUTH: "south",
+                b.TEXTURE_WEST: "west"}.get(kind, "?")
+        return f"{face} face of block ({a}, {c})"
