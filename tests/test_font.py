@@ -1,4 +1,6 @@
+import numpy as np
 import pytest
+from PIL import Image
 
 import brovaline as b
 
@@ -99,3 +101,35 @@ def test_unopened_font_raises_instead_of_crashing():
         font.render("x", WHITE)
     with pytest.raises(b.EngineException):
         font.getRenderedTextSize("x")
+
+
+def pixels(texture, tmp_path):
+    path = tmp_path / "t.png"
+    texture.saveFile(str(path))
+    return np.asarray(Image.open(path).convert("RGBA"))
+
+
+def test_render_draws_opaque_colour_text_on_transparent_background(font, tmp_path):
+    rgba = pixels(font.render("Hx", (255, 0, 0)), tmp_path)
+    ink = rgba[..., 3] > 0
+    assert ink.any() and (~ink).any()
+    assert rgba[..., 3].max() == 255
+    assert (rgba[ink][:, :3] == (255, 0, 0)).all()
+
+
+def test_three_and_four_component_colours_render_alike(font, tmp_path):
+    rgb = pixels(font.render("x", (255, 0, 0)), tmp_path)
+    assert (rgb == pixels(font.render("x", (255, 0, 0, 255)), tmp_path)).all()
+
+
+def test_colour_alpha_scales_the_text_alpha(font, tmp_path):
+    assert pixels(font.render("x", (255, 0, 0, 100)), tmp_path)[..., 3].max() <= 100
+
+
+def test_render_lines_places_each_line_unchanged(font, tmp_path):
+    a, b_ = pixels(font.render("a", WHITE), tmp_path), pixels(font.render("bq", WHITE), tmp_path)
+    stacked = pixels(font.renderLines(["a", "", "bq"], WHITE), tmp_path)
+    assert (stacked[:a.shape[0], :a.shape[1]] == a).all()
+    assert (stacked[:a.shape[0], a.shape[1]:, 3] == 0).all()
+    assert (stacked[a.shape[0]:a.shape[0] + font.size, :, 3] == 0).all()
+    assert (stacked[a.shape[0] + font.size:, :b_.shape[1]] == b_).all()

@@ -6,7 +6,6 @@
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -39,15 +38,13 @@ Ref newTexture(long width, long height) {
     return Ref::checked(PyObject_CallFunction(reinterpret_cast<PyObject*>(TextureType), "ll", width, height));
 }
 
-// Copies the pixels of `src` (ARGB8888, any pitch) into `dst` with its top-left corner at (0, y).
-// The library pads its rows, so this is a row copy rather than an adoption of the surface.
-void copyRows(const SDL_Surface* src, TextureObject* dst, int y) {
-    SDL_Surface* d = dst->surface;
-    if (!d || y < 0) return;
-    int w = std::min(src->w, d->w), h = std::min(src->h, d->h - y);
-    for (int row = 0; row < h; ++row)
-        std::memcpy(static_cast<char*>(d->pixels) + size_t(y + row) * d->pitch,
-                    static_cast<const char*>(src->pixels) + size_t(row) * src->pitch, size_t(w) * 4);
+// Copies the pixels of `src` (ARGB8888) unchanged into the texture with its top-left corner at
+// (0, y). The library pads its rows, so texts are copied into packed textures, not adopted.
+void copyLine(const SDL_Surface* src, PyObject* texture, int y) {
+    PixelView dst = pixelsOf(reinterpret_cast<TextureObject*>(texture));
+    if (y >= dst.height) return;
+    PixelView at{dst.row(y), dst.width, dst.height - y, dst.pitch};
+    copyPixels(at, PixelView{static_cast<uint32_t*>(src->pixels), src->w, src->h, src->pitch / 4});
 }
 
 int Font_init(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -152,7 +149,7 @@ Ref renderTextLine(FontObject* font, const char* utf8, SDL_Color color) {
     if (!*utf8) return newTexture(0, TTF_FontHeight(handle));
     SurfacePtr s = renderSurface(handle, utf8, color);
     Ref texture = newTexture(s->w, s->h);
-    copyRows(s.get(), reinterpret_cast<TextureObject*>(texture.get()), 0);
+    copyLine(s.get(), texture, 0);
     return texture;
 }
 
@@ -173,14 +170,13 @@ Ref renderTextLines(FontObject* font, PyObject* lines, SDL_Color color) {
         height += surfaces[size_t(i)]->h;
     }
     Ref texture = newTexture(width, height);
-    auto* t = reinterpret_cast<TextureObject*>(texture.get());
     int y = 0;
     for (const SurfacePtr& s : surfaces) {
         if (!s) {
             y += font->size;
             continue;
         }
-        copyRows(s.get(), t, y);
+        copyLine(s.get(), texture, y);
         y += s->h;
     }
     return texture;
