@@ -62,14 +62,6 @@ def test_finished_task_runs_once_and_on_done_is_left_to_the_task(engine):
     assert b.Engine._tasks == []
 
 
-def test_task_ends_after_it_returns_true(engine):
-    task, calls = recorder(lambda n: n == 3)
-    engine.addTask(task)
-    for _ in range(5):
-        engine.update()
-    assert len(calls) == 3 and calls[0][1] is None
-
-
 def test_task_added_by_a_task_runs_in_the_same_frame(engine):
     inner, inner_calls = recorder(True)
     engine.addTask(lambda step, onDone: engine.addTask(inner) or True)
