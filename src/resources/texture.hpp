@@ -1,6 +1,7 @@
 // Resource (the base of every loadable asset) and Texture (a 32-bit ARGB pixel surface).
 #pragma once
 #include "common/py.hpp"
+#include "render/pixels.core.hpp"
 
 #include <SDL.h>
 
@@ -14,7 +15,7 @@ struct ResourceObject {
 };
 
 struct TextureObject : ResourceObject {
-    SDL_Surface* surface;  // always in the texture pixel format; owned
+    SDL_Surface* surface;  // always in the texture pixel format; owned; null only before __init__
 
     void destroy() {
         if (surface) SDL_FreeSurface(surface);
@@ -24,5 +25,22 @@ struct TextureObject : ResourceObject {
 
 extern PyTypeObject* ResourceType;
 extern PyTypeObject* TextureType;
+
+// The surface of a texture. Raises RuntimeError when the texture was never initialised.
+SDL_Surface* surfaceOf(TextureObject* texture);
+// Same for any object: TypeError naming `argName` unless it is a Texture (None is refused too).
+SDL_Surface* surfaceOf(PyObject* texture, const char* argName);
+
+// A checked view of a texture's pixels (RuntimeError for an uninitialised texture). The pointer
+// is valid while the texture lives: keep a reference to the texture for as long as the view.
+PixelView pixelsOf(TextureObject* texture);
+inline PixelView pixelsOf(PyObject* texture, const char* argName) {
+    surfaceOf(texture, argName);
+    return pixelsOf(reinterpret_cast<TextureObject*>(texture));
+}
+
+// A new Texture (file name "") that owns `surface`, converted to the texture format if it is
+// in another one (the original is then freed). The surface is freed on failure too.
+Ref textureFromSurface(SDL_Surface* surface);
 
 }  // namespace bv
