@@ -1,5 +1,7 @@
 #include "klass.hpp"
 
+#include <structmember.h>
+
 #include <memory>
 #include <string>
 
@@ -30,6 +32,12 @@ PyTypeObject* createType(const ClassSpec& spec) {
     add(Py_tp_methods, spec.methods);
     add(Py_tp_getset, spec.getset);
     if (spec.doc) slots.push_back({Py_tp_doc, const_cast<char*>(spec.doc)});
+    static std::vector<std::unique_ptr<PyMemberDef[]>> members;
+    if (spec.weaklistOffset) {
+        members.emplace_back(new PyMemberDef[2]{{"__weaklistoffset__", T_PYSSIZET, spec.weaklistOffset, READONLY, nullptr},
+                                                {nullptr, 0, 0, 0, nullptr}});
+        slots.push_back({Py_tp_members, members.back().get()});
+    }
     for (const PyType_Slot& s : spec.extraSlots) slots.push_back(s);
     slots.push_back({0, nullptr});
 

@@ -4,9 +4,11 @@
 //                         this gives the type cyclic GC (traverse and clear) and dealloc releases them
 //   void construct()      runs once after the zeroed allocation (placement-new C++ members here)
 //   void destroy()        releases native resources on deallocation
+//   PyObject* weakrefs    (root classes only) makes instances weakly referenceable
 #pragma once
 #include "props.hpp"
 
+#include <cstddef>
 #include <vector>
 
 namespace bv {
@@ -24,6 +26,7 @@ struct ClassSpec {
     traverseproc traverse = nullptr;
     inquiry clear = nullptr;
     unsigned long flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE;
+    Py_ssize_t weaklistOffset = 0;  // offset of the weak reference list, 0 for none
     std::vector<PyType_Slot> extraSlots = {};
 };
 
@@ -37,6 +40,8 @@ template <class T>
 concept HasConstruct = requires(T* t) { t->construct(); };
 template <class T>
 concept HasDestroy = requires(T* t) { t->destroy(); };
+template <class T>
+concept HasWeakrefs = requires(T* t) { t->weakrefs; };
 
 template <class T>
 int traverseT(PyObject* self, visitproc visit, void* arg) {
@@ -56,6 +61,9 @@ template <class T>
 void deallocT(PyObject* self) {
     PyTypeObject* tp = Py_TYPE(self);
     if constexpr (HasRefs<T>) PyObject_GC_UnTrack(self);
+    if constexpr (HasWeakrefs<T>) {
+        if (reinterpret_cast<T*>(self)->weakrefs) PyObject_ClearWeakRefs(self);
+    }
     if constexpr (HasDestroy<T>) reinterpret_cast<T*>(self)->destroy();
     if constexpr (HasRefs<T>) clearT<T>(self);
     tp->tp_free(self);
@@ -81,6 +89,9 @@ ClassSpec specFor(const char* name, PyTypeObject* base = nullptr) {
         s.traverse = detail::traverseT<T>;
         s.clear = detail::clearT<T>;
         s.flags |= Py_TPFLAGS_HAVE_GC;
+    }
+    if constexpr (detail::HasWeakrefs<T>) {
+        if (!base) s.weaklistOffset = Py_ssize_t(offsetof(T, weakrefs));  // subclasses inherit it
     }
     return s;
 }

@@ -10,6 +10,7 @@ namespace bv {
 
 struct EngineObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     int initialized;
     SDL_Window* window;
     SDL_Texture* renderTarget;

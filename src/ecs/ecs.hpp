@@ -6,6 +6,7 @@ namespace bv {
 
 struct EntityObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* components;  // dict: exact component class -> component
     PyObject* ecs;
     int64_t id;
@@ -19,6 +20,7 @@ struct EntityObject {
 
 struct EcsObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* systems;
     PyObject* entities;
     PyObject* engine;
@@ -32,6 +34,7 @@ struct EcsObject {
 
 struct SystemObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* interestedComponentTypes;  // tuple of classes
     PyObject* entities;                  // list of member entities
     PyObject* ecs;

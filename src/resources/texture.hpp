@@ -9,6 +9,7 @@ namespace bv {
 
 struct ResourceObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* filename;
 
     void refs(auto&& f) { f(filename); }

@@ -1,0 +1,251 @@
+#include "geometry/vector2.hpp"
+
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+#include "geometry/vec.core.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace bv {
+
+PyTypeObject* Vector2Type;
+
+PyObject* newVector2(double x, double y) {
+    auto* v = static_cast<Vector2Object*>(PyObject_Malloc(sizeof(Vector2Object)));
+    if (!v) return PyErr_NoMemory();
+    PyObject_Init(reinterpret_cast<PyObject*>(v), Vector2Type);
+    v->x = x;
+    v->y = y;
+    return reinterpret_cast<PyObject*>(v);
+}
+
+namespace {
+
+Vector2Object* vec(PyObject* o) { return reinterpret_cast<Vector2Object*>(o); }
+
+double lengthOf(const Vector2Object* v) { return std::sqrt(v->x * v->x + v->y * v->y); }
+
+Vector2Object* otherVector(PyObject* other) {
+    checkArg(other, Vector2Type, "other", /*allowNone=*/false);
+    return vec(other);
+}
+
+int Vector2_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("Vector2", 2, "x", "y");
+        double x = toDouble(a[0]), y = toDouble(a[1]);
+        vec(self)->x = x;
+        vec(self)->y = y;
+        return 0;
+    });
+}
+
+// Vector2(x, y) without the generic new/init protocol (set on Vector2 itself; subclasses don't inherit it).
+PyObject* Vector2_vectorcall(PyObject*, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+    return guard([&] {
+        Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+        if (nargs == 2 && !kwnames) {
+            double x = toDouble(args[0]), y = toDouble(args[1]);
+            return newVector2(x, y);
+        }
+        BV_PARSE("Vector2", 2, "x", "y");
+        double x = toDouble(a[0]), y = toDouble(a[1]);
+        return newVector2(x, y);
+    });
+}
+
+PyObject* Vector2_add(PyObject* a, PyObject* b) {
+    if (!isVector2(a)) Py_RETURN_NOTIMPLEMENTED;
+    return guard([&] {
+        Vector2Object* o = otherVector(b);
+        return newVector2(vec(a)->x + o->x, vec(a)->y + o->y);
+    });
+}
+
+PyObject* Vector2_subtract(PyObject* a, PyObject* b) {
+    if (!isVector2(a)) Py_RETURN_NOTIMPLEMENTED;
+    return guard([&] {
+        Vector2Object* o = otherVector(b);
+        return newVector2(vec(a)->x - o->x, vec(a)->y - o->y);
+    });
+}
+
+// Vector times vector is the dot product; vector times number scales. A number on the left is unsupported.
+PyObject* Vector2_multiply(PyObject* a, PyObject* b) {
+    if (!isVector2(a)) Py_RETURN_NOTIMPLEMENTED;
+    Vector2Object* v = vec(a);
+    if (isVector2(b)) return PyFloat_FromDouble(v->x * vec(b)->x + v->y * vec(b)->y);
+    double f = PyFloat_CheckExact(b) ? PyFloat_AS_DOUBLE(b) : PyFloat_AsDouble(b);
+    if (f == -1.0 && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_TypeError)) return nullptr;
+        PyErr_Clear();
+        Py_RETURN_NOTIMPLEMENTED;
+    }
+    return newVector2(v->x * f, v->y * f);
+}
+
+PyObject* Vector2_str(PyObject* self) {
+    const char* fmt = "Vector2(%f, %f)";
+    double x = vec(self)->x, y = vec(self)->y;
+    char small[96];
+    int n = std::snprintf(small, sizeof small, fmt, x, y);
+    if (n < int(sizeof small)) return PyUnicode_FromStringAndSize(small, n);
+    std::string big(size_t(n) + 1, '\0');
+    std::snprintf(big.data(), big.size(), fmt, x, y);
+    return PyUnicode_FromStringAndSize(big.data(), n);
+}
+
+PyObject* Vector2_normalize(PyObject* self, PyObject*) {
+    Vector2Object* v = vec(self);
+    double len = lengthOf(v);
+    if (len != 0.0) {
+        v->x /= len;
+        v->y /= len;
+    }
+    return none();
+}
+
+PyObject* Vector2_copy(PyObject* self, PyObject*) { return newVector2(vec(self)->x, vec(self)->y); }
+
+PyObject* Vector2_getDegrees(PyObject* self, PyObject*) {
+    return PyFloat_FromDouble(std::atan2(vec(self)->y, vec(self)->x) * _RAD_TO_DEGREES);
+}
+
+// The unsigned angle in radians. `other` may be any object supporting `self * other` and `.length`.
+double angleTo(PyObject* self, PyObject* other) {
+    double dot, otherLength;
+    if (isVector2(other)) {
+        dot = vec(self)->x * vec(other)->x + vec(self)->y * vec(other)->y;
+        otherLength = lengthOf(vec(other));
+    } else {
+        dot = toDouble(Ref::checked(PyNumber_Multiply(self, other)));
+        otherLength = toDouble(Ref::checked(PyObject_GetAttrString(other, "length")));
+    }
+    double lengths = lengthOf(vec(self)) * otherLength;
+    if (lengths == 0.0) {
+        PyErr_SetString(PyExc_ZeroDivisionError, "float division by zero");
+        throwPy();
+    }
+    double c = dot / lengths;
+    if (c > 1.0) c = 1.0;
+    if (c < -1.0) c = -1.0;
+    return std::acos(c);
+}
+
+PyObject* Vector2_angleTo(PyObject* self, PyObject* other) {
+    return guard([&] { return PyFloat_FromDouble(angleTo(self, other)); });
+}
+
+PyObject* Vector2_angleToInDegrees(PyObject* self, PyObject* other) {
+    return guard([&] { return PyFloat_FromDouble(angleTo(self, other) * _RAD_TO_DEGREES); });
+}
+
+PyObject* Vector2_set(PyObject* self, PyObject* other) {
+    return guard([&] {
+        Vector2Object* o = otherVector(other);
+        vec(self)->x = o->x;
+        vec(self)->y = o->y;
+        return none();
+    });
+}
+
+PyObject* Vector2_addInPlace(PyObject* self, PyObject* other) {
+    return guard([&] {
+        Vector2Object* o = otherVector(other);
+        vec(self)->x += o->x;
+        vec(self)->y += o->y;
+        return none();
+    });
+}
+
+PyObject* Vector2_subInPlace(PyObject* self, PyObject* other) {
+    return guard([&] {
+        Vector2Object* o = otherVector(other);
+        vec(self)->x -= o->x;
+        vec(self)->y -= o->y;
+        return none();
+    });
+}
+
+PyObject* Vector2_scale(PyObject* self, PyObject* factor) {
+    return guard([&] {
+        double f = toDouble(factor);
+        vec(self)->x *= f;
+        vec(self)->y *= f;
+        return none();
+    });
+}
+
+PyObject* Vector2_rotate(PyObject* self, PyObject* degrees) {
+    return guard([&] {
+        double a = toDouble(degrees) * _DEGREES_TO_RAD;
+        double c = std::cos(a), s = std::sin(a);
+        Vector2Object* v = vec(self);
+        double x = v->x, y = v->y;
+        v->x = c * x - s * y;
+        v->y = s * x + c * y;
+        return none();
+    });
+}
+
+PyObject* Vector2_negate(PyObject* self, PyObject*) {
+    vec(self)->x = -vec(self)->x;
+    vec(self)->y = -vec(self)->y;
+    return none();
+}
+
+PyObject* Vector2_getLength(PyObject* self, void*) { return PyFloat_FromDouble(lengthOf(vec(self))); }
+
+PyMethodDef methods[] = {
+    BV_METHOD_NOARGS("normalize", Vector2_normalize, "Scales the vector to length 1 in place (a zero vector stays)."),
+    BV_METHOD_NOARGS("copy", Vector2_copy, "A new vector with the same coordinates."),
+    BV_METHOD_NOARGS("getDegrees", Vector2_getDegrees, "The direction in degrees, in (-180, 180]."),
+    BV_METHOD_O("angleTo", Vector2_angleTo, "The unsigned angle to another vector, in radians."),
+    BV_METHOD_O("angleToInDegrees", Vector2_angleToInDegrees, "The unsigned angle to another vector, in degrees."),
+    BV_METHOD_O("set", Vector2_set, "Copies the coordinates of another vector."),
+    BV_METHOD_O("add", Vector2_addInPlace, "Adds another vector in place."),
+    BV_METHOD_O("sub", Vector2_subInPlace, "Subtracts another vector in place."),
+    BV_METHOD_O("scale", Vector2_scale, "Multiplies both coordinates by a number in place."),
+    BV_METHOD_O("rotate", Vector2_rotate, "Rotates counter-clockwise by a number of degrees in place."),
+    BV_METHOD_NOARGS("negate", Vector2_negate, "Negates both coordinates in place."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef props[] = {
+    rw<&Vector2Object::x>("x"),
+    rw<&Vector2Object::y>("y"),
+    rw<&Vector2Object::x>("_x"),
+    rw<&Vector2Object::y>("_y"),
+    computed("length", Vector2_getLength),
+    propsEnd(),
+};
+
+ClassRegistration reg("Vector2", [] {
+    ClassSpec spec = specFor<Vector2Object>("Vector2");
+    spec.doc = "A 2D vector of doubles.";
+    spec.methods = methods;
+    spec.getset = props;
+    spec.init = Vector2_init;
+    spec.extraSlots = {
+        {Py_nb_add, reinterpret_cast<void*>(Vector2_add)},
+        {Py_nb_subtract, reinterpret_cast<void*>(Vector2_subtract)},
+        {Py_nb_multiply, reinterpret_cast<void*>(Vector2_multiply)},
+        {Py_tp_str, reinterpret_cast<void*>(Vector2_str)},
+        {Py_tp_repr, reinterpret_cast<void*>(Vector2_str)},
+    };
+    Vector2Type = createType(spec);
+    Vector2Type->tp_vectorcall = Vector2_vectorcall;
+    return Vector2Type;
+});
+
+StartupStep angleConstants(41, [](PyObject* module) {
+    check(PyModule_AddObjectRef(module, "_RAD_TO_DEGREES", Ref::checked(PyFloat_FromDouble(_RAD_TO_DEGREES))));
+    check(PyModule_AddObjectRef(module, "_DEGREES_TO_RAD", Ref::checked(PyFloat_FromDouble(_DEGREES_TO_RAD))));
+});
+
+}  // namespace
+
+}  // namespace bv

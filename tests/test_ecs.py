@@ -1,0 +1,235 @@
+import gc
+import weakref
+
+import pytest
+
+import brovaline as b
+
+
+class Pos:
+    pass
+
+
+class Vel:
+    pass
+
+
+class SubPos(Pos):
+    pass
+
+
+@pytest.fixture
+def ecs():
+    return b.Ecs(None)
+
+
+def test_entity_ids():
+    e = b.Entity()
+    assert e.id == -1
+    ecs = b.Ecs(None)
+    ecs.addEntity(e)
+    assert e.id == id(e)
+    seven = b.Entity(7)
+    ecs.addEntity(seven)
+    assert seven.id == 7
+    assert b.Entity(id=-5).id == -5
+    for bad in (True, 1.0, "1"):
+        with pytest.raises(ValueError, match="Entity ID must be int"):
+            b.Entity(bad)
+
+
+def test_components_keyed_by_exact_class():
+    p1, p2, v = Pos(), Pos(), Vel()
+    e = b.Entity(1, p1, v, p2)
+    assert e.getComponent(Pos) is p2  # later one wins in the constructor
+    e.addComponent(Pos())
+    assert e.getComponent(Pos) is p2  # present one stays
+    s = SubPos()
+    e.addComponent(s)
+    assert e.getComponent(SubPos) is s
+    e.removeComponent(Pos())  # any instance of the class removes the stored one
+    assert e.getComponent(Pos) is None
+    e.removeComponentType(SubPos)
+    assert list(e.getComponents()) == [v]
+    e.removeComponentType(Pos)  # absent: silently nothing
+
+
+def test_membership_is_eager(ecs):
+    system = b.AbstractSystem(Pos, Vel)
+    ecs.addSystem(system)
+    e = b.Entity(1, Pos())
+    ecs.addEntity(e)
+    assert system.entities == []
+    e.addComponent(Vel())
+    assert system.entities == [e]
+    e.removeComponentType(Pos)
+    assert system.entities == []
+    every = b.AbstractSystem()
+    ecs.addSystem(every)
+    assert every.entities == [e]
+    ecs.removeEntity(e)
+    assert every.entities == [] and e._ecs is None and e.id == 1
+    free = b.Entity(2)
+    free.addComponent(Pos())  # a free entity only changes its dict
+    assert free._ecs is None
+
+
+def test_membership_computed_before_entity_is_appended(ecs):
+    seen = []
+
+    class Spy(b.AbstractSystem):
+        def _updateEntityMembership(self, entity):
+            seen.append((entity in ecs.getEntities(), entity._ecs))
+            b.AbstractSystem._updateEntityMembership(self, entity)
+
+    ecs.addSystem(Spy())
+    ecs.addEntity(b.Entity(3))
+    assert seen == [(False, None)]
+
+
+def test_get_entities_and_lookup(ecs):
+    a, c = b.Entity(5, Pos()), b.Entity(5, Pos(), Vel())
+    ecs.addEntity(a)
+    ecs.addEntity(c)
+    ecs.addEntity(a)  # twice: no change
+    assert ecs.getEntities() is ecs.getEntities()
+    assert ecs.getEntities() == [a, c]
+    it = ecs.getEntities(Pos, Vel)
+    assert list(it) == [c] and list(it) == []
+    assert ecs.getEntityById(5) is a
+    assert ecs.getEntityById(6) is None
+    ecs.removeAllEntities()
+    assert ecs.getEntities() == []
+
+
+def test_system_add_remove_and_update_order(ecs):
+    calls = []
+
+    class Recorder(b.AbstractSystem):
+        def __init__(self, name):
+            super().__init__(Pos)
+            self.name = name
+
+        def _updateEntity(self, entity, timeStep):
+            calls.append((self.name, entity.id, timeStep))
+
+    first, second = Recorder("first"), Recorder("second")
+    ecs.addSystem(first)
+    ecs.addSystem(second)
+    ecs.addSystem(first)  # twice: only recomputes membership
+    assert ecs.getSystems() == [first, second]
+    ecs.addEntity(b.Entity(1, Pos()))
+    ecs.addEntity(b.Entity(2, Pos()))
+    ecs.update(0.5)
+    assert calls == [("first", 1, 0.5), ("first", 2, 0.5), ("second", 1, 0.5), ("second", 2, 0.5)]
+    assert first.getEcs() is ecs and first.getEngine() is None
+    ecs.removeSystem(first)
+    assert first.entities == [] and first.getEcs() is None and first.getEngine() is None
+    ecs.removeSystem(first)  # absent: nothing
+
+
+def test_snapshots_allow_mutation_during_update(ecs):
+    late = b.AbstractSystem()
+
+    class Mutator(b.AbstractSystem):
+        def update(self, timeStep):
+            ecs.addSystem(late)
+            ecs.removeSystem(self)
+
+    ecs.addSystem(Mutator())
+    ecs.update(0.1)
+    assert ecs.getSystems() == [late]
+
+    removed = []
+
+    class Remover(b.AbstractSystem):
+        def _updateEntity(self, entity, timeStep):
+            removed.append(entity.id)
+            for other in list(ecs.getEntities()):
+                ecs.removeEntity(other)
+
+    ecs.addSystem(Remover())
+    for i in range(3):
+        ecs.addEntity(b.Entity(i))
+    ecs.update(0.1)
+    assert removed == [0, 1, 2]  # the snapshot still visits removed entities
+
+
+def test_exception_in_system_stops_the_frame(ecs):
+    ran = []
+
+    class Boom(b.AbstractSystem):
+        def update(self, timeStep):
+            raise RuntimeError("boom")
+
+    class After(b.AbstractSystem):
+        def update(self, timeStep):
+            ran.append(True)
+
+    ecs.addSystem(Boom())
+    ecs.addSystem(After())
+    with pytest.raises(RuntimeError):
+        ecs.update(0.1)
+    assert ran == []
+
+
+def test_overridable_interested_in(ecs):
+    class Odd(b.AbstractSystem):
+        def _interestedIn(self, entity):
+            return entity.id % 2 == 1
+
+    odd = Odd()
+    ecs.addSystem(odd)
+    for i in range(4):
+        ecs.addEntity(b.Entity(i))
+    assert [e.id for e in odd.entities] == [1, 3]
+
+
+def test_argument_checks():
+    with pytest.raises(TypeError):
+        b.Ecs()
+    with pytest.raises(TypeError, match=r"Argument 'engine' has incorrect type \(expected brovaline.Engine, got int\)"):
+        b.Ecs(5)
+    with pytest.raises(TypeError):
+        b.AbstractSystem(types=1)
+    system = b.AbstractSystem()
+    with pytest.raises(TypeError, match="expected brovaline.Ecs"):
+        system._ecs = 3
+    system._engine = None
+    e = b.Entity(1)
+    with pytest.raises(TypeError):
+        e._ecs = "x"
+    with pytest.raises(TypeError):
+        b.Ecs(None).addEntity("not an entity")
+
+
+def test_engine_ecs_cycle_is_collected():
+    engine = b.Engine()
+    ecs = engine.ecs
+    system = b.AbstractSystem()
+    ecs.addSystem(system)
+    entity = b.Entity(1)
+    ecs.addEntity(entity)
+    refs = [weakref.ref(o) for o in (engine, ecs, system, entity)]
+    del engine, ecs, system, entity
+    gc.collect()
+    assert [r() for r in refs] == [None] * 4
+
+
+def test_python_subclass_skipping_init_is_safe():
+    class Lazy(b.AbstractSystem):
+        def __init__(self):
+            pass
+
+    class LazyEntity(b.Entity):
+        def __init__(self):
+            pass
+
+    ecs = b.Ecs(None)
+    lazy = Lazy()
+    ecs.addSystem(lazy)
+    entity = LazyEntity()
+    assert entity.id == -1
+    ecs.addEntity(entity)
+    ecs.update(0.1)
+    assert lazy.entities == [entity]
