@@ -1,0 +1,95 @@
+import numpy as np
+import pytest
+from PIL import Image
+
+import brovaline as b
+
+
+class Marker:
+    pass
+
+
+def read_rgba(tex, tmp_path):
+    path = tmp_path / "frame.png"
+    tex.saveFile(str(path))
+    return np.asarray(Image.open(path).convert("RGBA"))
+
+
+def test_blend_mode_constants():
+    assert (b.BLENDMODE_BLEND, b.BLENDMODE_ADD) == (0, 1)
+
+
+@pytest.mark.parametrize("target", [None, b.Texture(2, 2), type("Sub", (b.Texture,), {})(1, 1)])
+def test_target_may_be_a_texture_or_none(target):
+    r = b.Renderer(target)
+    assert r.getTarget() is target and r._target is target
+    assert isinstance(r, b.AbstractSystem)
+
+
+@pytest.mark.parametrize("args, kwargs", [((5,), {}), (("t.png",), {}), ((), {"target": 5})])
+def test_target_of_another_type_is_refused(args, kwargs):
+    with pytest.raises(TypeError, match="Argument 'target' has incorrect type"):
+        b.Renderer(*args, **kwargs)
+
+
+@pytest.mark.parametrize("args, kwargs", [((), {}), ((None,), {"target": None}), ((None,), {"other": 1})])
+def test_bad_argument_lists(args, kwargs):
+    with pytest.raises(TypeError):
+        b.Renderer(*args, **kwargs)
+
+
+def test_interested_types_follow_the_target():
+    t = b.Texture(1, 1)
+    r = b.Renderer(t, Marker, int)
+    assert r._interestedComponentTypes == (Marker, int) and r.entities == []
+    assert b.Renderer(target=t)._interestedComponentTypes == ()
+
+
+def test_target_property_is_type_checked():
+    r = b.Renderer(None)
+    with pytest.raises(TypeError):
+        r._target = 3
+    t = b.Texture(1, 1)
+    r._target = t
+    assert r.getTarget() is t
+
+
+def test_update_processes_members_then_renders(engine, tmp_path):
+    calls = []
+
+    class Painter(b.Renderer):
+        def _updateEntity(self, entity, timeStep):
+            calls.append(("entity", entity.id, timeStep))
+
+        def render(self):
+            calls.append(("render",))
+            self.getTarget().fill((10, 200, 30, 255))
+
+    target = b.Texture(64, 40)
+    painter = Painter(target, Marker)
+    engine.ecs.addSystem(painter)
+    engine.ecs.addEntity(b.Entity(7, Marker()))
+    engine.ecs.addEntity(b.Entity(8))
+    painter.update(timeStep=0.5)
+    assert calls == [("entity", 7, 0.5), ("render",)]
+    assert (read_rgba(target, tmp_path) == (10, 200, 30, 255)).all()
+
+
+def test_base_render_draws_nothing(tmp_path):
+    target = b.Texture(3, 3)
+    r = b.Renderer(target)
+    assert r.render() is None and r.update(1.0) is None
+    assert (read_rgba(target, tmp_path) == 0).all()
+
+
+def test_engine_frame_calls_render(engine):
+    frames = []
+
+    class Counter(b.Renderer):
+        def render(self):
+            frames.append(self.getTarget().getSize())
+
+    engine.ecs.addSystem(Counter(b.Texture(64, 40)))
+    engine.update()
+    engine.update()
+    assert frames == [(64, 40), (64, 40)]
