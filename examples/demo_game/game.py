@@ -20,6 +20,7 @@ MAX_FPS = 60
 class Game:
     def __init__(self, assets, show=True, interactive=True, frames=None):
         self.interactive = interactive
+        self.limit_fps = show
         self.quit_requested = False
         self.engine = b.Engine()
         self.engine.init(TITLE, SIZE, show=show, captureMouse=interactive)
@@ -59,7 +60,7 @@ class Game:
             if after_frame is not None:
                 after_frame(count)
             count += 1
-            if self.interactive:
+            if self.limit_fps:
                 time.sleep(max(1e-9, 1.0 / MAX_FPS - (time.perf_counter() - started)))
         self.engine.quit()
         return count
