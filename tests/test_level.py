@@ -123,6 +123,8 @@ def test_round_trip(tmp_path, capsys):
     assert text == json.dumps(expected, sort_keys=True, indent=4)
     again = b.Level(out)
     assert again.metadata == expected and again.fogDensity == 9
+    level.saveFile(tmp_path / "path.lvl")  # os.PathLike names work too
+    assert b.Level(tmp_path / "path.lvl").filename == str(tmp_path / "path.lvl")
 
 
 def test_grid_changes_are_saved_header_fog_changes_are_not(tmp_path):
