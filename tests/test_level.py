@@ -394,3 +394,12 @@ def test_json_entity_methods(tmp_path, default_level):
     with pytest.raises(IndexError):
         level.removeEntityFromJson(second)
     assert level.getEntities() == [second]
+
+
+def test_bare_dummy_component_saves_under_its_type_name(default_level):
+    level, _ = default_level
+    d = b.DummyComponent()
+    d.typeName, d.colour = "tag", "red"
+    level.addEntity(b.Entity(1, d))
+    level._updateEntityMetadata()
+    assert level.metadata["entities"] == [{"id": 1, "tag": {"typeName": "tag", "colour": "red"}}]
