@@ -36,6 +36,7 @@ def files(tmp_path_factory):
     (d / "text.wav").write_text("not a sound")
     return {
         "wav": write_wav(d / "beep.wav", 0.2),
+        "long_wav": write_wav(d / "tone.wav", 0.5),
         "ogg": write_ogg(d / "short.ogg", 0.5),
         "long_ogg": write_ogg(d / "long.ogg", 3.0),
         "text": str(d / "text.wav"),
@@ -123,10 +124,10 @@ def test_play_ends_by_itself(files):
 
 
 def test_loop_zero_plays_until_stopped_and_loop_n_repeats(files):
-    sound = b.Sound(files["wav"])  # 0.2 s
+    sound = b.Sound(files["long_wav"])  # 0.5 s
     endless, thrice = sound.loop(0), sound.loop(3)
     assert endless.channel != thrice.channel
-    time.sleep(0.45)
+    time.sleep(0.8)
     assert thrice.isPlaying() == 1
     assert wait_until(lambda: thrice.isPlaying() == 0)
     assert endless.isPlaying() == 1
