@@ -126,21 +126,25 @@ void deliverMusicStopped(PyObject* self) {
 }
 
 void runTasks(EngineObject* e) {
-    PyObject* tasks = engineClassAttr(intern("_tasks"));
-    if (!PyList_Check(tasks)) {
+    // Held: a task may rebind Engine._tasks while the list is walked.
+    Ref tasks = Ref::borrow(engineClassAttr(intern("_tasks")));
+    if (!PyList_Check(tasks.get())) {
         PyErr_SetString(PyExc_TypeError, "Engine._tasks must be a list");
         throwPy();
     }
     Ref done = Ref::checked(PyList_New(0));
     Ref step = Ref::checked(PyFloat_FromDouble(e->timeStep));
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(tasks); ++i) {
-        Ref pair = Ref::borrow(PyList_GET_ITEM(tasks, i));
+    // By position over the live list: tasks added during the loop run in this frame.
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(tasks.get()); ++i) {
+        Ref pair = Ref::borrow(PyList_GET_ITEM(tasks.get(), i));
         auto [task, onDone] = unpackPair(pair);
         Ref result = callObject(task.get(), step.get(), onDone.get());
         if (truth(result)) check(PyList_Append(done, pair));
     }
+    // A finished task that already left the list (a task cleared it) needs no removal.
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(done.get()); ++i) {
-        Ref r = callMethod(intern("remove"), tasks, PyList_GET_ITEM(done.get(), i));
+        PyObject* pair = PyList_GET_ITEM(done.get(), i);
+        if (check(PySequence_Contains(tasks, pair))) Ref r = callMethod(intern("remove"), tasks.get(), pair);
     }
 }
 
