@@ -36,6 +36,7 @@ def files(tmp_path_factory):
     (d / "text.wav").write_text("not a sound")
     return {
         "wav": write_wav(d / "beep.wav", 0.2),
+        "long_wav": write_wav(d / "tone.wav", 0.5),
         "ogg": write_ogg(d / "short.ogg", 0.5),
         "long_ogg": write_ogg(d / "long.ogg", 3.0),
         "text": str(d / "text.wav"),
@@ -123,10 +124,10 @@ def test_play_ends_by_itself(files):
 
 
 def test_loop_zero_plays_until_stopped_and_loop_n_repeats(files):
-    sound = b.Sound(files["wav"])  # 0.2 s
+    sound = b.Sound(files["long_wav"])  # 0.5 s
     endless, thrice = sound.loop(0), sound.loop(3)
     assert endless.channel != thrice.channel
-    time.sleep(0.45)
+    time.sleep(0.8)
     assert thrice.isPlaying() == 1
     assert wait_until(lambda: thrice.isPlaying() == 0)
     assert endless.isPlaying() == 1
@@ -268,3 +269,52 @@ def test_audio_objects_outlive_quit(files):
     """ % (files["wav"], files["ogg"], files["ogg"]), timeout=30)
     assert result.returncode == 0, result.stderr
     assert result.stdout.strip() == "done"
+
+
+@pytest.fixture
+def stops(engine):
+    """Events the engine delivers per frame, after draining the notifications of earlier tests."""
+    received = []
+    engine.subscribeEvent(b.MusicStoppedEvent, received.append)
+    while True:
+        engine.update()
+        if not received:
+            break
+        received.clear()
+
+    def frames(n):
+        per_frame = []
+        for _ in range(n):
+            engine.update()
+            per_frame.append(len(received))
+            received.clear()
+        return per_frame
+
+    return frames
+
+
+def test_each_stop_is_one_event_in_its_own_frame(files, stops):
+    music = b.Music(files["long_ogg"])
+    music.play()
+    music.stop()
+    music.play()
+    music.stop()
+    music.stop()  # nothing playing: no notification
+    assert stops(3) == [1, 1, 0]
+
+
+def test_end_of_track_and_fade_out_are_notified(files, stops):
+    music = b.Music(files["ogg"])
+    music.play()
+    assert wait_until(lambda: not mixer.Mix_PlayingMusic())
+    music.loop(0)
+    music.fadeOut(50)
+    assert wait_until(lambda: not mixer.Mix_PlayingMusic())
+    assert stops(3) == [1, 1, 0]
+
+
+def test_music_stopped_event_is_a_plain_event():
+    event = b.MusicStoppedEvent()
+    assert isinstance(event, b.Event) and event.isAlreadyHandled is False
+    with pytest.raises(TypeError):
+        b.MusicStoppedEvent(1)

@@ -1,21 +1,10 @@
-import ctypes
-import struct
 import time
 
 import pytest
 
 import brovaline as b
+import sdl_events
 from conftest import run_script
-
-SDL_QUIT = 0x100
-
-
-def push_quit_request():
-    """Puts a window-system quit request into SDL's queue (the engine stops at the next frame)."""
-    sdl = ctypes.CDLL("libSDL2-2.0.so.0")
-    event = (ctypes.c_uint8 * 64)()
-    struct.pack_into("I", event, 0, SDL_QUIT)
-    assert sdl.SDL_PushEvent(event) == 1
 
 
 @pytest.fixture(autouse=True)
@@ -148,7 +137,7 @@ def test_run_cancels_timers_that_have_not_fired(engine):
     delayed, calls = recorder(True)
     engine.addTaskAfter(30, delayed)
     timer = b.Engine._timers[0]
-    engine.addTask(lambda step, onDone: push_quit_request() or True)
+    engine.addTask(lambda step, onDone: sdl_events.quit_request() or True)
     engine.run(1000)
     assert not engine.isRunning()
     assert b.Engine._timers == []

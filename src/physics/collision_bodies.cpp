@@ -54,14 +54,14 @@ PyObject* CollisionBodySystem_traceEntities(PyObject* self, PyObject* const* arg
         Point end{start.x + dir->x * maxDist, start.y + dir->y * maxDist};
 
         std::vector<Traced> found;
-        PyObject* members = reinterpret_cast<SystemObject*>(self)->entities;
-        if (members && !PyList_Check(members)) {
+        Ref members = Ref::borrow(reinterpret_cast<SystemObject*>(self)->entities);
+        if (members && !PyList_Check(members.get())) {
             PyErr_SetString(PyExc_TypeError, "CollisionBodySystem._entities must be a list");
             throwPy();
         }
         // By index: looking components up may run Python code that changes the list.
-        for (Py_ssize_t i = 0; members && i < PyList_GET_SIZE(members); ++i) {
-            Ref entity = Ref::borrow(PyList_GET_ITEM(members, i));
+        for (Py_ssize_t i = 0; members && i < PyList_GET_SIZE(members.get()); ++i) {
+            Ref entity = Ref::borrow(PyList_GET_ITEM(members.get(), i));
             Ref position = physics::requireComponent(entity, PositionComponentType);
             Ref collision = physics::requireComponent(entity, CollisionComponentType);
             Point center = physics::pointOf(physics::vectorField(

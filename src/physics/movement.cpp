@@ -57,15 +57,15 @@ void fireCollision(MovementSystemObject* self, PyObject* entity, PyObject* other
 
 // True when a flag of the mover's ignore list is among the other body's flags.
 bool ignores(const CollisionComponentObject* mover, const CollisionComponentObject* other) {
-    PyObject* ignoreFlags = mover->ignoreFlags;
+    Ref ignoreFlags = Ref::borrow(mover->ignoreFlags);  // comparisons run Python code that may replace it
     if (!isSet(ignoreFlags) || !isSet(other->hasFlags)) return false;
-    if (!PyList_Check(ignoreFlags)) {
+    if (!PyList_Check(ignoreFlags.get())) {
         PyErr_SetString(PyExc_TypeError, "CollisionComponent.ignoreFlags must be a list");
         throwPy();
     }
     Ref hasFlags = Ref::borrow(other->hasFlags);
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(ignoreFlags); ++i) {  // by index: comparisons run Python code
-        Ref flag = Ref::borrow(PyList_GET_ITEM(ignoreFlags, i));
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(ignoreFlags.get()); ++i) {
+        Ref flag = Ref::borrow(PyList_GET_ITEM(ignoreFlags.get(), i));
         if (check(PySequence_Contains(hasFlags, flag))) return true;
     }
     return false;
@@ -98,14 +98,14 @@ void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, Py
 
         if (isSet(self->cbs)) {
             Ref cbs = Ref::borrow(self->cbs);
-            PyObject* bodies = reinterpret_cast<SystemObject*>(cbs.get())->entities;
-            if (bodies && !PyList_Check(bodies)) {
+            Ref bodies = Ref::borrow(reinterpret_cast<SystemObject*>(cbs.get())->entities);
+            if (bodies && !PyList_Check(bodies.get())) {
                 PyErr_SetString(PyExc_TypeError, "CollisionBodySystem._entities must be a list");
                 throwPy();
             }
             // By index, re-reading the size: event handlers may change the list.
-            for (Py_ssize_t i = 0; bodies && i < PyList_GET_SIZE(bodies); ++i) {
-                Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
+            for (Py_ssize_t i = 0; bodies && i < PyList_GET_SIZE(bodies.get()); ++i) {
+                Ref body = Ref::borrow(PyList_GET_ITEM(bodies.get(), i));
                 Ref collision;
                 Point center;
                 if (!readBody(body, collision, center)) continue;

@@ -168,7 +168,7 @@ void renderSky(const PixelView& target, const PixelView& sky, double camDegrees,
 void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* flashlight,
                  Hit* hits) {
     const int W = target.width, H = target.height;
-    if (!hasPixels(target) || !level.data) return;
+    if (!hasPixels(target)) return;
     const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
     const std::vector<RowFog> rows = rowTable(target, level, view);
     const double wallScale = H / view.ratio;

@@ -6,19 +6,6 @@
 
 namespace bv {
 
-bool chooseSheetFrame(const PixelView& sheet, int frameWidth, int frameHeight, int xFrames, int frameCount,
-                      double percentage, int currentDirections, int minFrame, int directions, double angleToCam,
-                      SheetFrame& out) {
-    if (directions <= 0 || xFrames <= 0 || frameWidth <= 0 || frameHeight <= 0) return false;
-    const int64_t direction = truncSat((angleToCam + 1.0 / (2 * directions)) * directions) % directions;
-    const int64_t index = truncSat(frameCount * percentage) * currentDirections + minFrame + direction;
-    if (index < 0) return false;
-    const int64_t column = index % xFrames, row = index / xFrames;
-    if ((column + 1) * frameWidth > sheet.width || (row + 1) * frameHeight > sheet.height) return false;
-    out = {frameWidth, frameHeight, int(column * frameWidth), int(row * frameHeight)};
-    return true;
-}
-
 void drawSprite(const PixelView& target, const SpriteDraw& s, const Hit* hits, int64_t baseline, double ratio,
                 uint32_t fogColor, uint32_t groundFogColor) {
     const int W = target.width, H = target.height;
@@ -33,8 +20,8 @@ void drawSprite(const PixelView& target, const SpriteDraw& s, const Hit* hits, i
     const int64_t ymax =
         std::min<int64_t>(truncSat(double(baseline) + s.scale * double(half) + double(half) * s.zOffset), H);
 
-    const double texStepX = s.frame.width / double(half * 2) / s.scale;
-    const double texStepY = s.frame.height / double(half * 2) / s.scale;
+    const double texStepX = s.frame.w / double(half * 2) / s.scale;
+    const double texStepY = s.frame.h / double(half * 2) / s.scale;
     double texPosX = 0, texStartY = 0;
     if (xmin < 0) {
         texPosX = double(-xmin) * texStepX;
@@ -49,7 +36,7 @@ void drawSprite(const PixelView& target, const SpriteDraw& s, const Hit* hits, i
 
     const float span = float(ymax - ymin), groundFog = float(s.groundFogAlpha);
     const uint32_t fogAlpha = uint32_t(std::min<int64_t>(s.fogAlpha, 255));
-    const int lastX = s.frame.width - 1, lastY = s.frame.height - 1;
+    const int lastX = s.frame.w - 1, lastY = s.frame.h - 1;
     for (int64_t x = xmin; x < xend; x++, texPosX += texStepX) {
         if (!(hits[x].length > s.depth)) continue;
         const int tx = s.frame.x + int(std::clamp<int64_t>(truncSat(texPosX), 0, lastX));

@@ -3,27 +3,16 @@
 #pragma once
 #include <cstdint>
 
+#include "ecs/sprite.core.hpp"
 #include "render/blend.core.hpp"
 #include "render/pixels.core.hpp"
 #include "render/raycast.core.hpp"
 
 namespace bv {
 
-// Where a frame lies in a sprite sheet: the sheet cell of frame `frameIndex`, `xFrames` cells a row.
-struct SheetFrame {
-    int width, height;  // one frame, in pixels
-    int x, y;           // top-left pixel in the sheet
-};
-
-// The frame of the current animation to show from the viewing angle `angleToCam`; false when
-// the frame lies outside the sheet (or the counts cannot select one).
-bool chooseSheetFrame(const PixelView& sheet, int frameWidth, int frameHeight, int xFrames, int frameCount,
-                      double percentage, int currentDirections, int minFrame, int directions, double angleToCam,
-                      SheetFrame& out);
-
 struct SpriteDraw {
     PixelView sheet;
-    SheetFrame frame;
+    sprite::Cell frame;  // the frame's pixels in the sheet, inside it
     double depth, side;  // camera-relative: along the view direction and to its right
     double scale, zOffset;
     bool shadeless;
