@@ -2,16 +2,8 @@ import pytest
 
 import brovaline as b
 
-EVENT_CLASSES = [b.Event, b.KeyEvent, b.MouseClickEvent, b.MouseWheelEvent, b.FullscreenEvent, b.JoystickAddedEvent]
 
-
-def test_class_hierarchy_and_names():
-    for cls in EVENT_CLASSES[1:]:
-        assert cls.__mro__[1] is b.Event
-    assert [repr(c) for c in EVENT_CLASSES[:2]] == ["<class 'brovaline.Event'>", "<class 'brovaline.KeyEvent'>"]
-
-
-def test_constructors_store_converted_values():
+def test_constructors_convert_their_arguments():
     k = b.KeyEvent(65, 0, 1, 0)
     assert (k.key, k.isCtrlPressed, k.isAltPressed, k.isShiftPressed) == (65, False, True, False)
     m = b.MouseClickEvent(3, 4, b.MOUSE_RIGHT)
@@ -21,9 +13,8 @@ def test_constructors_store_converted_values():
     f = b.FullscreenEvent([], "yes")
     assert (f.oldValue, f.newValue) == (False, True)
     j = b.Joystick("pad", 2, 4)
-    assert b.JoystickAddedEvent(j).joystick is j
-    assert b.JoystickAddedEvent(None).joystick is None
-    assert all(e.isAlreadyHandled is False for e in (k, m, w, f, b.Event()))
+    assert b.JoystickAddedEvent(j).joystick is j and b.JoystickAddedEvent(None).joystick is None
+    assert all(isinstance(e, b.Event) and e.isAlreadyHandled is False for e in (k, m, w, f, b.Event()))
 
 
 @pytest.mark.parametrize("make, error", [
@@ -31,60 +22,24 @@ def test_constructors_store_converted_values():
     (lambda: b.Event(x=1), TypeError),
     (lambda: b.KeyEvent(65, 0, 0), TypeError),
     (lambda: b.KeyEvent("a", 0, 0, 0), TypeError),
-    (lambda: b.KeyEvent(1.5, 0, 0, 0), TypeError),
     (lambda: b.KeyEvent(2 ** 31, 0, 0, 0), OverflowError),
-    (lambda: b.MouseClickEvent(1, 2), TypeError),
     (lambda: b.MouseClickEvent(1, None, 1), TypeError),
-    (lambda: b.MouseWheelEvent(-2 ** 31 - 1, 0), OverflowError),
-    (lambda: b.FullscreenEvent(1), TypeError),
     (lambda: b.JoystickAddedEvent("pad"), TypeError),
-    (lambda: b.JoystickAddedEvent(), TypeError),
 ])
 def test_bad_constructor_arguments(make, error):
     with pytest.raises(error):
         make()
 
 
-def test_joystick_added_event_names_the_argument():
-    with pytest.raises(TypeError, match="Argument 'joystick' has incorrect type"):
-        b.JoystickAddedEvent(3)
-
-
-def test_properties():
+def test_flag_and_uninitialised_events():
     e = b.KeyEvent(65, 1, 0, 0)
     e.isAlreadyHandled = 1
-    assert e.isAlreadyHandled is True and e._isAlreadyHandled is True
-    with pytest.raises(NotImplementedError, match="__del__"):
-        del e.isAlreadyHandled
-    with pytest.raises(AttributeError):
-        e.key = 3
-    e._key = 66
-    assert e.key == 66
-    with pytest.raises(OverflowError, match="value too large to convert to int"):
-        e._key = 2 ** 40
-
-
-def test_fields_of_uninitialised_events_are_zero():
+    assert e.isAlreadyHandled is True
+    e.__init__(66, 0, 0, 0)
+    assert (e.isAlreadyHandled, e.key) == (False, 66)
     m = b.MouseClickEvent.__new__(b.MouseClickEvent)
     assert (m.x, m.y, m.button, m.isAlreadyHandled) == (0, 0, 0, False)
     assert b.JoystickAddedEvent.__new__(b.JoystickAddedEvent).joystick is None
-
-
-def test_init_clears_the_flag_again():
-    e = b.MouseWheelEvent(1, 1)
-    e.isAlreadyHandled = True
-    e.__init__(2, 3)
-    assert (e.isAlreadyHandled, e.x, e.y) == (False, 2, 3)
-
-
-def test_python_subclass():
-    class Custom(b.Event):
-        def __init__(self, payload):
-            super().__init__()
-            self.payload = payload
-
-    c = Custom(5)
-    assert c.payload == 5 and c.isAlreadyHandled is False
 
 
 # Dispatch ------------------------------------------------------------------------------------------
@@ -193,11 +148,7 @@ def test_handler_exception_ends_dispatch(engine):
 
 def test_bad_dispatch_calls(engine):
     with pytest.raises(TypeError):
-        engine.subscribeEvent(b.Event)
-    with pytest.raises(TypeError):
         engine.subscribeEvent([], print)  # unhashable key
-    with pytest.raises(TypeError):
-        engine.fireEvent()
     engine.subscribeEvent(b.Event, 42)
     with pytest.raises(TypeError):
         engine.fireEvent(b.Event())

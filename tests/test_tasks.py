@@ -1,21 +1,10 @@
-import ctypes
-import struct
 import time
 
 import pytest
 
 import brovaline as b
+import sdl_events
 from conftest import run_script
-
-SDL_QUIT = 0x100
-
-
-def push_quit_request():
-    """Puts a window-system quit request into SDL's queue (the engine stops at the next frame)."""
-    sdl = ctypes.CDLL("libSDL2-2.0.so.0")
-    event = (ctypes.c_uint8 * 64)()
-    struct.pack_into("I", event, 0, SDL_QUIT)
-    assert sdl.SDL_PushEvent(event) == 1
 
 
 @pytest.fixture(autouse=True)
@@ -60,14 +49,6 @@ def test_finished_task_runs_once_and_on_done_is_left_to_the_task(engine):
         engine.update()
     assert len(calls) == 1 and done == [2]
     assert b.Engine._tasks == []
-
-
-def test_task_ends_after_it_returns_true(engine):
-    task, calls = recorder(lambda n: n == 3)
-    engine.addTask(task)
-    for _ in range(5):
-        engine.update()
-    assert len(calls) == 3 and calls[0][1] is None
 
 
 def test_task_added_by_a_task_runs_in_the_same_frame(engine):
@@ -156,7 +137,7 @@ def test_run_cancels_timers_that_have_not_fired(engine):
     delayed, calls = recorder(True)
     engine.addTaskAfter(30, delayed)
     timer = b.Engine._timers[0]
-    engine.addTask(lambda step, onDone: push_quit_request() or True)
+    engine.addTask(lambda step, onDone: sdl_events.quit_request() or True)
     engine.run(1000)
     assert not engine.isRunning()
     assert b.Engine._timers == []

@@ -11,6 +11,12 @@ namespace {
 
 JoystickObject* asJoystick(PyObject* o) { return reinterpret_cast<JoystickObject*>(o); }
 
+// The device while it is open, else null.
+SDL_Joystick* device(PyObject* self) {
+    SDL_JoystickID id = asJoystick(self)->instanceId;
+    return id < 0 ? nullptr : SDL_JoystickFromInstanceID(id);
+}
+
 int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     return guardInt([&] {
         BV_PARSE_INIT("Joystick", 3, "name", "axes", "buttons");
@@ -27,16 +33,16 @@ int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 PyObject* Joystick_isButtonPressed(PyObject* self, PyObject* button) {
     return guard([&] {
         int32_t b = toInt32(button);
-        SDL_Joystick* ptr = asJoystick(self)->ptr;
-        return PyLong_FromLong(ptr ? SDL_JoystickGetButton(ptr, b) : 0);
+        SDL_Joystick* joy = device(self);
+        return PyLong_FromLong(joy ? SDL_JoystickGetButton(joy, b) : 0);
     });
 }
 
 PyObject* Joystick_getAxis(PyObject* self, PyObject* axis) {
     return guard([&] {
         int32_t a = toInt32(axis);
-        SDL_Joystick* ptr = asJoystick(self)->ptr;
-        return PyFloat_FromDouble(ptr ? SDL_JoystickGetAxis(ptr, a) / 32768.0 : 0.0);
+        SDL_Joystick* joy = device(self);
+        return PyFloat_FromDouble(joy ? SDL_JoystickGetAxis(joy, a) / 32768.0 : 0.0);
     });
 }
 
@@ -73,7 +79,7 @@ ClassRegistration reg("Joystick", [] {
 
 Ref createJoystick(SDL_Joystick* ptr, PyObject* name, int32_t axes, int32_t buttons) {
     Ref j = Ref::checked(PyObject_CallFunction(reinterpret_cast<PyObject*>(JoystickType), "Oii", name, axes, buttons));
-    asJoystick(j)->ptr = ptr;
+    asJoystick(j)->instanceId = SDL_JoystickInstanceID(ptr);
     return j;
 }
 

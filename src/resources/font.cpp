@@ -6,6 +6,7 @@
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
