@@ -217,3 +217,15 @@ def test_containers_do_not_clip_their_children(theme, tmp_path):
     r.widget.addChild(outer, 0, 0)
     r.render()
     assert tile_at(pixels(r.getTarget(), tmp_path), 19, 19) == (11, 11)
+
+
+def test_a_tree_that_contains_itself_raises_instead_of_crashing(theme):
+    r = make_renderer(theme)
+    c = b.UIListContainer()
+    r.widget.addChild(c, 0, 0)
+    with pytest.raises(RecursionError):
+        c.addChild(c)
+    with pytest.raises(RecursionError):
+        r.render()
+    c.removeAllChildren()
+    r.render()
