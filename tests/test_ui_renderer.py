@@ -248,3 +248,24 @@ def test_a_dropped_widget_tree_is_freed(theme):
     del r, panel, button, scroll
     gc.collect()
     assert [ref() for ref in refs] == [None] * len(refs)
+
+
+def test_frame_passes_reach_python_overrides_and_native_bases(theme):
+    calls = []
+
+    class Custom(b.UIWidget):
+        def render(self, clipX=-1, clipY=-1, clipWidth=-1, clipHeight=-1):
+            calls.append(("render", clipX, clipY, clipWidth, clipHeight))
+
+    class CountingButton(b.UIButton):
+        def update(self, x, y, pressed):
+            calls.append(("update", x, y, pressed))
+            super().update(x, y, pressed)
+
+    r = make_renderer(theme)
+    button = CountingButton("b")
+    r.widget.addChild(Custom(), 0, 0)
+    r.widget.addChild(button, 0, 0)
+    r.render()
+    assert calls == [("update", -1, -1, False), ("render", -1, -1, -1, -1)]
+    assert button.width > 0 and button.getChildren()[0].getRenderer() is r
