@@ -1,14 +1,10 @@
 // Clipped pixel copies between 32-bit ARGB pixel buffers (the texture format), alpha-blended.
 #pragma once
+#include "render/pixels.core.hpp"
+
 #include <cstdint>
 
 namespace bv::ui {
-
-// A pixel buffer: `pitch` is the row length in pixels (>= width).
-struct PixelView {
-    uint32_t* pixels;
-    int32_t width, height, pitch;
-};
 
 // A rectangle in 64 bits, so sums of 32-bit theme values cannot overflow.
 struct Rect64 {

@@ -39,24 +39,32 @@ int32_t specInt(PyObject* spec, const char* key) {
 
 namespace {
 
-SDL_Surface* surfaceOf(PyObject* texture, const char* what) {
-    if (!texture || !PyObject_TypeCheck(texture, TextureType) || !reinterpret_cast<TextureObject*>(texture)->surface) {
+// The texture's surface; an AttributeError naming `what` for anything else.
+TextureObject* textureOf(PyObject* texture, const char* what) {
+    if (!texture || !PyObject_TypeCheck(texture, TextureType)) {
         PyErr_Format(PyExc_AttributeError, "%s is not a brovaline.Texture", what);
         throwPy();
     }
-    SDL_Surface* s = reinterpret_cast<TextureObject*>(texture)->surface;
-    if (s->format->BytesPerPixel != 4) {
-        PyErr_Format(PyExc_ValueError, "%s does not hold 32-bit pixels", what);
-        throwPy();
-    }
-    return s;
+    return reinterpret_cast<TextureObject*>(texture);
+}
+
+// What a blit needs of a texture: its pixels and its surface's clip rectangle.
+struct Pixels {
+    PixelView view;
+    Rect64 clip;
+};
+Pixels pixelsAndClip(PyObject* texture, const char* what) {
+    TextureObject* t = textureOf(texture, what);
+    PixelView view = pixelsOf(t);
+    const SDL_Rect& c = surfaceOf(t)->clip_rect;
+    return {view, {c.x, c.y, c.w, c.h}};
 }
 
 PyObject* targetTexture(PyObject* widget) { return attachedRenderer(widget)->target; }
 
-SDL_Surface* tilesetSurface(PyObject* widget) { return surfaceOf(themeOf(widget)->tileset, "the theme's tileset"); }
+Pixels tileset(PyObject* widget) { return pixelsAndClip(themeOf(widget)->tileset, "the theme's tileset"); }
 
-Rect64 currentClip(SDL_Surface* s) { return {s->clip_rect.x, s->clip_rect.y, s->clip_rect.w, s->clip_rect.h}; }
+Pixels target(PyObject* widget) { return pixelsAndClip(targetTexture(widget), "the UIRenderer's target"); }
 
 void checkMiddle(int32_t middle) {
     if (middle == 0) {
@@ -67,16 +75,13 @@ void checkMiddle(int32_t middle) {
 
 }  // namespace
 
-SDL_Surface* targetSurface(PyObject* widget) { return surfaceOf(targetTexture(widget), "the UIRenderer's target"); }
-
-PixelView pixelView(SDL_Surface* s) {
-    return {static_cast<uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
+SDL_Surface* targetSurface(PyObject* widget) {
+    return surfaceOf(textureOf(targetTexture(widget), "the UIRenderer's target"));
 }
 
 TargetClip::TargetClip(PyObject* widget, ClipRect clip) {
-    PyObject* target = targetTexture(widget);
-    SDL_Surface* s = surfaceOf(target, "the UIRenderer's target");
-    target_ = Ref::borrow(target);
+    SDL_Surface* s = targetSurface(widget);
+    target_ = Ref::borrow(targetTexture(widget));
     SDL_Rect r{clip.x, clip.y, clip.w, clip.h};
     SDL_SetClipRect(s, &r);
 }
@@ -89,46 +94,40 @@ void drawNinePatchSpec(PyObject* widget, PyObject* spec, Rect64 box) {
     NinePatch p{specInt(spec, "x"),          specInt(spec, "y"),           specInt(spec, "leftWidth"),
                 specInt(spec, "middleWidth"), specInt(spec, "rightWidth"),  specInt(spec, "topHeight"),
                 specInt(spec, "middleHeight"), specInt(spec, "bottomHeight")};
-    SDL_Surface* src = tilesetSurface(widget);
-    SDL_Surface* dst = targetSurface(widget);
-    drawNinePatch(pixelView(src), p, pixelView(dst), box, currentClip(dst));
+    Pixels src = tileset(widget), dst = target(widget);
+    drawNinePatch(src.view, p, dst.view, box, dst.clip);
 }
 
 void drawThreePatchHSpec(PyObject* widget, PyObject* spec, int64_t x, int64_t y, int64_t width) {
     ThreePatch p{specInt(spec, "x"),     specInt(spec, "y"),     specInt(spec, "left"),
                  specInt(spec, "middle"), specInt(spec, "right"), specInt(spec, "height")};
     checkMiddle(p.middle);
-    SDL_Surface* src = tilesetSurface(widget);
-    SDL_Surface* dst = targetSurface(widget);
-    drawThreePatchH(pixelView(src), p, pixelView(dst), x, y, width, currentClip(dst));
+    Pixels src = tileset(widget), dst = target(widget);
+    drawThreePatchH(src.view, p, dst.view, x, y, width, dst.clip);
 }
 
 void drawThreePatchVSpec(PyObject* widget, PyObject* spec, int64_t x, int64_t y, int64_t height) {
     ThreePatch p{specInt(spec, "x"),     specInt(spec, "y"),      specInt(spec, "top"),
                  specInt(spec, "middle"), specInt(spec, "bottom"), specInt(spec, "width")};
     checkMiddle(p.middle);
-    SDL_Surface* src = tilesetSurface(widget);
-    SDL_Surface* dst = targetSurface(widget);
-    drawThreePatchV(pixelView(src), p, pixelView(dst), x, y, height, currentClip(dst));
+    Pixels src = tileset(widget), dst = target(widget);
+    drawThreePatchV(src.view, p, dst.view, x, y, height, dst.clip);
 }
 
 void drawPieceSpec(PyObject* widget, PyObject* spec, int64_t x, int64_t y) {
     Rect64 from{specInt(spec, "x"), specInt(spec, "y"), specInt(spec, "width"), specInt(spec, "height")};
-    SDL_Surface* src = tilesetSurface(widget);
-    SDL_Surface* dst = targetSurface(widget);
-    blitCopy(pixelView(src), from, pixelView(dst), x, y, currentClip(dst));
+    Pixels src = tileset(widget), dst = target(widget);
+    blitCopy(src.view, from, dst.view, x, y, dst.clip);
 }
 
 void drawTexture(PyObject* widget, PyObject* texture, int64_t x, int64_t y) {
-    SDL_Surface* src = surfaceOf(texture, "the texture");
-    SDL_Surface* dst = targetSurface(widget);
-    blitCopy(pixelView(src), {0, 0, src->w, src->h}, pixelView(dst), x, y, currentClip(dst));
+    Pixels src = pixelsAndClip(texture, "the texture"), dst = target(widget);
+    blitCopy(src.view, {0, 0, src.view.width, src.view.height}, dst.view, x, y, dst.clip);
 }
 
 void drawTextureScaled(PyObject* widget, PyObject* texture, Rect64 box, uint32_t alpha) {
-    SDL_Surface* src = surfaceOf(texture, "the texture");
-    SDL_Surface* dst = targetSurface(widget);
-    blitScaled(pixelView(src), {0, 0, src->w, src->h}, pixelView(dst), box, currentClip(dst), alpha);
+    Pixels src = pixelsAndClip(texture, "the texture"), dst = target(widget);
+    blitScaled(src.view, {0, 0, src.view.width, src.view.height}, dst.view, box, dst.clip, alpha);
 }
 
 }  // namespace bv::ui

@@ -19,9 +19,8 @@ Ref widgetSpec(PyObject* widget, std::initializer_list<const char*> path);
 // spec[key] as a 32-bit integer.
 int32_t specInt(PyObject* spec, const char* key);
 
-// The renderer's target surface; an error when the renderer has no target.
+// The renderer's target surface; an AttributeError when the renderer has no target.
 SDL_Surface* targetSurface(PyObject* widget);
-PixelView pixelView(SDL_Surface* s);
 
 // Sets the target's clip rectangle for its lifetime and resets it to no clipping afterwards.
 class TargetClip {

@@ -32,6 +32,7 @@ extern const WidgetOps widgetOps, containerOps, listContainerOps, anchoredContai
 
 struct UIThemeObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* tileset;      // Texture or None
     PyObject* fonts;        // dict name -> Font
     PyObject* intColors;    // dict name -> int
@@ -61,6 +62,7 @@ struct UIRendererObject : RendererObject {
 
 struct WidgetObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     const WidgetOps* ops;
     PyObject* parent;    // AbstractUIContainer or None
     PyObject* renderer;  // UIRenderer or None
@@ -114,6 +116,7 @@ struct ListContainerObject : ContainerObject {
 
 struct AnchorWrapperObject {
     PyObject_HEAD
+    PyObject* weakrefs;
     PyObject* wrapped;
     int32_t x, y, anchorTypeX, anchorTypeY;
 

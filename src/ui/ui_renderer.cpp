@@ -39,6 +39,16 @@ PyObject* rootOf(PyObject* self) {
     return root;
 }
 
+// The target's surface; an AttributeError when there is no target.
+SDL_Surface* targetOf(PyObject* self) {
+    PyObject* target = asUIRenderer(self)->target;
+    if (!target || !PyObject_TypeCheck(target, TextureType)) {
+        PyErr_SetString(PyExc_AttributeError, "the UIRenderer has no render target");
+        throwPy();
+    }
+    return surfaceOf(reinterpret_cast<TextureObject*>(target));
+}
+
 int UIRenderer_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     return guardInt([&] {
         BV_PARSE_INIT("UIRenderer", 3, "target", "fillBackground", "theme");
@@ -60,12 +70,7 @@ int UIRenderer_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 PyObject* UIRenderer_getSize(PyObject* self, PyObject*) {
     return guard([&] {
-        PyObject* target = asUIRenderer(self)->target;
-        if (!target || !PyObject_TypeCheck(target, TextureType) || !reinterpret_cast<TextureObject*>(target)->surface) {
-            PyErr_SetString(PyExc_AttributeError, "the UIRenderer has no render target");
-            throwPy();
-        }
-        SDL_Surface* s = reinterpret_cast<TextureObject*>(target)->surface;
+        SDL_Surface* s = targetOf(self);
         return Py_BuildValue("(ii)", s->w, s->h);
     });
 }
@@ -96,14 +101,9 @@ void fillBackground(PyObject* self) {
     Ref name = Ref::checked(PyUnicode_FromString("background"));
     Ref color = callMethod(intern("getIntColor"), theme, name.get());
     uint32_t pixel = toUInt32(color);
-    PyObject* target = r->target;
-    if (!target || !PyObject_TypeCheck(target, TextureType) || !reinterpret_cast<TextureObject*>(target)->surface) {
-        PyErr_SetString(PyExc_AttributeError, "the UIRenderer has no render target");
-        throwPy();
-    }
-    SDL_Surface* s = reinterpret_cast<TextureObject*>(target)->surface;
+    SDL_Surface* s = targetOf(self);
     SDL_SetClipRect(s, nullptr);
-    SDL_FillRect(s, nullptr, pixel);
+    fillAll(pixelsOf(reinterpret_cast<TextureObject*>(r->target)), pixel);
 }
 
 PyObject* UIRenderer_render(PyObject* self, PyObject*) {
@@ -113,10 +113,9 @@ PyObject* UIRenderer_render(PyObject* self, PyObject*) {
         bool pressed;
         pointerState(self, mouseX, mouseY, pressed);
         Ref root = Ref::borrow(rootOf(self));
-        const WidgetOps* ops = asWidget(root)->ops;
-        ops->calculateMinSize(root);
-        ops->calculateMaxSize(root);
-        ops->calculatePos(root);
+        calculateMinSizeOf(root);
+        calculateMaxSizeOf(root);
+        calculatePosOf(root);
         updateWidget(root, mouseX, mouseY, pressed);
         renderWidget(root, {-1, -1, -1, -1});
         return none();
@@ -172,9 +171,9 @@ int UIRenderer_setWidget(PyObject* self, PyObject* value, void*) {
         checkArg(value, UIWidgetType, "widget", false);
         UIRendererObject* r = asUIRenderer(self);
         Ref old = Ref::borrow(r->widget);
-        if (old && PyObject_TypeCheck(old.get(), UIWidgetType)) asWidget(old)->ops->setRenderer(old, Py_None);
+        if (old && PyObject_TypeCheck(old.get(), UIWidgetType)) setRendererOf(old, Py_None);
         setRef(r->widget, value);
-        asWidget(value)->ops->setRenderer(value, self);
+        setRendererOf(value, self);
         return 0;
     });
 }
