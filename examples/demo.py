@@ -36,9 +36,11 @@ def has_display():
 
 
 def shot_frames(frames, shots):
-    """Frame numbers spread evenly over the run, the last frame included."""
+    """Frame numbers spread evenly over the run, the first and the last included."""
     shots = max(1, min(shots, frames))
-    return sorted({round((frames - 1) * (i + 1) / shots) for i in range(shots)})
+    if shots == 1:
+        return [frames - 1]
+    return sorted({round((frames - 1) * i / (shots - 1)) for i in range(shots)})
 
 
 def main(argv=None):

@@ -115,7 +115,7 @@ def entities():
     orb = dict(scale=0.35, zOffset=-0.2, blendMode="add", shadeless=True)
     tree = dict(scale=1.3, zOffset=-0.3, collision={"radius": 0.35})
     sentinel = dict(scale=0.8, zOffset=0.2, collision={"radius": 0.3, "hasFlags": ["npc"]})
-    return [
+    placed = [
         _entity(2.5, 8.5, "barrel", **barrel),
         _entity(3.2, 9.3, "barrel", **barrel),
         _entity(7.0, 2.5, "barrel", **barrel),
@@ -134,6 +134,7 @@ def entities():
                 velocity={"x": 0, "y": 1.2, "friction": 2.0}, **sentinel),
         _entity(16.5, 19.5, "sentinel", rotation=(1, 0), currentAnimation="idle", **sentinel),
     ]
+    return [{"id": number, **entity} for number, entity in enumerate(placed, start=1)]
 
 
 def header(texture_files, sprite_entries):

@@ -122,7 +122,7 @@ def ceiling(seed=9):
     return to_image(color)
 
 
-def sky(width=1024, height=256, seed=10):
+def sky(width=2048, height=512, seed=10):
     """Panorama that wraps around horizontally; the horizon is the middle row."""
     y, x = np.mgrid[0:height, 0:width]
     v = y / (height / 2)
@@ -134,10 +134,10 @@ def sky(width=1024, height=256, seed=10):
     cloud_alpha = np.clip((clouds - 0.5) * 3, 0, 1) * np.clip(1 - np.abs(v - 0.55) * 3, 0, 1)
     color = color * (1 - cloud_alpha[..., None]) + np.array([255, 215, 200]) * cloud_alpha[..., None]
     ridge = fbm((1, width), (1, 12), seed + 2, octaves=4)[0]
-    ridge_y = height / 2 - 8 - ridge * 40
+    ridge_y = height / 2 - height / 32 - ridge * height / 6
     far = y > ridge_y[None, :]
-    color[far] = ramp(np.clip((y[far] - height / 2 + 50) / 60, 0, 1), [(0, (95, 70, 120)), (1, (45, 35, 60))])
-    near_ridge = height / 2 + 2 - fbm((1, width), (1, 24), seed + 3)[0] * 18
+    color[far] = ramp(np.clip((y[far] - height * 0.3) / (height * 0.25), 0, 1), [(0, (95, 70, 120)), (1, (45, 35, 60))])
+    near_ridge = height / 2 + 2 - fbm((1, width), (1, 24), seed + 3)[0] * height / 14
     color[y > near_ridge[None, :]] = (30, 28, 40)
     return to_image(color)
 

@@ -5,6 +5,7 @@ from pathlib import Path
 import brovaline as b
 
 PLAYER_RADIUS = 0.25
+NO_TEXTURE = 255   # floor or ceiling index of a cell open to the sky
 
 
 class World:
@@ -24,6 +25,7 @@ class World:
         self._sprite_names = {id(sprite): Path(entry["texture"]).stem
                               for sprite, entry in zip(self.level.sprites, self.level.metadata["sprites"])}
         self.camera = self.renderer.getCamera()
+        self.camera.pitch = 0   # the horizon through the middle of the screen, where the crosshair is
         self.player = self._spawn_player(self.level.metadata["playerStart"])
 
     def _spawn_player(self, start):
@@ -58,6 +60,8 @@ class World:
         if kind == 1:
             return f"floor of cell ({a}, {c})"
         if kind == 2:
+            if self.level.getTextureIndex(b.TEXTURE_CEILING, a, c) == NO_TEXTURE:
+                return f"sky above cell ({a}, {c})"
             return f"ceiling of cell ({a}, {c})"
         face = {b.TEXTURE_NORTH: "north", b.TEXTURE_EAST: "east", b.TEXTURE_SOUTH: "south",
                 b.TEXTURE_WEST: "west"}.get(kind, "?")
