@@ -11,7 +11,8 @@ import numpy as np
 import pytest
 from PIL import Image
 
-EXAMPLES = Path(__file__).resolve().parents[1] / "examples"
+TESTS = Path(__file__).resolve().parent
+EXAMPLES = TESTS.parent / "examples"
 SIZE = (640, 400)
 BACKGROUND = (0, 180, 100)   # what the raycaster leaves where nothing is drawn
 
@@ -85,6 +86,46 @@ def test_missing_assets_are_reported(tmp_path):
     result = run_demo(tmp_path, "--frames", 1, "--assets", tmp_path / "nowhere", env=headless_env())
     assert result.returncode != 0
     assert "make_assets.py" in result.stderr
+
+
+def test_interactive_game_reacts_to_mouse_keys_and_quit(assets):
+    """Events pushed into SDL's queue: mouse motion turns the view, TAB toggles the menu, a click picks,
+    a quit request ends the game loop."""
+    script = f"""
+import sys
+sys.path[:0] = [{str(EXAMPLES)!r}, {str(TESTS)!r}]
+from pathlib import Path
+import brovaline as b
+import sdl_events as sdl
+from demo_game.game import Game
+
+game = Game(Path({str(assets)!r}), show=False, interactive=True)
+camera = game.world.camera
+game.engine.update()
+before = camera.dir.getDegrees()
+sdl.mouse_motion(10, 10, 100, 0)
+game.engine.update()
+print("turned", round(camera.dir.getDegrees() - before, 3))
+sdl.key_down(b.KEY_TAB)
+game.engine.update()
+print("menu", game.menu.is_open)
+sdl.key_down(b.KEY_TAB)
+game.engine.update()
+print("menu", game.menu.is_open)
+sdl.click(320, 200)
+game.engine.update()
+print("note", game.hud.note.text)
+sdl.quit_request()
+print("frames", game.run())
+"""
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120,
+                            env=headless_env())
+    assert result.returncode == 0, result.stderr
+    lines = result.stdout.splitlines()
+    assert "turned 15.0" in lines
+    assert lines.count("menu True") == 1 and lines.count("menu False") == 1
+    assert any(line.startswith("note ") and len(line) > 10 and "Welcome" not in line for line in lines)
+    assert "frames 1" in lines
 
 
 @pytest.fixture

@@ -143,12 +143,14 @@ def sky(width=2048, height=512, seed=10):
 
 
 def flashlight(width=128, height=512):
-    """Cone of light added over the walls: wide in the middle of the screen, fading with height."""
+    """Light added over the walls. Columns span the screen; the renderer walks down the rows from
+    the top of each wall by 3 / distance per screen row, so for walls one to three cells away the
+    middle of the wall falls around row 190: the spot is centred there."""
     y, x = np.mgrid[0:height, 0:width]
-    across = np.exp(-(((x - width / 2) / (width * 0.22)) ** 2))
-    down = np.clip(1 - y / height, 0, 1) ** 0.7
+    across = np.exp(-(((x - width / 2) / (width * 0.2)) ** 2))
+    down = np.exp(-(((y - 190) / 110) ** 2))
     value = across * down
-    rgb = np.stack([value * 255, value * 235, value * 190], axis=-1)
+    rgb = np.stack([value * 255, value * 240, value * 200], axis=-1)
     return to_image(rgb, value * 255)
 
 
