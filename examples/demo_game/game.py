@@ -20,7 +20,7 @@ MAX_FPS = 60
 class Game:
     def __init__(self, assets, show=True, interactive=True, frames=None):
         self.interactive = interactive
-        self.limit_fps = show
+        self.show = show
         self.quit_requested = False
         self.engine = b.Engine()
         self.engine.init(TITLE, SIZE, show=show, captureMouse=interactive)
@@ -60,13 +60,16 @@ class Game:
             if after_frame is not None:
                 after_frame(count)
             count += 1
-            if self.limit_fps:
-                time.sleep(max(1e-9, 1.0 / MAX_FPS - (time.perf_counter() - started)))
+            time.sleep(max(1e-9, 1.0 / MAX_FPS - (time.perf_counter() - started)))
         self.engine.quit()
         return count
 
     def save_screenshot(self, path):
-        self.target.saveFile(str(path))
+        """The picture in the window when there is one, else the render target behind it."""
+        if self.show:
+            self.engine.saveScreenshot(str(path))
+        else:
+            self.target.saveFile(str(path))
 
     # --- actions (keys, menu and the autopilot call these) -----------------------------------
     def toggle_menu(self):

@@ -1,7 +1,7 @@
 """The heads-up display drawn over the scene: frame rate, key hints, crosshair, messages."""
 import brovaline as b
 
-MESSAGE_SECONDS = 3.0
+MESSAGE_SECONDS = 2.5
 HINTS = "WASD walk   mouse look   click zap   TAB menu   F flashlight   ESC quit"
 
 
