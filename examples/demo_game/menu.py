@@ -85,6 +85,7 @@ class Menu:
         self.is_open = not self.is_open
         root = self.ui.widget
         if self.is_open:
+            self.refresh()
             root.addChild(self.panel, 0, 0, b.ANCHOR_CENTER, b.ANCHOR_CENTER)
         else:
             root.removeChild(self.panel)
