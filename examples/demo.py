@@ -55,7 +55,7 @@ def main(argv=None):
     frames = args.frames if args.frames is not None or not headless else HEADLESS_FRAMES
     from demo_game.game import Game
 
-    game = Game(args.assets.resolve(), show=not headless, interactive=frames is None, frames=frames)
+    game = Game(args.assets.resolve(), show=not headless, frames=frames)
     if frames is None:
         game.run()
         return

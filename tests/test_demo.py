@@ -99,7 +99,7 @@ import brovaline as b
 import sdl_events as sdl
 from demo_game.game import Game
 
-game = Game(Path({str(assets)!r}), show=False, interactive=True)
+game = Game(Path({str(assets)!r}), show=False)
 camera = game.world.camera
 game.engine.update()
 before = camera.dir.getDegrees()

@@ -18,12 +18,16 @@ MAX_FPS = 60
 
 
 class Game:
-    def __init__(self, assets, show=True, interactive=True, frames=None):
-        self.interactive = interactive
+    """The whole game. Without `frames` a player controls it; with `frames` the autopilot tours the
+    level in that many frames. `show` opens a visible window."""
+
+    def __init__(self, assets, show=True, frames=None):
+        self.interactive = frames is None
         self.show = show
         self.quit_requested = False
+        self.frame = 0
         self.engine = b.Engine()
-        self.engine.init(TITLE, SIZE, show=show, captureMouse=interactive)
+        self.engine.init(TITLE, SIZE, show=show, captureMouse=self.interactive)
         self.target = b.Texture(*SIZE)
         self.world = World(self.engine, assets, self.target)
         self.ui = b.UIRenderer(self.target, False, b.UITheme(str(assets / "ui" / "theme.json")))
@@ -33,7 +37,7 @@ class Game:
         self.menu = Menu(self.engine, self.ui, self.audio, self.world, self._menu_toggled, self.request_quit)
         self.picking = Picking(self.engine, self.world, self.audio, self.hud)
         self.behaviours = Behaviours(self.engine, self.world, self.audio, self.hud)
-        self.driver = Controls(self.engine, self.world) if frames is None else Autopilot(self, frames)
+        self.driver = Controls(self.engine, self.world) if self.interactive else Autopilot(self, frames)
         self.engine.subscribeEvent(b.KeyEvent, self._on_key)
         self.engine.subscribeEvent(b.MouseClickEvent, self._on_click)
         self.engine.subscribeEvent(b.MusicStoppedEvent, lambda evt: self.hud.message("The music fades away."))
@@ -44,10 +48,12 @@ class Game:
     # --- per frame -------------------------------------------------------------------------------
     def _frame(self, time_step, on_done):
         """Runs as an engine task every frame, after input and before the systems."""
+        self.frame += 1
         self.driver.step(time_step, self.menu.is_open)
         self.behaviours.step(time_step)
         width, height = SIZE
-        looking_at = self.world.describe_view(width // 2, height // 2) if self.behaviours.frame > 1 else ""
+        # picking reads the previous frame: there is none before the second frame
+        looking_at = self.world.describe_view(width // 2, height // 2) if self.frame > 1 else ""
         self.hud.step(time_step, self.engine.getFps(), looking_at)
         return False
 
