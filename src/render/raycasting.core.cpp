@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "render/blend.core.hpp"
 #include "render/truncate.core.hpp"
@@ -130,6 +133,34 @@ struct Column {
     }
 };
 
+// Columns are drawn in blocks of this many: walls column by column, then the block's floor and
+// ceiling row by row, so that those writes share cache lines.
+constexpr int kBlock = 16;
+
+// alphaBlend(p, overlay, alpha) for each of the n pixels.
+void blendAll(uint32_t* px, size_t n, uint32_t overlay, uint32_t alpha) {
+    size_t i = 0;
+#ifdef __SSE2__
+    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536.
+    const uint32_t a = alpha & 0xFF;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i oa = _mm_set_epi16(0, short((overlay >> 16 & 0xFF) * a), short((overlay >> 8 & 0xFF) * a),
+                                     short((overlay & 0xFF) * a), 0, short((overlay >> 16 & 0xFF) * a),
+                                     short((overlay >> 8 & 0xFF) * a), short((overlay & 0xFF) * a));
+    const __m128i ia = _mm_set1_epi16(short(255 - a));
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+    for (; i + 4 <= n; i += 4) {
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
+        __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ia), oa), 8);
+        __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ia), oa), 8);
+        __m128i mixed = _mm_packus_epi16(lo, hi);
+        mixed = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), mixed);
+    }
+#endif
+    for (; i < n; i++) px[i] = alphaBlend(px[i], overlay, alpha);
+}
+
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
 // reads is copied into this struct, so that the pixel writes cannot alias it.
 struct FlatPass {
@@ -146,10 +177,14 @@ struct FlatPass {
           width(level.width), height(level.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
           groundFogColor(level.groundFogColor), textures(table.entries) {}
 
-    // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them.
+    // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
+    // texels are gathered first, then fogged together.
     template <bool kFloor>
-    void row(int y, const RowFog& r, const Column* cols, size_t n) const {
+    void row(int y, const RowFog r, const Column* cols, size_t n) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
+        uint32_t texels[kBlock];
+        int slots[kBlock];
+        size_t m = 0;
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
             if (kFloor ? y < col.bottom : y >= col.top) continue;
@@ -158,17 +193,18 @@ struct FlatPass {
             const int cx = int(fx), cy = int(fy);
             const unsigned ch = data[(size_t(cx) + size_t(cy) * levelWidth) * 7 + (kFloor ? kFloorByte : kCeilingByte)];
             if (ch == kNoTexture) continue;
-            uint32_t& px = out[col.x];
             if (r.fogged) {
-                px = fogColor;
+                out[col.x] = fogColor;
                 continue;
             }
             const PixelView* tex = textures[ch];
             if (!tex) continue;
-            uint32_t t = tex->at(texel(fx - cx, tex->width), texel(fy - cy, tex->height));
-            if (kFloor) t = alphaBlend(t, groundFogColor, r.groundFog);
-            px = alphaBlend(t, fogColor, r.fog);
+            texels[m] = tex->at(texel(fx - cx, tex->width), texel(fy - cy, tex->height));
+            slots[m++] = col.x;
         }
+        if (kFloor) blendAll(texels, m, groundFogColor, r.groundFog);
+        blendAll(texels, m, fogColor, r.fog);
+        for (size_t k = 0; k < m; k++) out[slots[k]] = texels[k];
     }
 };
 
@@ -206,10 +242,8 @@ void renderWalls(const PixelView& target, const LevelView& level, const FrameVie
     const int64_t ceilingEnd = std::min<int64_t>(view.baseline, H);
     Vec2 dir = _internal_matrix2_2_apply(rotationInit, view.dir);
     int64_t groundFog = 0;
-    // Columns are drawn in blocks: walls column by column, then the block's floor and ceiling
-    // row by row, so that those writes share cache lines. Every pixel has one writer, so the
-    // order does not change the result.
-    constexpr int kBlock = 16;
+    // Every pixel has one writer (wall, floor or ceiling; the flashlight follows its wall), so
+    // drawing in blocks does not change the result.
     std::vector<Column> block;
     block.reserve(kBlock);
     for (int x0 = 0; x0 < W; x0 += kBlock) {
