@@ -4,9 +4,10 @@ VENV := .venv
 PY := $(VENV)/bin/python
 APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-image-dev \
                 libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools
+CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test build bench native-tests clean system-deps
+.PHONY: demo test test-asan build bench native-tests clean system-deps
 
 demo: build
 	$(PY) examples/demo.py
@@ -20,10 +21,21 @@ bench: build
 build: $(VENV)/.deps
 	$(PY) -m pip install --quiet --no-build-isolation --no-deps .
 
-native-tests: system-deps
-	cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
+# The whole suite against a module built with ASan and UBSan. A stock interpreter needs the ASan
+# runtime preloaded; leak detection is off because the interpreter's own allocations would report.
+ASAN_DIR := build/asan
+test-asan: $(VENV)/.deps
+	$(CMAKE) -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
 	      -DPython_EXECUTABLE=$(PY) >/dev/null
-	cmake --build build/native --target native_tests
+	$(CMAKE) --build $(ASAN_DIR) --target brovaline
+	LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
+	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	PYTHONPATH=$(ASAN_DIR) $(PY) -m pytest -q -p no:cacheprovider tests
+
+native-tests: system-deps
+	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
+	      -DPython_EXECUTABLE=$(PY) >/dev/null
+	$(CMAKE) --build build/native --target native_tests
 	./build/native/native_tests
 
 $(VENV)/.deps: .system-deps-ok pyproject.toml

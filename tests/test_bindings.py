@@ -34,8 +34,8 @@ def test_argument_type_error_text():
 def test_int_conversion_limits():
     with pytest.raises(OverflowError):
         b.Texture(2 ** 31, 1)
-    with pytest.raises(TypeError):
-        b.Texture("3", 1)
+    with pytest.raises(OverflowError):
+        b.Texture(1, 1).fill((-1, 0, 0))
     with pytest.raises(OverflowError):
         b.Entity(2 ** 70)
 

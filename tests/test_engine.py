@@ -79,7 +79,7 @@ def test_screenshot_shows_the_renderer_target(engine, tmp_path):
 
     class Solid(b.Renderer):
         def render(self):
-            self.getTarget().fill(0xFF336699)
+            self.getTarget().fill((0x33, 0x66, 0x99))
 
     target = b.Texture(64, 40)
     engine.ecs.addSystem(Solid(target))

@@ -45,15 +45,6 @@ def test_interested_types_follow_the_target():
     assert b.Renderer(target=t)._interestedComponentTypes == ()
 
 
-def test_target_property_is_type_checked():
-    r = b.Renderer(None)
-    with pytest.raises(TypeError):
-        r._target = 3
-    t = b.Texture(1, 1)
-    r._target = t
-    assert r.getTarget() is t
-
-
 def test_update_processes_members_then_renders(engine, tmp_path):
     calls = []
 

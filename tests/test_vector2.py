@@ -10,66 +10,49 @@ def xy(v):
     return (v.x, v.y)
 
 
-def test_construction_and_properties():
+def test_construction():
     v = Vector2(x=1, y=2.5)
-    assert type(v.x) is float and xy(v) == (1.0, 2.5)
-    assert (v._x, v._y) == (1.0, 2.5)
-    v.x, v._y = 7, -3
-    assert xy(v) == (7.0, -3.0)
-    assert Vector2.__new__(Vector2, 1, 2, 3).x == 0.0  # allocation alone ignores its arguments
+    assert type(v.x) is float and xy(v) == (1.0, 2.5) == (v._x, v._y)
+    assert xy(Vector2.__new__(Vector2, 1, 2, 3)) == (0.0, 0.0)  # allocation alone ignores its arguments
 
 
 @pytest.mark.parametrize("args, kwargs", [((1,), {}), ((1, 2, 3), {}), (("a", 2), {}), ((1,), {"z": 2}),
-                                          ((1, None), {}), ((), {})])
+                                          ((1, None), {})])
 def test_bad_construction(args, kwargs):
     with pytest.raises(TypeError):
         Vector2(*args, **kwargs)
 
 
-@pytest.mark.parametrize("name", ["x", "y", "_x", "_y"])
-def test_property_set_and_delete(name):
-    v = Vector2(0, 0)
-    with pytest.raises(TypeError):
-        setattr(v, name, "1")
-    with pytest.raises(NotImplementedError, match="__del__"):
-        delattr(v, name)
-    with pytest.raises(AttributeError):
-        v.length = 3
-
-
 def test_length_and_normalize():
     v = Vector2(3, 4)
     assert v.length == 5.0
-    assert v.normalize() is None
+    v.normalize()
     assert xy(v) == pytest.approx((0.6, 0.8))
     z = Vector2(0, 0)
     z.normalize()
     assert xy(z) == (0.0, 0.0)
 
 
-def test_arithmetic_makes_new_vectors():
+def test_operators_make_new_vectors():
     a, c = Vector2(1, 2), Vector2(10, 20)
-    s, d = a + c, c - a
-    assert type(s) is Vector2 and xy(s) == (11.0, 22.0)
-    assert xy(d) == (9.0, 18.0)
-    assert xy(a) == (1.0, 2.0) and xy(c) == (10.0, 20.0)
+    s, d, scaled = a + c, c - a, a * 2
+    assert type(s) is Vector2 and xy(s) == (11.0, 22.0) and xy(d) == (9.0, 18.0)
+    assert xy(scaled) == (2.0, 4.0) and scaled is not a and xy(a) == (1.0, 2.0)
     dot = Vector2(1, 0) * Vector2(0, 1)
     assert type(dot) is float and dot == 0.0
-    scaled = a * 2
-    assert type(scaled) is Vector2 and xy(scaled) == (2.0, 4.0) and scaled is not a
-    assert xy(a * 0.5) == (0.5, 1.0)
 
 
 @pytest.mark.parametrize("op", [lambda v, o: v + o, lambda v, o: v - o, lambda v, o: v.set(o),
                                 lambda v, o: v.add(o), lambda v, o: v.sub(o)])
-@pytest.mark.parametrize("other", [None, 3, (1, 2)])
+@pytest.mark.parametrize("other", [None, 3])
 def test_vector_operands_are_checked(op, other):
     with pytest.raises(TypeError, match="Argument 'other' has incorrect type"):
         op(Vector2(1, 1), other)
 
 
-@pytest.mark.parametrize("expr", [lambda v: 2 * v, lambda v: v * "a", lambda v: -v, lambda v: v / 2])
-def test_unsupported_operators(expr):
+@pytest.mark.parametrize("expr", [lambda v: 2 * v, lambda v: v * "a", lambda v: -v, lambda v: v / 2,
+                                  lambda v: v.scale(v)])
+def test_unsupported_operations(expr):
     with pytest.raises(TypeError):
         expr(Vector2(1, 2))
 
@@ -77,32 +60,27 @@ def test_unsupported_operators(expr):
 def test_in_place_operations():
     v = Vector2(1, 2)
     v.set(Vector2(5, 6))
-    assert xy(v) == (5.0, 6.0)
     v.add(Vector2(1, 1))
     assert xy(v) == (6.0, 7.0)
     v.sub(Vector2(2, 4))
-    assert xy(v) == (4.0, 3.0)
     v.scale(2)
     assert xy(v) == (8.0, 6.0)
     v.negate()
-    assert xy(v) == (-8.0, -6.0)
     c = v.copy()
     c.x = 0
-    assert v.x == -8.0
-    with pytest.raises(TypeError):
-        v.scale(Vector2(1, 1))
+    assert xy(v) == (-8.0, -6.0)
 
 
-def test_rotate_uses_old_coordinates():
+def test_rotate_uses_the_old_coordinates():
     v = Vector2(1, 0)
     v.rotate(90)
-    assert v.x == pytest.approx(6.123233995736766e-17, abs=1e-30) and v.y == 1.0
+    assert v.x == pytest.approx(6.1e-17, abs=1e-18) and v.y == 1.0
     w = Vector2(2, 1)
     w.rotate(180)
     assert xy(w) == pytest.approx((-2.0, -1.0))
 
 
-@pytest.mark.parametrize("x, y, degrees", [(0, 1, 90.0), (-1, 0, 180.0), (1, 0, 0.0), (0, -1, -90.0)])
+@pytest.mark.parametrize("x, y, degrees", [(0, 1, 90.0), (-1, 0, 180.0), (0, -1, -90.0)])
 def test_get_degrees(x, y, degrees):
     assert Vector2(x, y).getDegrees() == degrees
 
@@ -118,28 +96,26 @@ def test_angle_to():
 
 def test_angle_to_accepts_vector_like_objects():
     class Like:
-        length = 1.0
+        length = 2.0
 
         def __rmul__(self, v):
-            return v.x
+            return -2.0 * v.x
 
-    assert Vector2(1, 0).angleTo(Like()) == 0.0
+    assert Vector2(1, 0).angleTo(Like()) == math.pi
 
 
+@pytest.mark.parametrize("method", ["angleTo", "angleToInDegrees"])
 @pytest.mark.parametrize("a, c", [((0, 0), (1, 0)), ((1, 0), (0, 0))])
-def test_angle_to_zero_vector(a, c):
+def test_angle_to_zero_vector(method, a, c):
     with pytest.raises(ZeroDivisionError):
-        Vector2(*a).angleTo(Vector2(*c))
-    with pytest.raises(ZeroDivisionError):
-        Vector2(*a).angleToInDegrees(Vector2(*c))
+        getattr(Vector2(*a), method)(Vector2(*c))
 
 
 def test_text_form_and_identity():
     v = Vector2(1, 2.5)
     assert str(v) == repr(v) == "Vector2(1.000000, 2.500000)"
-    assert str(Vector2(1e300, 0)).startswith("Vector2(1000000000000000052504760255204420248704468")
+    assert str(Vector2(-1e300, 0)).startswith("Vector2(-1000000000000000052504760255204420248704468")
     assert Vector2(1, 1) != Vector2(1, 1)
-    assert len({Vector2(1, 1), Vector2(1, 1)}) == 2
 
 
 def test_subclass():
@@ -151,10 +127,8 @@ def test_subclass():
     n = Named(1, 2, "n")
     assert n.name == "n" and xy(n) == (1.0, 2.0)
     assert type(n + n) is Vector2 and n * n == 5.0
-    Vector2(0, 0).set(n)
 
 
 def test_angle_constants():
-    assert b._RAD_TO_DEGREES == 57.29577951308232 == 180 / math.pi
-    assert b._DEGREES_TO_RAD == 0.017453292519943295 == math.pi / 180
-    assert b.math is math
+    assert b._RAD_TO_DEGREES == 57.29577951308232
+    assert b._DEGREES_TO_RAD == 0.017453292519943295

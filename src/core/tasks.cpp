@@ -25,10 +25,16 @@ def addTaskAfter(self, delaySeconds, task, onDone=None):
         return
 
     def timerTarget():
+        # Leaving the timer list first makes firing and cancelling at the end of run exclusive:
+        # a timer that run has already dropped adds nothing.
+        try:
+            self._timers.remove(timer)
+        except ValueError:
+            return
         self.addTask(task, onDone)
-        self._timers.remove(timer)
 
     timer = Timer(delaySeconds, timerTarget)
+    timer.daemon = True  # a pending delay must not keep the interpreter from exiting
     self._timers.append(timer)
     timer.start()
 

@@ -1,4 +1,6 @@
 // The engine's event subscriber table: subscribeEvent, unsubscribeEvent, fireEvent.
+#include "input/dispatch.hpp"
+
 #include "common/klass.hpp"
 #include "core/engine.hpp"
 
@@ -6,14 +8,33 @@ namespace bv {
 
 namespace {
 
-PyObject* subscribers() { return engineClassAttr(intern("_eventSubscribers")); }
+// Held as a new reference: a handler or a key's __eq__ may replace the table while it is used.
+Ref subscribers() { return Ref::borrow(engineClassAttr(intern("_eventSubscribers"))); }
+
+// Calls every handler of `key` with `evt`, iterating the live list by position: handlers appended
+// during the dispatch are reached, a removal shifts the later ones down.
+void dispatch(PyObject* evt, PyObject* key) {
+    Ref handlers = eventHandlers(key);
+    if (!handlers) return;
+    for (Py_ssize_t i = 0;; ++i) {
+        Py_ssize_t n = PySequence_Size(handlers);
+        if (n < 0) throwPy();
+        if (i >= n) break;
+        Ref handler = Ref::checked(PySequence_GetItem(handlers, i));
+        callObject(handler.get(), evt);
+    }
+}
 
 PyObject* Engine_subscribeEvent(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("subscribeEvent", 2, "eventType", "eventHandler");
-        PyObject* table = subscribers();
-        Ref list = Ref::checked(PyObject_CallMethod(table, "setdefault", "(ON)", a[0], PyList_New(0)));
-        check(PyList_Check(list.get()) ? PyList_Append(list, a[1]) : (callMethod(intern("append"), list.get(), a[1]), 0));
+        Ref table = subscribers();
+        Ref empty = Ref::checked(PyList_New(0));
+        Ref list = callMethod(intern("setdefault"), table.get(), a[0], empty.get());
+        if (PyList_CheckExact(list.get()))
+            check(PyList_Append(list, a[1]));
+        else
+            callMethod(intern("append"), list.get(), a[1]);
         return none();
     });
 }
@@ -21,10 +42,8 @@ PyObject* Engine_subscribeEvent(PyObject*, PyObject* const* args, Py_ssize_t nar
 PyObject* Engine_unsubscribeEvent(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("unsubscribeEvent", 2, "eventType", "eventHandler");
-        PyObject* table = subscribers();
-        if (!check(PySequence_Contains(table, a[0]))) return none();
-        Ref list = Ref::checked(PyObject_GetItem(table, a[0]));
-        if (check(PySequence_Contains(list, a[1]))) callMethod(intern("remove"), list.get(), a[1]);
+        Ref list = eventHandlers(a[0]);
+        if (list && check(PySequence_Contains(list, a[1]))) callMethod(intern("remove"), list.get(), a[1]);
         return none();
     });
 }
@@ -32,24 +51,34 @@ PyObject* Engine_unsubscribeEvent(PyObject*, PyObject* const* args, Py_ssize_t n
 PyObject* Engine_fireEvent(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("fireEvent", 1, "evt", "evtType");
-        PyObject* key = a[1] && a[1] != Py_None ? a[1] : reinterpret_cast<PyObject*>(Py_TYPE(a[0]));
-        PyObject* table = subscribers();
-        Ref handlers = Ref::borrow(PyDict_Check(table) ? PyDict_GetItemWithError(table, key) : nullptr);
-        if (!handlers) {
-            if (PyErr_Occurred()) throwPy();
-            if (PyDict_Check(table) || !check(PySequence_Contains(table, key))) return none();
-            handlers = Ref::checked(PyObject_GetItem(table, key));
-        }
-        // Live iteration by position: handlers added during dispatch are reached, removals shift.
-        for (Py_ssize_t i = 0; i < check(int(PySequence_Size(handlers))); ++i) {
-            Ref handler = Ref::checked(PySequence_GetItem(handlers, i));
-            callObject(handler.get(), a[0]);
-        }
+        dispatch(a[0], a[1] && a[1] != Py_None ? a[1] : reinterpret_cast<PyObject*>(Py_TYPE(a[0])));
         return none();
     });
 }
 
 }  // namespace
+
+Ref eventHandlers(PyObject* key) {
+    Ref table = subscribers();
+    if (PyDict_Check(table.get())) {
+        PyObject* list = PyDict_GetItemWithError(table, key);
+        if (!list && PyErr_Occurred()) throwPy();
+        return Ref::borrow(list);
+    }
+    if (!check(PySequence_Contains(table, key))) return nullptr;
+    return Ref::checked(PyObject_GetItem(table, key));
+}
+
+void fireEvent(PyObject* engine, PyObject* evt, PyObject* evtType) {
+    if (engine_methods::fireEvent.isNative(engine)) {
+        dispatch(evt, evtType && evtType != Py_None ? evtType : reinterpret_cast<PyObject*>(Py_TYPE(evt)));
+        return;
+    }
+    if (evtType)
+        engine_methods::fireEvent.call(engine, evt, evtType);
+    else
+        engine_methods::fireEvent.call(engine, evt);
+}
 
 PyMethodDef engineEventMethods[] = {
     BV_METHOD("subscribeEvent", Engine_subscribeEvent, "Calls eventHandler(evt) for every event of exactly this class."),

@@ -6,6 +6,7 @@
 #include "common/output.hpp"
 #include "common/registry.hpp"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 

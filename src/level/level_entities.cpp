@@ -71,6 +71,11 @@ Ref loadEntity(PyObject* self, PyObject* entity) {
     }
     PyObject* idValue = PyDict_GetItemWithError(entity, intern("id"));
     if (!idValue && PyErr_Occurred()) throwPy();
+    // int() of the id, but a fractional id is refused rather than truncated.
+    if (idValue && PyFloat_Check(idValue)) {
+        PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
+        throwPy();
+    }
     Ref id = idValue ? Ref::checked(PyNumber_Long(idValue)) : Ref::checked(PyLong_FromLong(-1));
     PyList_SET_ITEM(args.get(), 0, id.release());
     Ref tuple = Ref::checked(PyList_AsTuple(args));

@@ -6,6 +6,7 @@
 #include "core/sdl_error.hpp"
 #include "level/level.hpp"
 
+#include <cstring>
 #include <string>
 
 namespace bv {
@@ -20,6 +21,13 @@ PyObject* jsonModule() {
         throwPy();
     }
     return json;
+}
+
+// A file name given as str or os.PathLike, as str.
+Ref fileNameArg(PyObject* filename) {
+    Ref name = Ref::checked(PyOS_FSPath(filename));
+    if (!PyUnicode_Check(name)) throwArgType("filename", "str", filename);
+    return name;
 }
 
 Ref withSuffix(PyObject* filename, const char* suffix) {
@@ -116,17 +124,17 @@ PyObject* Level_loadMetadata(PyObject* self, PyObject* const* args, Py_ssize_t n
     });
 }
 
-PyObject* Level_loadFromFile(PyObject* self, PyObject* filename) {
+PyObject* Level_loadFromFile(PyObject* self, PyObject* filenameArg) {
     return guard([&] {
-        if (!PyUnicode_Check(filename)) throwArgType("filename", "str", filename);
+        Ref filename = fileNameArg(filenameArg);
         loadFromFile(self, filename);
         return none();
     });
 }
 
-PyObject* Level_saveFile(PyObject* self, PyObject* filename) {
+PyObject* Level_saveFile(PyObject* self, PyObject* filenameArg) {
     return guard([&] {
-        if (!PyUnicode_Check(filename)) throwArgType("filename", "str", filename);
+        Ref filename = fileNameArg(filenameArg);
         LevelObject* l = asLevel(self);
         callMethod(intern("_updateEntityMetadata"), self);
         // Encode first, so an unserialisable header leaves the old files untouched.
@@ -141,7 +149,7 @@ PyObject* Level_saveFile(PyObject* self, PyObject* filename) {
         Ref line = Ref::checked(PyUnicode_FromFormat("wrote file %U", headerName.get()));
         printLine(line.get());
         withFile(filename, "wb", [&](PyObject* f) { return callMethod(intern("write"), f, grid.get()); });
-        line = Ref::checked(PyUnicode_FromFormat("wrote file %U", filename));
+        line = Ref::checked(PyUnicode_FromFormat("wrote file %U", filename.get()));
         printLine(line.get());
         return none();
     });

@@ -72,12 +72,12 @@ int Texture_init(PyObject* self, PyObject* args, PyObject* kwargs) {
             setRef(t->filename, empty);
             s = newSurface(toInt32(w), toInt32(h));
         } else if (Py_IS_TYPE(w, TextureType)) {
-            SDL_Surface* src = surfaceOf(asTexture(w));
+            PixelView src = pixelsOf(asTexture(w));
             Ref empty = Ref::checked(PyUnicode_FromString(""));
             setRef(t->filename, empty);
-            s = newSurface(src->w, src->h);
+            s = newSurface(src.width, src.height);
             // An exact copy: semi-transparent pixels are copied as they are, not blended.
-            copyPixels(viewOf(s.get()), viewOf(src));
+            copyPixels(viewOf(s.get()), src);
         } else {
             if (!PyUnicode_Check(w)) {
                 PyErr_Format(PyExc_TypeError,

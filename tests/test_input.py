@@ -1,0 +1,363 @@
+import ctypes
+import os
+
+import pytest
+from conftest import run_script
+
+import brovaline as b
+import sdl_events as sdl
+
+TESTS = os.path.dirname(__file__)
+
+
+@pytest.fixture
+def engine(engine):
+    """The shared engine fixture with an empty SDL queue."""
+    engine.update()
+    sdl.flush()
+    yield engine
+    sdl.flush()
+
+
+def recorder(engine, cls):
+    got = []
+    engine.subscribeEvent(cls, got.append)
+    return got
+
+
+# Key and mouse constants ---------------------------------------------------------------------------
+
+KEY_ORDER = """
+0 1 2 3 4 5 6 7 8 9 A AC_BACK AC_BOOKMARKS AC_FORWARD AC_HOME AC_REFRESH AC_SEARCH AC_STOP AGAIN ALTERASE
+QUOTE APPLICATION AUDIOMUTE AUDIONEXT AUDIOPLAY AUDIOPREV AUDIOSTOP B BACKSLASH BACKSPACE BRIGHTNESSDOWN
+BRIGHTNESSUP C CALCULATOR CANCEL CAPSLOCK CLEAR CLEARAGAIN COMMA COMPUTER COPY CRSEL CURRENCYSUBUNIT
+CURRENCYUNIT CUT D DECIMALSEPARATOR DELETE DISPLAYSWITCH DOWN E EJECT END EQUALS ESCAPE EXECUTE EXSEL F F1 F2
+F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 F13 F14 F15 F16 F17 F18 F19 F20 F21 F22 F23 F24 FIND G BACKQUOTE H HELP HOME
+I INSERT J K KBDILLUMDOWN KBDILLUMTOGGLE KBDILLUMUP KP_0 KP_00 KP_000 KP_1 KP_2 KP_3 KP_4 KP_5 KP_6 KP_7 KP_8
+KP_9 KP_A KP_AMPERSAND KP_AT KP_B KP_BACKSPACE KP_BINARY KP_C KP_CLEAR KP_CLEARENTRY KP_COLON KP_COMMA KP_D
+KP_DBLAMPERSAND KP_DBLVERTICALBAR KP_DECIMAL KP_DIVIDE KP_E KP_ENTER KP_EQUALS KP_EQUALSAS400 KP_EXCLAM KP_F
+KP_GREATER KP_HASH KP_HEXADECIMAL KP_LEFTBRACE KP_LEFTPAREN KP_LESS KP_MEMADD KP_MEMCLEAR KP_MEMDIVIDE
+KP_MEMMULTIPLY KP_MEMRECALL KP_MEMSTORE KP_MEMSUBTRACT KP_MINUS KP_MULTIPLY KP_OCTAL KP_PERCENT KP_PERIOD
+KP_PLUS KP_PLUSMINUS KP_POWER KP_RIGHTBRACE KP_RIGHTPAREN KP_SPACE KP_TAB KP_VERTICALBAR KP_XOR L LALT LCTRL
+LEFT LEFTBRACKET LGUI LSHIFT M MAIL MEDIASELECT MENU MINUS MODE MUTE N NUMLOCKCLEAR O OPER OUT P PAGEDOWN
+PAGEUP PASTE PAUSE PERIOD POWER PRINTSCREEN PRIOR Q R RALT RCTRL RETURN RETURN2 RGUI RIGHT RIGHTBRACKET RSHIFT
+S SCROLLLOCK SELECT SEMICOLON SEPARATOR SLASH SLEEP SPACE STOP SYSREQ T TAB THOUSANDSSEPARATOR U UNDO UNKNOWN
+UP V VOLUMEDOWN VOLUMEUP W WWW X Y Z AMPERSAND ASTERISK AT CARET COLON DOLLAR EXCLAIM GREATER HASH LEFTPAREN
+LESS PERCENT PLUS QUESTION QUOTEDBL RIGHTPAREN UNDERSCORE
+""".split()
+
+
+def module_keys():
+    return {name: value for name, value in vars(b).items() if name.startswith("KEY_")}
+
+
+def test_key_constants_are_all_there_in_order():
+    assert len(KEY_ORDER) == 236
+    assert list(module_keys()) == ["KEY_" + name for name in KEY_ORDER]
+
+
+@pytest.mark.parametrize("name, value", [
+    ("A", 97), ("Z", 122), ("0", 48), ("9", 57), ("RETURN", 13), ("ESCAPE", 27), ("SPACE", 32), ("DELETE", 127),
+    ("QUOTE", 39), ("BACKQUOTE", 96), ("QUOTEDBL", 34), ("UNKNOWN", 0), ("F1", 0x4000003A), ("F24", 0x40000073),
+    ("LEFT", 0x40000050), ("LCTRL", 0x400000E0), ("RSHIFT", 0x400000E5), ("KP_ENTER", 0x40000058),
+    ("RETURN2", 0x4000009E), ("BRIGHTNESSDOWN", 0x40000113), ("SLEEP", 0x4000011A),
+])
+def test_key_values(name, value):
+    assert getattr(b, "KEY_" + name) == value
+
+
+def test_key_value_rule():
+    keys = module_keys()
+    assert max(keys.values()) == b.KEY_SLEEP
+    assert len(set(keys.values())) == 236
+    for value in keys.values():
+        assert type(value) is int
+        assert value < 128 or value & 0x40000000
+
+
+# Device queries ------------------------------------------------------------------------------------
+
+@pytest.mark.parametrize("key, name", [(b.KEY_A, "A"), (b.KEY_ESCAPE, "Escape"), (b.KEY_F1, "F1"),
+                                       (b.KEY_UNKNOWN, ""), (0x40000FFF, ""), (-5, "")])
+def test_get_key_name(engine, key, name):
+    assert engine.getKeyName(key) == name
+    assert isinstance(engine.getKeyName(0x3FFFFFFF), str)  # not a code point: still text
+
+
+@pytest.mark.parametrize("method", ["getKeyName", "isKeyPressed", "isMouseButtonPressed"])
+def test_int_arguments(engine, method):
+    with pytest.raises(TypeError, match="an integer is required"):
+        getattr(engine, method)("a")
+    with pytest.raises(TypeError, match="an integer is required"):
+        getattr(engine, method)(1.0)
+    with pytest.raises(OverflowError):
+        getattr(engine, method)(2 ** 32)
+
+
+def test_key_and_button_state_types(engine):
+    result = engine.isKeyPressed(b.KEY_A)
+    assert type(result) is int and result == 0
+    for button in (b.MOUSE_LEFT, b.MOUSE_RIGHT, 0, -1, 33, 1000):
+        assert engine.isMouseButtonPressed(button) is False
+
+
+def test_capture_mouse(engine):
+    try:
+        engine.captureMouse(1)
+        assert engine.isMouseCaptured() is True
+        engine.captureMouse(None)
+        assert engine.isMouseCaptured() is False
+    finally:
+        engine.captureMouse(False)
+
+
+def test_mouse_position_in_target_pixels(engine):
+    engine.setWindowSize((128, 80))
+    sdl.warp_mouse(engine, 101, 51)
+    assert engine.getMousePos() == (50, 25)
+
+
+def test_mouse_distance_is_the_last_motion_of_the_frame(engine):
+    assert engine.getMouseDist() == (0, 0)
+    sdl.mouse_motion(10, 10, 3, 4)
+    sdl.mouse_motion(12, 10, -7, 8)
+    engine.update()
+    assert engine.getMouseDist() == (-7, 8)
+    engine.update()
+    assert engine.getMouseDist() == (0, 0)
+
+
+# Event translation ---------------------------------------------------------------------------------
+
+def test_key_press_is_fired_once_with_one_shared_object(engine):
+    seen = []
+    engine.subscribeEvent(b.KeyEvent, lambda e: (seen.append(e), setattr(e, "isAlreadyHandled", True)))
+    engine.subscribeEvent(b.KeyEvent, lambda e: seen.append((e, e.isAlreadyHandled)))
+    sdl.key_down(b.KEY_A)
+    sdl.key_down(b.KEY_A, repeat=1)
+    sdl.key_up(b.KEY_A)
+    engine.update()
+    assert len(seen) == 4
+    first, (same, flag) = seen[0], seen[1]
+    assert same is first and flag is True
+    assert type(first) is b.KeyEvent and first.key == b.KEY_A
+    assert (first.isCtrlPressed, first.isAltPressed, first.isShiftPressed) == (False, False, False)
+
+
+def test_key_presses_go_through_an_overridden_fire_event(engine):
+    fired = []
+
+    class Custom(b.Engine):
+        def fireEvent(self, evt, evtType=None):
+            fired.append(evt.key)
+
+    custom = Custom()
+    custom.init("custom", (32, 20), show=False)
+    sdl.key_down(b.KEY_B)
+    custom.update()
+    assert fired == [b.KEY_B]
+
+
+def test_escape_ends_run_after_the_frame(engine):
+    keys = recorder(engine, b.KeyEvent)
+    frames = []
+
+    def watchdog(step, onDone):
+        frames.append(step)
+        if len(frames) > 3:
+            raise RuntimeError("run did not stop")
+
+    engine.addTask(watchdog)
+    sdl.key_down(b.KEY_ESCAPE)
+    engine.run(1000)
+    assert [k.key for k in keys] == [27]
+    assert len(frames) == 1 and engine.isRunning() is False
+
+
+def test_escape_kept_when_not_killing(engine):
+    e = b.Engine()
+    e.init("keep", (32, 20), show=False, killWithEscapeKey=False)
+    keys = recorder(e, b.KeyEvent)
+    sdl.key_down(b.KEY_ESCAPE)
+    e.update()
+    assert [k.key for k in keys] == [27] and e.isRunning() is True
+
+
+def test_quit_request_stops_without_destroying(engine):
+    keys = recorder(engine, b.KeyEvent)
+    sdl.quit_request()
+    sdl.key_down(b.KEY_C)
+    engine.update()
+    assert engine.isRunning() is False
+    assert [k.key for k in keys] == [b.KEY_C]  # the rest of the queue is still processed
+    assert engine.getWindowSize() == (64, 40)
+
+
+def test_click_is_scaled_to_target_pixels(engine):
+    engine.setWindowSize((128, 80))
+    clicks = recorder(engine, b.MouseClickEvent)
+    sdl.click(101, 51, b.MOUSE_RIGHT)
+    engine.update()
+    assert [(c.x, c.y, c.button) for c in clicks] == [(50, 25, 3)]
+
+
+def test_each_click_handler_gets_its_own_event(engine):
+    seen = []
+
+    def first(e):
+        seen.append(e)
+        e.isAlreadyHandled = True
+
+    def second(e):
+        seen.append((e, e.isAlreadyHandled))
+
+    engine.subscribeEvent(b.MouseClickEvent, first)
+    engine.subscribeEvent(b.MouseClickEvent, second)
+    sdl.click(3, 4)
+    engine.update()
+    assert len(seen) == 2
+    other, flag = seen[1]
+    assert other is not seen[0] and flag is False
+    assert (other.x, other.y) == (3, 4)
+
+
+def test_click_subscribers_of_the_base_class_get_nothing(engine):
+    events = recorder(engine, b.Event)
+    sdl.click(3, 4)
+    sdl.mouse_wheel(0, 1)
+    engine.update()
+    assert events == []
+
+
+def test_wheel_is_delivered_unscaled(engine):
+    engine.setWindowSize((128, 80))
+    wheels = recorder(engine, b.MouseWheelEvent)
+    more = recorder(engine, b.MouseWheelEvent)
+    sdl.mouse_wheel(1, -3)
+    engine.update()
+    assert [(w.x, w.y) for w in wheels] == [(1, -3)]
+    assert more[0] is not wheels[0]
+
+
+def test_handler_exception_is_reported_and_the_queue_kept(engine, monkeypatch):
+    reports = []
+    monkeypatch.setattr("sys.unraisablehook", reports.append)
+    keys = []
+
+    def handler(e):
+        keys.append(e.key)
+        if e.key == b.KEY_A:
+            raise ValueError("bad key")
+
+    engine.subscribeEvent(b.KeyEvent, handler)
+    later = recorder(engine, b.KeyEvent)
+    ran = []
+    engine.addTask(lambda step, onDone: ran.append(step))
+    sdl.key_down(b.KEY_A)
+    sdl.key_down(b.KEY_B)
+    engine.update()  # does not raise
+    assert keys == [b.KEY_A] and later == [] and len(ran) == 1
+    assert len(reports) == 1
+    assert reports[0].object == "brovaline.Engine._updateInput"
+    assert isinstance(reports[0].exc_value, ValueError)
+    engine.update()
+    assert keys == [b.KEY_A, b.KEY_B] and [k.key for k in later] == [b.KEY_B]
+
+
+def test_click_handler_exception_stops_the_remaining_handlers(engine, monkeypatch):
+    reports = []
+    monkeypatch.setattr("sys.unraisablehook", reports.append)
+    engine.subscribeEvent(b.MouseClickEvent, lambda e: 1 / 0)
+    after = recorder(engine, b.MouseClickEvent)
+    sdl.click(1, 1)
+    engine.update()
+    assert after == [] and isinstance(reports[0].exc_value, ZeroDivisionError)
+
+
+# Joysticks -----------------------------------------------------------------------------------------
+
+def test_joystick_class():
+    j = b.Joystick("pad", 2, 12)
+    assert str(j) == "Joystick\n    name:    pad\n    axes:    2\n    buttons: 12\n"
+    assert type(j.isButtonPressed(0)) is int and j.getAxis(0) == 0.0  # no device behind it
+    with pytest.raises(TypeError, match="Argument 'name' has incorrect type"):
+        b.Joystick(5, 1, 1)
+
+
+def attach_virtual(axes, buttons):
+    index = sdl.SDL.SDL_JoystickAttachVirtual(0, axes, buttons, 0)
+    assert index >= 0
+    return index
+
+
+@pytest.fixture
+def detach_all(engine):
+    sdl.SDL.SDL_SetHint(b"SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", b"1")
+    yield
+    for index in reversed(range(sdl.SDL.SDL_NumJoysticks())):
+        if sdl.SDL.SDL_JoystickIsVirtual(index):
+            sdl.SDL.SDL_JoystickDetachVirtual(index)
+    engine.update()
+
+
+def test_joystick_added_and_removed(engine, detach_all, capsys):
+    added = recorder(engine, b.JoystickAddedEvent)
+    before = len(engine.joysticks)
+    index = attach_virtual(2, 3)
+    engine.update()
+    assert len(added) == 1
+    j = added[0].joystick
+    assert engine.joysticks[before:] == [j] and b.Engine._joysticks[-1] is j
+    assert (j.name, j.axes, j.buttons) == ("Virtual Joystick", 2, 3)
+
+    SDL = sdl.SDL
+    SDL.SDL_JoystickFromInstanceID.restype = ctypes.c_void_p
+    SDL.SDL_JoystickSetVirtualButton.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint8]
+    SDL.SDL_JoystickSetVirtualAxis.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int16]
+    device = SDL.SDL_JoystickFromInstanceID(SDL.SDL_JoystickGetDeviceInstanceID(index))
+    SDL.SDL_JoystickSetVirtualButton(device, 1, 1)
+    SDL.SDL_JoystickSetVirtualAxis(device, 0, -32768)
+    SDL.SDL_JoystickSetVirtualAxis(device, 1, 32767)
+    engine.update()
+    assert (j.isButtonPressed(0), j.isButtonPressed(1)) == (0, 1)
+    assert (j.getAxis(0), j.getAxis(1)) == (-1.0, 32767 / 32768)
+
+    SDL.SDL_JoystickDetachVirtual(index)
+    engine.update()
+    assert capsys.readouterr().out == "Joystick removed\n"
+    assert engine.joysticks[-1] is j
+
+
+def test_devices_added_in_one_frame_are_each_announced(engine, detach_all):
+    added = recorder(engine, b.JoystickAddedEvent)
+    attach_virtual(2, 1)
+    attach_virtual(4, 1)
+    engine.update()
+    assert [e.joystick.axes for e in added] == [2, 4]
+
+
+def test_joystick_that_cannot_be_opened_is_skipped(engine):
+    added = recorder(engine, b.JoystickAddedEvent)
+    keys = recorder(engine, b.KeyEvent)
+    before = len(engine.joysticks)
+    sdl.joystick_device(True, 99)
+    sdl.key_down(b.KEY_A)
+    engine.update()
+    assert added == [] and len(engine.joysticks) == before and len(keys) == 1
+
+
+def test_joystick_outlives_sdl():
+    result = run_script(f"""
+        import sys
+        sys.path.insert(0, {TESTS!r})
+        import brovaline as b, sdl_events as sdl
+        e = b.Engine()
+        e.init("joy", (32, 20), show=False)
+        sdl.SDL.SDL_JoystickAttachVirtual(0, 2, 2, 0)
+        e.update()
+        j = e.joysticks[0]
+        e.quit()
+        print(j.isButtonPressed(0), j.getAxis(1))
+    """)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.splitlines()[-1] == "0 0.0"
