@@ -768,7 +768,8 @@ SLIDER_ORIENTATION_VERTICAL: Final = 1
 class UITheme:
     """The widgets' tileset, fonts, colours and widget specifications, loaded from a JSON file."""
 
-    def __init__(self, filename: str) -> None: ...
+    def __init__(self, filename: _Path) -> None:
+        """Loads a theme file; the files it names are resolved against its directory."""
     def getIntColor(self, name: str, /) -> int:
         """The colour as 0xAARRGGBB."""
     def getColor(self, name: str, /) -> tuple[int, int, int, int]:
