@@ -348,7 +348,9 @@ class SpriteAnimation:
 class Sprite:
     """A sprite sheet: a texture cut into xFrames x yFrames equal frames, with named animations."""
 
-    def __init__(self, texture: Texture, xFrames: int, yFrames: int, spriteAnimations: list[SpriteAnimation]) -> None: ...
+    def __init__(
+        self, texture: Texture, xFrames: int, yFrames: int, spriteAnimations: list[SpriteAnimation]
+    ) -> None: ...
     @property
     def texture(self) -> Texture: ...
     @property
@@ -444,7 +446,9 @@ class PositionComponent:
 class VelocityComponent:
     """Velocity, one-shot impulse and friction of a moving entity."""
 
-    def __init__(self, velocity: Vector2 | None = None, impulse: Vector2 | None = None, friction: float = 2.0) -> None: ...
+    def __init__(
+        self, velocity: Vector2 | None = None, impulse: Vector2 | None = None, friction: float = 2.0
+    ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the velocity from "x" and "y", and the optional "impulse" and "friction"."""
     def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
@@ -473,7 +477,11 @@ class CollisionComponent:
     """The collision circle of an entity, its trigger flag and its collision flags."""
 
     def __init__(
-        self, radius: float = 0.25, isOnlyTrigger: object = False, hasFlags: list[Any] | None = ..., ignoreFlags: list[Any] | None = ...
+        self,
+        radius: float = 0.25,
+        isOnlyTrigger: object = False,
+        hasFlags: list[Any] | None = ...,
+        ignoreFlags: list[Any] | None = ...,
     ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets every field from the record; omitted entries take their defaults."""
@@ -734,7 +742,7 @@ class RaycastingRenderer(Renderer):
     def getEntityAtScreenCoords(self, x: int, y: int) -> Entity | None:
         """The entity whose sprite is under target pixel (x, y) in the last frame, or None."""
     def getWorldPosByScreenCoords(self, x: int, y: int) -> tuple[int, float, float]:
-        """(1, x, y) on the floor, (2, x, y) on the ceiling, or (face, cellX, cellY) on a wall, under target pixel (x, y)."""
+        """Under target pixel (x, y): (1, x, y) on the floor, (2, x, y) on the ceiling, (face, cellX, cellY) on a wall."""
     def getWorldCellByScreenCoords(self, x: int, y: int) -> tuple[int, int, int]:
         """Like getWorldPosByScreenCoords, with the floor and ceiling positions as cells."""
     @property
