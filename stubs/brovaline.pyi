@@ -742,7 +742,7 @@ class RaycastingRenderer(Renderer):
     def getEntityAtScreenCoords(self, x: int, y: int) -> Entity | None:
         """The entity whose sprite is under target pixel (x, y) in the last frame, or None."""
     def getWorldPosByScreenCoords(self, x: int, y: int) -> tuple[int, float, float]:
-        """Under target pixel (x, y): (1, x, y) on the floor, (2, x, y) on the ceiling, (face, cellX, cellY) on a wall."""
+        """(1, x, y) on the floor, (2, x, y) on the ceiling or (face, cellX, cellY) on a wall at pixel (x, y)."""
     def getWorldCellByScreenCoords(self, x: int, y: int) -> tuple[int, int, int]:
         """Like getWorldPosByScreenCoords, with the floor and ceiling positions as cells."""
     @property
