@@ -16,7 +16,7 @@ test: build
 	$(PY) -m pytest -q tests
 
 bench: build
-	$(PY) bench/bench_raycaster.py
+	$(PY) bench/run.py
 
 build: $(VENV)/.deps
 	$(PY) -m pip install --quiet --no-build-isolation --no-deps .
