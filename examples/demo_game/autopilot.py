@@ -14,8 +14,8 @@ TOUR = [
     (16.5, 17.6, 90, 4, "pick_centre"),         # the idle sentinel gets zapped
     (16.5, 15.0, -90, 0, None),
     (16.5, 7.0, -90, 0, None),
-    (16.5, 3.9, -90, 3, None),                  # into the crystal: a trigger that chimes
-    (16.5, 3.9, 180, 2, None),                  # the wooden shrine
+    (16.5, 3.7, -90, 3, None),                  # into the crystal: a trigger that chimes
+    (16.5, 3.7, 180, 2, None),                  # the wooden shrine
     (16.5, 9.5, 90, 0, None),
     (16.8, 14.3, 0, 0, None),
     (26.0, 14.5, 0, 0, None),
