@@ -196,10 +196,11 @@ INDEX = {name: i for i, name in enumerate(ORDER)}
 
 
 def generate(out):
-    """Writes the sheets and returns the level header's "sprites" entries, in ORDER."""
+    """Writes the sheets and the window icon; returns the level header's "sprites" entries, in ORDER."""
     entries = []
     for name in ORDER:
         sheet, description = SHEETS[name]()
         filename = save(sheet, out / "sprites" / f"{name}.png")
         entries.append({"texture": "sprites/" + filename, **description})
+    save(crystal_frame(0).resize((32, 32), Image.LANCZOS), out / "icon.png")   # the window icon
     return entries

@@ -27,7 +27,9 @@ class Game:
         self.quit_requested = False
         self.frame = 0
         self.engine = b.Engine()
-        self.engine.init(TITLE, SIZE, show=show, captureMouse=self.interactive)
+        # a resizable window stretches the picture; clicks are scaled back to target pixels
+        self.engine.init(TITLE, SIZE, show=show, resizeable=True, icon=str(assets / "icon.png"),
+                         captureMouse=self.interactive)
         self.target = b.Texture(*SIZE)
         self.world = World(self.engine, assets, self.target)
         self.ui = b.UIRenderer(self.target, False, b.UITheme(str(assets / "ui" / "theme.json")))
