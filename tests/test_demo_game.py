@@ -54,6 +54,12 @@ def test_picking_a_barrel_pushes_it_along_the_view(game):
     assert (impulse.x, impulse.y) == pytest.approx((6.0, 0.0))
 
 
+def test_view_line_names_the_surface_and_the_nearest_body_ahead(game):
+    look(game, 5.0, 2.5, 0)
+    game.engine.update()
+    assert game.hud.view.text == "looking at the west face of block (9, 2); barrel 1.7 cells ahead"
+
+
 def test_picking_an_orb_switches_its_colour(game):
     look(game, 4.5, 6.5, 0)
     orb = game.pick_centre()

@@ -46,6 +46,17 @@ def thud():
     return (body * _envelope(t, 0.003, 0.12) + noise * 0.4) * 0.8
 
 
+def wind():
+    """Four seconds of gusting noise whose ends meet, for an endless loop."""
+    t = _time(4.0)
+    noise = np.random.default_rng(5).normal(0, 1, t.size)
+    smooth = np.convolve(noise, np.ones(40) / 40, mode="same")
+    gusts = 0.55 + 0.45 * np.sin(2 * np.pi * t / 4.0) * np.sin(2 * np.pi * 3 * t / 4.0)
+    loop = smooth * gusts
+    fade = np.minimum(1.0, np.minimum(t, t[-1] - t) / 0.05)   # no click where the loop restarts
+    return loop * fade / np.abs(loop).max() * 0.35
+
+
 def _note(freq, seconds, kind):
     t = _time(seconds)
     if kind == "pad":
@@ -112,7 +123,7 @@ def write_ogg(samples, path):
     return path.name
 
 
-EFFECTS = {"chime": chime, "zap": zap, "click": click, "thud": thud}
+EFFECTS = {"chime": chime, "zap": zap, "click": click, "thud": thud, "wind": wind}
 
 
 def generate(out):

@@ -1,7 +1,7 @@
 """Sound effects and the background music with its fades and volumes."""
 import brovaline as b
 
-EFFECTS = ("chime", "zap", "click", "thud")
+EFFECTS = ("chime", "zap", "click", "thud", "wind")
 FADE_IN_MS = 2500
 FADE_OUT_MS = 1500
 
@@ -11,6 +11,16 @@ class Audio:
         self.effects = {name: b.Sound(str(assets / "sounds" / f"{name}.wav")) for name in EFFECTS}
         self.music = b.Music(str(assets / "music" / "theme.ogg"))
         self.music_on = False
+        self.wind = None   # the handle of the endless wind loop, heard under the open sky
+
+    def outdoors(self, is_outdoors):
+        """Starts the wind on the first call, then pauses it indoors and resumes it outdoors."""
+        if self.wind is None:
+            self.wind = self.effects["wind"].loop(0)
+        if is_outdoors:
+            self.wind.resume()
+        else:
+            self.wind.pause()
 
     def play(self, name):
         try:

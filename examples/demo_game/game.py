@@ -15,6 +15,7 @@ from .world import World
 TITLE = "brovaline demo"
 SIZE = (640, 400)
 MAX_FPS = 60
+MIN_FOV, MAX_FOV, FOV_STEP = 40, 100, 5
 
 
 class Game:
@@ -42,7 +43,12 @@ class Game:
         self.driver = Controls(self.engine, self.world) if self.interactive else Autopilot(self, frames)
         self.engine.subscribeEvent(b.KeyEvent, self._on_key)
         self.engine.subscribeEvent(b.MouseClickEvent, self._on_click)
+        self.engine.subscribeEvent(b.MouseWheelEvent, self._on_wheel)
         self.engine.subscribeEvent(b.MusicStoppedEvent, lambda evt: self.hud.message("The music fades away."))
+        self.engine.subscribeEvent(b.FullscreenEvent, lambda evt: self.hud.message(
+            "Fullscreen " + ("on." if evt.newValue else "off.")))
+        self.engine.subscribeEvent(b.JoystickAddedEvent, lambda evt: self.hud.message(
+            f"Gamepad connected: {evt.joystick.name}."))
         self.engine.addTask(self._frame)
         self.audio.start_music()
         self.hud.message("Welcome! Press TAB for the menu.")
@@ -53,11 +59,21 @@ class Game:
         self.frame += 1
         self.driver.step(time_step, self.menu.is_open)
         self.behaviours.step(time_step)
-        width, height = SIZE
-        # picking reads the previous frame: there is none before the second frame
-        looking_at = self.world.describe_view(width // 2, height // 2) if self.frame > 1 else ""
-        self.hud.step(time_step, self.engine.getFps(), looking_at)
+        self.audio.outdoors(self.world.is_outdoors())
+        self.hud.step(time_step, self.engine.getFps(), self._looking_at())
         return False
+
+    def _looking_at(self):
+        """The HUD's line about the view: the surface under the crosshair and the nearest body ahead."""
+        if self.frame < 2:
+            return ""   # picking reads the previous frame: there is none yet
+        width, height = SIZE
+        words = "looking at the " + self.world.describe_view(width // 2, height // 2)
+        ahead = self.world.body_ahead()
+        if ahead is not None:
+            entity, distance = ahead
+            words += f"; {self.world.kind(entity) or 'something'} {distance:.1f} cells ahead"
+        return words
 
     def run(self, frames=None, after_frame=None):
         """Updates until the window closes, escape or Quit, or `frames` frames have run."""
@@ -88,6 +104,9 @@ class Game:
         self.menu.refresh()
         self.hud.message("Flashlight " + ("on." if on else "off."))
 
+    def toggle_fog(self):
+        self.hud.message("Thick fog." if self.world.toggle_fog() else "Light fog.")
+
     def toggle_music(self):
         self.audio.toggle_music()
         self.menu.refresh()
@@ -105,7 +124,8 @@ class Game:
 
     # --- input events ----------------------------------------------------------------------------
     def _on_key(self, event):
-        actions = {b.KEY_TAB: self.toggle_menu, b.KEY_F: self.toggle_flashlight, b.KEY_M: self.toggle_music,
+        actions = {b.KEY_TAB: self.toggle_menu, b.KEY_F: self.toggle_flashlight, b.KEY_G: self.toggle_fog,
+                   b.KEY_M: self.toggle_music, b.KEY_F11: self.engine.toggleFullscreen,
                    b.KEY_F12: self._window_screenshot}
         action = actions.get(event.key)
         if action is not None:
@@ -114,6 +134,12 @@ class Game:
     def _on_click(self, event):
         if event.button == b.MOUSE_LEFT and not self.menu.is_open:
             self.pick_centre()
+
+    def _on_wheel(self, event):
+        if not self.menu.is_open:   # over the menu the wheel scrolls the help text
+            camera = self.world.camera
+            camera.fov = max(MIN_FOV, min(MAX_FOV, camera.fov - event.y * FOV_STEP))
+            self.hud.message(f"Field of view {camera.fov} degrees.")
 
     def _window_screenshot(self):
         name = time.strftime("brovaline-%Y%m%d-%H%M%S.png")

@@ -2,7 +2,7 @@
 import brovaline as b
 
 MESSAGE_SECONDS = 2.5
-HINTS = "WASD walk   mouse look   click zap   TAB menu   F flashlight   ESC quit"
+HINTS = "WASD walk   mouse look   click zap   wheel zoom   TAB menu   F light   G fog   ESC quit"
 
 
 class Hud:
@@ -39,7 +39,7 @@ class Hud:
 
     def step(self, time_step, fps, looking_at):
         self.fps.text = f"{fps:4.0f} fps"
-        self.view.text = "looking at the " + looking_at if looking_at else ""
+        self.view.text = looking_at
         if self._note_left > 0:
             self._note_left -= time_step
             self.note_panel.isVisible = self._note_left > 0

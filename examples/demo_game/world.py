@@ -6,6 +6,8 @@ import brovaline as b
 
 PLAYER_RADIUS = 0.25
 NO_TEXTURE = 255   # floor or ceiling index of a cell open to the sky
+TRACE_DISTANCE = 20.0
+FOGS = [(9, 22), (26, 70)]   # (fog density, ground fog density): light, thick
 
 
 class World:
@@ -18,6 +20,7 @@ class World:
         self.movement = b.MovementSystem(self.level)
         self.flashlight = b.Texture(str(assets / "flashlight.png"))
         self.flashlight_on = False
+        self.thick_fog = False
         engine.ecs.addSystem(self.movement)   # brings its collision-body system along
         engine.ecs.addSystem(self.renderer)
         self.level.syncEntitiesToEcs(engine.ecs)
@@ -53,6 +56,27 @@ class World:
         self.flashlight_on = not self.flashlight_on
         self.renderer._setFlashlight(self.flashlight if self.flashlight_on else None)
         return self.flashlight_on
+
+    def toggle_fog(self):
+        self.thick_fog = not self.thick_fog
+        self.level.fogDensity, self.level.groundFogDensity = FOGS[self.thick_fog]
+        return self.thick_fog
+
+    def is_outdoors(self):
+        """Whether the player stands under the open sky."""
+        x, y = int(self.camera.pos.x), int(self.camera.pos.y)
+        return self.level.getTextureIndex(b.TEXTURE_CEILING, x, y) == NO_TEXTURE
+
+    def body_ahead(self):
+        """The nearest collision body on the line of sight in front of the nearest wall, and its
+        distance, or None."""
+        start, direction = self.camera.pos.copy(), self.camera.dir.copy()
+        wall = self.renderer.castRay(start, direction)
+        wall_distance = math.inf if wall is None else (wall - start).length
+        for entity, distance in self.movement.collisionBodySystem.traceEntities(start, direction, TRACE_DISTANCE):
+            if entity is not self.player and distance < wall_distance:
+                return entity, distance
+        return None
 
     def describe_view(self, x, y):
         """What lies under target pixel (x, y) in the last frame, in words."""
