@@ -111,3 +111,13 @@ def test_menu_opens_over_the_scene_stops_the_player_and_sets_volumes(game):
     assert (b.getMusicVolume(), b.getSoundVolume()) == (40, 70)
     game.toggle_menu()
     assert game.menu.panel not in game.ui.widget.getChildren()
+
+
+def test_fog_toggles_between_the_level_fog_and_a_thick_haze(game):
+    level = game.world.level
+    original = (level.fogColor, level.fogDensity, level.groundFogDensity)
+    game.toggle_fog()
+    assert (level.fogColor, level.fogDensity, level.groundFogDensity) == ((125, 118, 145), 26, 70)
+    assert game.hud.note.text == "Thick fog."
+    game.toggle_fog()
+    assert (level.fogColor, level.fogDensity, level.groundFogDensity) == original == ((34, 30, 48), 9, 22)

@@ -22,7 +22,7 @@ TOUR = [
     (27.5, 14.5, -90, 4, None),                 # the metal gallery and its patrol
     (27.5, 14.5, 90, 0, None),
     (27.5, 27.5, 180, 0, None),
-    (21.5, 27.5, 180, 0, None),
+    (21.5, 27.5, 180, 2, "toggle_fog"),        # a thick haze over the garden
     (14.0, 26.5, 200, 1, "toggle_menu"),        # the garden, and the menu over it
     (13.8, 26.4, 210, 0, None),
 ]

@@ -7,7 +7,8 @@ import brovaline as b
 PLAYER_RADIUS = 0.25
 NO_TEXTURE = 255   # floor or ceiling index of a cell open to the sky
 TRACE_DISTANCE = 20.0
-FOGS = [(9, 22), (26, 70)]   # (fog density, ground fog density): light, thick
+# (fog colour, density, ground fog density): the level's own, then a thick haze
+THICK_FOG = ((125, 118, 145), 26, 70)
 
 
 class World:
@@ -21,6 +22,7 @@ class World:
         self.flashlight = b.Texture(str(assets / "flashlight.png"))
         self.flashlight_on = False
         self.thick_fog = False
+        self._level_fog = (self.level.fogColor, self.level.fogDensity, self.level.groundFogDensity)
         engine.ecs.addSystem(self.movement)   # brings its collision-body system along
         engine.ecs.addSystem(self.renderer)
         self.level.syncEntitiesToEcs(engine.ecs)
@@ -59,7 +61,8 @@ class World:
 
     def toggle_fog(self):
         self.thick_fog = not self.thick_fog
-        self.level.fogDensity, self.level.groundFogDensity = FOGS[self.thick_fog]
+        fog = THICK_FOG if self.thick_fog else self._level_fog
+        self.level.fogColor, self.level.fogDensity, self.level.groundFogDensity = fog
         return self.thick_fog
 
     def is_outdoors(self):
