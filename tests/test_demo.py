@@ -119,7 +119,8 @@ pad = sdl.SDL.SDL_JoystickFromInstanceID(sdl.SDL.SDL_JoystickGetDeviceInstanceID
 sdl.SDL.SDL_JoystickSetVirtualAxis(pad, 1, -32768)
 game.engine.update()
 velocity = game.world.player.getComponent(b.VelocityComponent).velocity
-print("along view", round(velocity * camera.dir, 3), "across", round(abs(velocity.x * camera.dir.y - velocity.y * camera.dir.x), 3))
+across = velocity.x * camera.dir.y - velocity.y * camera.dir.x
+print("along view", round(velocity * camera.dir, 3), "across", round(abs(across), 3))
 sdl.SDL.SDL_JoystickSetVirtualAxis(pad, 1, 0)
 sdl.key_down(b.KEY_TAB)
 game.engine.update()
@@ -156,6 +157,9 @@ def x_display():
     os.close(write)
     with os.fdopen(read) as pipe:
         number = pipe.readline().strip()
+    if not number:
+        server.kill()
+        pytest.fail("Xvfb did not start")
     try:
         yield ":" + number
     finally:

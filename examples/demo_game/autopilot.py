@@ -45,7 +45,8 @@ class Autopilot:
         for here, there in zip(TOUR, TOUR[1:]):
             if here[3] > 0:
                 legs.append((here, here, here[3]))
-            legs.append((here, there, math.dist(here[:2], there[:2]) + abs(_angle_between(here[2], there[2])) * TURN_COST))
+            turn = abs(_angle_between(here[2], there[2]))
+            legs.append((here, there, math.dist(here[:2], there[:2]) + turn * TURN_COST))
         total = sum(cost for _, _, cost in legs)
         self._legs, elapsed = [], 0.0
         for start, end, cost in legs:

@@ -18,7 +18,8 @@ class Behaviours:
         self.frame = 0
         self.clock = 0.0
         self._last_contact = {}
-        self._orbs = [(e, e.getComponent(b.SpriteComponent).zOffset, i) for i, e in enumerate(world.entities_of("orbs"))]
+        self._orbs = [(orb, orb.getComponent(b.SpriteComponent).zOffset, phase)
+                      for phase, orb in enumerate(world.entities_of("orbs"))]
         self._sentinels = world.entities_of("sentinel")
         engine.subscribeEvent(b.CollisionEvent, self._on_collision)
 
