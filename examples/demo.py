@@ -1,9 +1,10 @@
 """brovaline demo: a short first-person walk through a generated level.
 
-With a display it opens a window: W/A/S/D and the arrow keys walk and turn, the mouse looks around,
-a left click zaps what is under the crosshair, TAB opens the menu, F toggles the flashlight, M fades
-the music, escape quits. Without a display (or with --frames) the same game runs for a fixed number
-of frames along a scripted tour and saves screenshots as PNG files.
+With a display it opens a window: W/A/S/D and the arrow keys walk and turn, the mouse looks around and
+its wheel zooms, a gamepad's sticks walk and turn, a left click zaps what is under the crosshair, TAB
+opens the menu, F toggles the flashlight, G the fog, M fades the music, F11 switches to fullscreen,
+F12 saves a screenshot, escape quits. Without a display (or with --frames) the same game runs for a
+fixed number of frames along a scripted tour and saves screenshots as PNG files.
 
 The assets come from make_assets.py (`make demo` runs it when they are missing).
 """

@@ -3,7 +3,6 @@ import math
 
 import brovaline as b
 
-PATROL_SPEED = 1.2
 PATROL_MIN_Y, PATROL_MAX_Y = 3.5, 27.5
 IDLE_TURN_SPEED = 40.0      # degrees per second
 BOB_HEIGHT, BOB_SPEED = 0.08, 2.0
