@@ -121,3 +121,11 @@ def test_fog_toggles_between_the_level_fog_and_a_thick_haze(game):
     assert game.hud.note.text == "Thick fog."
     game.toggle_fog()
     assert (level.fogColor, level.fogDensity, level.groundFogDensity) == original == ((34, 30, 48), 9, 22)
+
+
+def test_wind_loop_starts_and_outdoors_follows_the_open_sky(game):
+    look(game, 2.5, 6.5, 0)                   # the hall: the loop runs, paused
+    assert game.audio.wind.isPlaying() == 1
+    assert not game.world.is_outdoors()
+    look(game, 13.0, 15.0, 0)                 # the courtyard
+    assert game.world.is_outdoors()

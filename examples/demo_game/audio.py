@@ -12,15 +12,18 @@ class Audio:
         self.music = b.Music(str(assets / "music" / "theme.ogg"))
         self.music_on = False
         self.wind = None   # the handle of the endless wind loop, heard under the open sky
+        self._outdoors = None
 
     def outdoors(self, is_outdoors):
         """Starts the wind on the first call, then pauses it indoors and resumes it outdoors."""
         if self.wind is None:
             self.wind = self.effects["wind"].loop(0)
-        if is_outdoors:
-            self.wind.resume()
-        else:
-            self.wind.pause()
+        if is_outdoors != self._outdoors:
+            self._outdoors = is_outdoors
+            if is_outdoors:
+                self.wind.resume()
+            else:
+                self.wind.pause()
 
     def play(self, name):
         try:

@@ -16,8 +16,8 @@ class Hud:
         self.view = b.UIText("")
         hints = b.UIText(HINTS, theme.getColor("muted"))
         root.addChild(self._panel(self.view, hints), 6, 6, b.ANCHOR_RIGHT, b.ANCHOR_BOTTOM)
-        self.crosshair = b.UIImage(b.Texture(str(assets / "crosshair.png")))
-        root.addChild(self.crosshair, 0, 0, b.ANCHOR_CENTER, b.ANCHOR_CENTER)
+        crosshair = b.UIImage(b.Texture(str(assets / "crosshair.png")))
+        root.addChild(crosshair, 0, 0, b.ANCHOR_CENTER, b.ANCHOR_CENTER)
         self.note = b.UIText("", theme.getColor("highlight"))
         self.note_panel = self._panel(self.note)
         self.note_panel.isVisible = False
