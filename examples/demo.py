@@ -32,6 +32,15 @@ def parse_args(argv):
     return args
 
 
+def say(text, colour):
+    """Prints a line, in the given terminal colour when standard output is a terminal."""
+    if sys.stdout.isatty():
+        with colour:
+            print(text)
+    else:
+        print(text)
+
+
 def has_display():
     return bool(os.environ.get("DISPLAY") or os.environ.get("WAYLAND_DISPLAY"))
 
@@ -54,10 +63,12 @@ def main(argv=None):
     if not (args.assets / "level.lvl.json").exists():
         sys.exit(f"no assets in {args.assets}: run `make demo` or `python {EXAMPLES / 'make_assets.py'}` first")
     frames = args.frames if args.frames is not None or not headless else HEADLESS_FRAMES
+    import brovaline as b  # only now: importing starts SDL with the drivers chosen above
     from demo_game.game import Game
 
     game = Game(args.assets.resolve(), show=not headless, frames=frames)
     if frames is None:
+        say("brovaline demo: TAB opens the menu with the controls, ESC quits.", b.TERMINAL_CYAN)
         game.run()
         return
     folder = args.screenshots.resolve()
@@ -69,7 +80,7 @@ def main(argv=None):
             game.save_screenshot(folder / f"shot-{index:04d}.png")
 
     count = game.run(frames, after_frame)
-    print(f"ran {count} frames; wrote {len(wanted)} screenshots to {folder}")
+    say(f"ran {count} frames; wrote {len(wanted)} screenshots to {folder}", b.TERMINAL_GREEN)
 
 
 if __name__ == "__main__":
