@@ -1,6 +1,7 @@
 #include "input/joystick.hpp"
 
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 
 namespace bv {
@@ -53,8 +54,8 @@ PyObject* Joystick_str(PyObject* self) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("isButtonPressed", Joystick_isButtonPressed, "1 while the button is down, else 0."),
-    BV_METHOD_O("getAxis", Joystick_getAxis, "The axis position, from -1.0 to just below 1.0."),
+    BV_METHOD_ARG("isButtonPressed", Joystick_isButtonPressed, "button", "1 while the button is down, else 0."),
+    BV_METHOD_ARG("getAxis", Joystick_getAxis, "axis", "The axis position, from -1.0 to just below 1.0."),
     BV_METHODS_END,
 };
 
