@@ -4,6 +4,7 @@
 #include "core/engine.hpp"
 #include "input/dispatch.hpp"
 #include "input/events.hpp"
+#include "input/int_arg.hpp"
 #include "input/joystick.hpp"
 
 #include <cstring>
@@ -14,15 +15,6 @@ namespace {
 
 EngineObject* asEngine(PyObject* o) { return reinterpret_cast<EngineObject*>(o); }
 PyObject* asObject(EngineObject* e) { return reinterpret_cast<PyObject*>(e); }
-
-// A 32-bit int argument; anything that is not integer-like is a TypeError "an integer is required".
-int32_t intArg(PyObject* o) {
-    if (!PyIndex_Check(o)) {
-        PyErr_SetString(PyExc_TypeError, "an integer is required");
-        throwPy();
-    }
-    return toInt32(o);
-}
 
 // The left modifier key's state, or the right one's when the left is up.
 bool modifierDown(const Uint8* keys, SDL_Keycode left, SDL_Keycode right) {
