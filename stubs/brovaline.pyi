@@ -120,9 +120,9 @@ class Joystick:
     """A joystick announced by the engine."""
 
     def __init__(self, name: str | None, axes: int, buttons: int) -> None: ...
-    def isButtonPressed(self, button: int, /) -> int:
+    def isButtonPressed(self, button: int) -> int:
         """1 while the button is down, else 0."""
-    def getAxis(self, axis: int, /) -> float:
+    def getAxis(self, axis: int) -> float:
         """The axis position, from -1.0 to just below 1.0."""
     @property
     def name(self) -> str | None: ...
@@ -201,19 +201,19 @@ class Vector2:
         """A new vector with the same coordinates."""
     def getDegrees(self) -> float:
         """The direction in degrees, in (-180, 180]."""
-    def angleTo(self, other: Vector2, /) -> float:
+    def angleTo(self, other: Vector2) -> float:
         """The unsigned angle to another vector, in radians."""
-    def angleToInDegrees(self, other: Vector2, /) -> float:
+    def angleToInDegrees(self, other: Vector2) -> float:
         """The unsigned angle to another vector, in degrees."""
-    def set(self, other: Vector2, /) -> None:
+    def set(self, other: Vector2) -> None:
         """Copies the coordinates of another vector."""
-    def add(self, other: Vector2, /) -> None:
+    def add(self, other: Vector2) -> None:
         """Adds another vector in place."""
-    def sub(self, other: Vector2, /) -> None:
+    def sub(self, other: Vector2) -> None:
         """Subtracts another vector in place."""
-    def scale(self, other: float, /) -> None:
+    def scale(self, other: float) -> None:
         """Multiplies both coordinates by a number in place."""
-    def rotate(self, degrees: float, /) -> None:
+    def rotate(self, degrees: float) -> None:
         """Rotates counter-clockwise by a number of degrees in place."""
     def negate(self) -> None:
         """Negates both coordinates in place."""
@@ -268,7 +268,7 @@ class Font(Resource):
     def __init__(self, filename: str, size: int) -> None: ...
     def getFontSize(self) -> int:
         """The point size the font was opened with."""
-    def getRenderedTextSize(self, text: str, /) -> tuple[int, int]:
+    def getRenderedTextSize(self, text: str) -> tuple[int, int]:
         """(width, height) of the text on one line."""
     def render(self, text: str, color: _Color) -> Texture:
         """Renders one line of text into a new Texture."""
@@ -414,13 +414,13 @@ class Entity:
     """An id and a set of components, at most one per component class."""
 
     def __init__(self, id: int = -1, *components: object) -> None: ...
-    def addComponent(self, component: object, /) -> None:
+    def addComponent(self, component: object) -> None:
         """Adds a component unless one of its exact class is present."""
-    def removeComponent(self, component: object, /) -> None:
+    def removeComponent(self, component: object) -> None:
         """Removes the component stored under type(component)."""
-    def removeComponentType(self, componentType: type, /) -> None:
+    def removeComponentType(self, componentType: type) -> None:
         """Removes the component stored under a class."""
-    def getComponent(self, componentType: type[_C], /) -> _C | None:
+    def getComponent(self, componentType: type[_C]) -> _C | None:
         """The component stored under exactly this class, or None."""
     def getComponents(self) -> ValuesView[Any]:
         """A live view of all components."""
@@ -515,22 +515,22 @@ class Ecs:
     """The entity-component system: entities, and the systems updated once per frame."""
 
     def __init__(self, engine: Engine | None) -> None: ...
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Updates every system, in the order they were added."""
-    def addEntity(self, entity: Entity, /) -> None: ...
-    def removeEntity(self, entity: Entity, /) -> None: ...
+    def addEntity(self, entity: Entity) -> None: ...
+    def removeEntity(self, entity: Entity) -> None: ...
     @overload
     def getEntities(self) -> list[Entity]:
         """The live entity list."""
     @overload
     def getEntities(self, *requiredComponentTypes: type) -> Iterator[Entity]:
         """A lazy filter over the entities having all given component classes."""
-    def getEntityById(self, id: int, /) -> Entity | None: ...
+    def getEntityById(self, id: int) -> Entity | None: ...
     def getSystems(self) -> list[AbstractSystem]: ...
     def removeAllEntities(self) -> None: ...
-    def addSystem(self, system: AbstractSystem, /) -> None: ...
-    def removeSystem(self, system: AbstractSystem, /) -> None: ...
-    def _updateEntityMembership(self, entity: Entity, /) -> None: ...
+    def addSystem(self, system: AbstractSystem) -> None: ...
+    def removeSystem(self, system: AbstractSystem) -> None: ...
+    def _updateEntityMembership(self, entity: Entity) -> None: ...
     _systems: list[AbstractSystem]
     _entities: list[Entity]
     _engine: Engine | None
@@ -539,17 +539,17 @@ class AbstractSystem:
     """Base of all systems: processes the entities that have all of its component classes."""
 
     def __init__(self, *interestedComponentTypes: type) -> None: ...
-    def _interestedIn(self, entity: Entity, /) -> bool:
+    def _interestedIn(self, entity: Entity) -> bool:
         """True when the entity has every interested component class."""
-    def _removeEntity(self, entity: Entity, /) -> None: ...
-    def _updateEntityMembership(self, entity: Entity, /) -> None: ...
+    def _removeEntity(self, entity: Entity) -> None: ...
+    def _updateEntityMembership(self, entity: Entity) -> None: ...
     def _updateEntity(self, entity: Entity, timeStep: float) -> None:
         """Processes one entity; does nothing in the base class."""
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Calls _updateEntity for every member entity."""
-    def _setEngine(self, engine: Engine | None, /) -> None: ...
+    def _setEngine(self, engine: Engine | None) -> None: ...
     def getEngine(self) -> Engine | None: ...
-    def _setEcs(self, ecs: Ecs | None, /) -> None: ...
+    def _setEcs(self, ecs: Ecs | None) -> None: ...
     def getEcs(self) -> Ecs | None: ...
     @property
     def entities(self) -> list[Entity]:
@@ -1005,30 +1005,30 @@ class Engine:
     def _toggleFullscreen(self) -> None: ...
     def toggleFullscreen(self) -> None:
         """Switches desktop fullscreen on or off and fires a FullscreenEvent."""
-    def setFullscreen(self, fullscreen: object, /) -> None: ...
-    def setWindowTitle(self, title: str, /) -> None: ...
+    def setFullscreen(self, fullscreen: object) -> None: ...
+    def setWindowTitle(self, title: str) -> None: ...
     def getWindowPos(self) -> tuple[int, int]: ...
-    def setWindowPos(self, pos: Sequence[int], /) -> None: ...
-    def setWindowIcon(self, icon: str, /) -> None: ...
-    def setWindowSize(self, size: Sequence[int], /) -> None: ...
+    def setWindowPos(self, pos: Sequence[int]) -> None: ...
+    def setWindowIcon(self, icon: str) -> None: ...
+    def setWindowSize(self, size: Sequence[int]) -> None: ...
     def getWindowSize(self) -> tuple[int, int]: ...
     def getFps(self) -> float: ...
     def getTimeStep(self) -> float: ...
-    def saveScreenshot(self, filename: str, /) -> None: ...
+    def saveScreenshot(self, filename: str) -> None: ...
     def subscribeEvent(self, eventType: type[_T], eventHandler: Callable[[_T], object]) -> None:
         """Calls eventHandler(evt) for every event of exactly this class."""
     def unsubscribeEvent(self, eventType: type, eventHandler: Callable[..., object]) -> None:
         """Removes the first subscription of eventHandler."""
     def fireEvent(self, evt: object, evtType: type | None = None) -> None:
         """Delivers evt to the subscribers of evtType (default: type(evt))."""
-    def captureMouse(self, capture: object, /) -> None:
+    def captureMouse(self, capture: object) -> None:
         """Hides the cursor and reports only relative motion while on."""
     def isMouseCaptured(self) -> bool: ...
-    def getKeyName(self, keycode: int, /) -> str:
+    def getKeyName(self, keycode: int) -> str:
         """SDL's name of a key code ('' for codes without one)."""
-    def isKeyPressed(self, keycode: int, /) -> int:
+    def isKeyPressed(self, keycode: int) -> int:
         """1 while the key is down (as of the last poll), else 0."""
-    def isMouseButtonPressed(self, button: int, /) -> bool:
+    def isMouseButtonPressed(self, button: int) -> bool:
         """Whether the mouse button (1 = left) is down."""
     def getMouseDist(self) -> tuple[int, int]:
         """The relative motion of this frame's last mouse motion."""
