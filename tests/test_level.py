@@ -307,6 +307,12 @@ def test_a_bad_entity_stops_entity_loading(tmp_path, unraisable):
     assert context == "brovaline.Level._loadEntities" and isinstance(error, KeyError)
 
 
+@pytest.mark.parametrize("raw_id", [7.0, "7", True])
+def test_entity_ids_are_converted_to_int(tmp_path, raw_id):
+    [entity] = entity_level(tmp_path, [{"id": raw_id}]).getEntities()
+    assert entity.id == int(raw_id) and type(entity.id) is int
+
+
 @pytest.mark.parametrize("entity", [{"id": "x"}, {"id": 1.5, "position": {"x": 0, "y": 0}}, ["position"]])
 def test_bad_entity_ids_and_entries_are_reported(tmp_path, unraisable, entity):
     level = entity_level(tmp_path, [entity])

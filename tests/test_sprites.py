@@ -56,8 +56,10 @@ def test_component_starts_with_the_first_animation(walk_run):
     assert (c.zOffset, c.scale, c.blendMode, c._blendMode, c.shadeless) == (0.5, 1.0, "add", 1, False)
     with pytest.raises(StopIteration):
         b.SpriteComponent(b.Sprite(b.Texture(8, 8), 1, 1, []))
-    with pytest.raises(TypeError):
+    with pytest.raises(TypeError, match="Argument 'blendMode'"):
         b.SpriteComponent(blendMode="add")
+    with pytest.raises(TypeError, match="Argument '_blendMode'"):
+        c._blendMode = "add"  # the raw field takes the integer only
     with pytest.raises(ValueError):
         b.SpriteComponent(blendMode=2)
 
