@@ -46,6 +46,9 @@ def test_default_level(default_level):
     level, lines = default_level
     assert (level.width, level.height, level.getSize()) == (30, 30, (30, 30))
     assert level.metadata == {"width": 30, "height": 30, "fogColor": [0, 0, 0], "fogDensity": 5}
+    assert (level._width, level._height) == (30, 30) and level._metadata is level.metadata
+    with pytest.raises(AttributeError):
+        level._width = 40  # the grid size is fixed
     assert level.filename == "???" and level._assetsPath is None
     [checker] = level.textures
     assert (checker.width, checker.height) == (64, 64) and level._textureSurfaces == (checker,)
@@ -211,6 +214,7 @@ def test_fog_settings(tmp_path, default_level):
     level = b.Level(write_level(tmp_path, {"width": 1, "height": 1, "groundFogColor": [1, 2, 3],
                                            "groundFogDensity": 4, "fogDensity": 7}))
     assert (level._groundFogColor, level.groundFogDensity, level.fogDensity) == (0xFF010203, 4, 7)
+    assert (level._fogColor, level._groundFogDensity, level._fogDensity) == (0xFF000000, 4, 7)
     level.groundFogColor = [255, 0, 0]
     assert level.groundFogColor == (255, 0, 0)
     for bad in [(1, 2), (1, 2, 3, 4), (256, 0, 0), (-1, 0, 0)]:

@@ -42,6 +42,20 @@ def test_sprite_argument_checks():
         b.SpriteAnimation(3, 1, False, 1, 0, 1)
 
 
+def test_raw_sprite_fields(walk_run):
+    sprite, walk, run = walk_run
+    assert (sprite._xFrames, sprite._yFrames, sprite._width, sprite._height) == (8, 2, 32, 32)
+    assert sprite._texture is sprite.texture and sprite._animations is sprite.animations
+    # Unusable raw values leave a component without animations instead of crashing.
+    sprite._animations = None
+    with pytest.raises(StopIteration):
+        b.SpriteComponent(sprite)
+    c = b.SpriteComponent()
+    c.sprite = sprite
+    with pytest.raises(KeyError):
+        c.currentAnimationKey = "walk"
+
+
 def test_later_animation_of_the_same_name_wins():
     first, second = anim("a"), anim("a")
     s = b.Sprite(b.Texture(8, 8), 1, 1, [first, anim("b"), second])

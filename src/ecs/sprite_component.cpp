@@ -42,10 +42,11 @@ namespace {
 
 SpriteComponentObject* asComponent(PyObject* o) { return reinterpret_cast<SpriteComponentObject*>(o); }
 
-// The animations dict of the component's sprite (borrowed), or null without a sprite.
+// The animations dict of the component's sprite (borrowed), or null without a sprite or dict.
 PyObject* animationsOf(SpriteComponentObject* c) {
     if (!c->sprite || !PyObject_TypeCheck(c->sprite, SpriteType)) return nullptr;
-    return reinterpret_cast<SpriteObject*>(c->sprite)->animations;
+    PyObject* animations = reinterpret_cast<SpriteObject*>(c->sprite)->animations;
+    return animations && PyDict_Check(animations) ? animations : nullptr;
 }
 
 void setSprite(SpriteComponentObject* c, PyObject* value) {
