@@ -228,6 +228,8 @@ PyGetSetDef assetProps[] = {
     rw<&LevelObject::groundFogDensity>("groundFogDensity"),
     computed<Level_setFogColor>("fogColor", Level_fogColor),
     computed<Level_setGroundFogColor>("groundFogColor", Level_groundFogColor),
+    rw<&LevelObject::fogDensity>("_fogDensity"),
+    rw<&LevelObject::groundFogDensity>("_groundFogDensity"),
     rw<&LevelObject::fogColor>("_fogColor"),
     rw<&LevelObject::groundFogColor>("_groundFogColor"),
     computed("textures", Level_textures),

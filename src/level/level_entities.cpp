@@ -7,6 +7,8 @@
 #include "ecs/ecs.hpp"
 #include "level/level.hpp"
 
+#include <cmath>
+
 namespace bv {
 namespace level_detail {
 
@@ -73,8 +75,11 @@ Ref loadEntity(PyObject* self, PyObject* entity) {
     if (!idValue && PyErr_Occurred()) throwPy();
     // int() of the id, but a fractional id is refused rather than truncated.
     if (idValue && PyFloat_Check(idValue)) {
-        PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
-        throwPy();
+        double d = PyFloat_AS_DOUBLE(idValue);
+        if (d != std::trunc(d)) {
+            PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
+            throwPy();
+        }
     }
     Ref id = idValue ? Ref::checked(PyNumber_Long(idValue)) : Ref::checked(PyLong_FromLong(-1));
     PyList_SET_ITEM(args.get(), 0, id.release());
