@@ -81,6 +81,8 @@ def _ecs_with_entity():
     (lambda: b.AbstractSystem(), "_setEcs", "ecs", None, None),
     (lambda: b.Joystick("pad", 1, 1), "isButtonPressed", "button", 0, 0),
     (lambda: b.Engine(), "getKeyName", "keycode", b.KEY_A, "A"),
+    (lambda: b.PositionComponent(b.Vector2(1.0, 2.0)), "dumpToDict", "level", None, {"x": 1.0, "y": 2.0}),
+    (lambda: b.MovementSystem(None), "_setEngine", "engine", None, None),
 ])
 def test_one_argument_methods_take_it_by_position_or_keyword(make, method, keyword, value, result):
     by_position, by_keyword = make(), make()

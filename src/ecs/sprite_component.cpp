@@ -1,6 +1,7 @@
 // SpriteComponent: a sprite on an entity, with its playback state and rendering options.
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/sprite.hpp"
 #include "render/blend_mode.hpp"
@@ -238,7 +239,7 @@ int SC_setAnimationKey(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD("loadFromDict", SpriteComponent_loadFromDict, "Fills the component from its level-file record."),
-    BV_METHOD_O("dumpToDict", SpriteComponent_dumpToDict, "The component's level-file record."),
+    BV_METHOD_ARG("dumpToDict", SpriteComponent_dumpToDict, "level", "The component's level-file record."),
     BV_METHODS_END,
 };
 

@@ -1,6 +1,7 @@
 // Level assets (sky, textures, sprites), asset paths and the fog settings.
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/sprite.hpp"
 #include "level/level.hpp"
@@ -219,7 +220,7 @@ void loadAssets(PyObject* self) {
 
 PyMethodDef assetMethods[] = {
     BV_METHOD_NOARGS("_loadAssets", Level_loadAssets, "Loads the sky, the textures and the sprites of the header."),
-    BV_METHOD_O("_convertPath", Level_convertPath, "Resolves an asset file name against the assets path."),
+    BV_METHOD_ARG("_convertPath", Level_convertPath, "path", "Resolves an asset file name against the assets path."),
     BV_METHODS_END,
 };
 
