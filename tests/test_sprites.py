@@ -74,8 +74,10 @@ def test_component_starts_with_the_first_animation(walk_run):
         b.SpriteComponent(blendMode="add")
     with pytest.raises(TypeError, match="Argument '_blendMode'"):
         c._blendMode = "add"  # the raw field takes the integer only
-    with pytest.raises(ValueError):
-        b.SpriteComponent(blendMode=2)
+    for out_of_range in (-1, 2**32):
+        with pytest.raises(OverflowError):
+            b.SpriteComponent(blendMode=out_of_range)
+    assert b.SpriteComponent(blendMode=2)._blendMode == 2  # any unsigned value; only 1 adds
 
 
 def test_setting_the_current_animation(walk_run):
