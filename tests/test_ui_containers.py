@@ -134,8 +134,9 @@ def test_anchored_children_are_unique_and_removable():
     c.removeChild(w)
     assert c.getChildren() == [] and c._wrappedChildren == []
     assert w.getParent() is c  # removing leaves the child's links as they were
-    with pytest.raises(TypeError, match="child"):
-        c.removeChild(None)
+    c.removeChild(None)  # None is no child: nothing happens
+    with pytest.raises(TypeError, match="Argument 'child' has incorrect type"):
+        c.removeChild("widget")
 
 
 def test_anchor_wrapper():

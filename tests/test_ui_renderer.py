@@ -156,6 +156,13 @@ def test_drag_notifications_reach_python_overrides():
     assert w.calls == [("start", 10, 10), ("drag", 0, 0), ("drag", 5, 0), ("drag", 185, 2), ("end", 200, 12)]
 
 
+@pytest.mark.parametrize("widget", [b.UIWidget, lambda: b.UISlider(0)])
+@pytest.mark.parametrize("method, count", [("onDragStart", 2), ("onDragEnd", 2), ("onDrag", 4), ("update", 3)])
+def test_argument_count_errors_name_the_method(widget, method, count):
+    with pytest.raises(TypeError, match=rf"^{method}\(\) takes exactly {count} positional arguments \(1 given\)"):
+        getattr(widget(), method)(0)
+
+
 def test_drag_starts_when_moving_onto_a_widget_with_the_button_held():
     w = fixed(Recorder(), 100, 100)
     w._x = 50

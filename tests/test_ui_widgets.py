@@ -56,7 +56,7 @@ def test_set_text_types():
     text = b.UIText("a")
     text.text = "b\nc"
     assert text.getText() == "b\nc"
-    with pytest.raises(TypeError):
+    with pytest.raises(TypeError, match=r"Argument 'text' has incorrect type \(expected str, got int\)"):
         text.setText(5)
     with pytest.raises(AttributeError):
         text.setText(None)
@@ -242,6 +242,14 @@ def test_slider_drawing_places_the_thumb_on_the_track(theme, tmp_path):
     assert tile_at(px, 10 + 184, 10) == (80, 16)               # plus button at x + 200 - 16
     assert tile_at(px, 10 + 95, 10) == (60, 0)                 # thumb at x + 16 + 158 * 0.5
     assert tile_at(px, 10 + 94, 10)[0] in range(40, 48)        # track
+
+
+@pytest.mark.parametrize("value, thumb_x", [(29, 16 + 29), (57, 16 + 57), (100, 16 + 100)])
+def test_thumb_offset_is_a_single_precision_share_of_the_track(theme, tmp_path, value, thumb_x):
+    slider = fixed(b.UISlider(value), 16 + 100 + 10 + 16, 10)  # a track of 100 pixels
+    px = pixels(attached(theme, slider).getTarget(), tmp_path)
+    assert tile_at(px, 10 + thumb_x, 10) == (60, 0)
+    assert tile_at(px, 10 + thumb_x - 1, 10) != (60, 0)
 
 
 @pytest.mark.parametrize("pointer_x, value", [(10 + 16 + 5, 0), (0, 0), (10 + 16 + 5 + 79, 50), (400, 100)])

@@ -130,7 +130,7 @@ PyObject* UIAnchoredContainer_addChild(PyObject* self, PyObject* const* args, Py
 
 PyObject* UIAnchoredContainer_removeChild(PyObject* self, PyObject* child) {
     return guard([&] {
-        checkArg(child, UIWidgetType, "child", false);
+        checkArg(child, UIWidgetType, "child");
         PyObject* wrappers = wrappersOf(self);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(wrappers); ++i) {
             PyObject* item = PyList_GET_ITEM(wrappers, i);

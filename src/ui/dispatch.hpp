@@ -58,10 +58,14 @@ PyObject* eventMethod(PyObject* self, PyObject* evt) {
     return guard([&] { return boolean(F(self, evt)); });
 }
 
-template <void (*F)(PyObject*, int32_t, int32_t)>
+// The method names of the drag edges, for the argument errors.
+inline constexpr char kOnDragStart[] = "onDragStart";
+inline constexpr char kOnDragEnd[] = "onDragEnd";
+
+template <void (*F)(PyObject*, int32_t, int32_t), const char* Name>
 PyObject* dragEdgeMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
-        BV_PARSE("onDragStart", 2, "mouseX", "mouseY");
+        BV_PARSE(Name, 2, "mouseX", "mouseY");
         F(self, toInt32(a[0]), toInt32(a[1]));
         return none();
     });

@@ -64,10 +64,7 @@ std::pair<int64_t, int64_t> textSize(PyObject* self) {
 }
 
 void setText(PyObject* self, PyObject* text) {
-    if (text != Py_None && !PyUnicode_Check(text)) {
-        PyErr_Format(PyExc_TypeError, "text must be a str, not %.200s", Py_TYPE(text)->tp_name);
-        throwPy();
-    }
+    checkArg(text, &PyUnicode_Type, "text");
     TextObject* t = asText(self);
     setRef(t->text, text);
     Ref lines = callMethod(intern("splitlines"), text);
