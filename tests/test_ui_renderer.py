@@ -163,6 +163,25 @@ def test_argument_count_errors_name_the_method(widget, method, count):
         getattr(widget(), method)(0)
 
 
+def test_one_argument_methods_take_their_argument_by_keyword(theme):
+    w, lst = b.UIWidget(), b.UIListContainer()
+    w._setParent(parent=lst)
+    assert w.getParent() is lst
+    assert w._onClick(evt=None) is False and w._onScroll(evt=None) is False
+    lst.removeChild(child=w)
+    text, button = b.UIText("a"), b.UIButton("a")
+    text.setText(text="b")
+    button.setText(label="c")
+    assert (text.text, button.text) == ("b", "c")
+    assert theme.getColor(name="background") == (0x20, 0x30, 0x40, 0xFF)
+    assert theme.getIntColor(name="background") == 0xFF203040
+    assert theme.getFont(name="aileron").size == 12
+    assert theme._convertRgbaToIntColor(color=(1, 2, 3)) == 0xFF010203
+    evt = b.MouseClickEvent(1, 1, 1)
+    make_renderer(theme)._onClick(evt=evt)
+    assert evt.isAlreadyHandled is False
+
+
 def test_drag_starts_when_moving_onto_a_widget_with_the_button_held():
     w = fixed(Recorder(), 100, 100)
     w._x = 50

@@ -150,7 +150,8 @@ PyObject* UIAnchoredContainer_removeChild(PyObject* self, PyObject* child) {
 PyMethodDef methods[] = {
     BV_METHOD("addChild", UIAnchoredContainer_addChild,
               "Adds a child at an offset from the anchored edges (ANCHOR_LEFT/RIGHT/CENTER, ANCHOR_TOP/BOTTOM/CENTER)."),
-    BV_METHOD_O("removeChild", UIAnchoredContainer_removeChild, "Removes the child and its anchoring."),
+    BV_METHOD("removeChild", (oneArgMethod<UIAnchoredContainer_removeChild, "removeChild", "child">),
+              "Removes the child and its anchoring."),
     BV_METHODS_END,
 };
 

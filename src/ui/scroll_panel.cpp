@@ -204,8 +204,8 @@ PyMethodDef methods[] = {
      METH_FASTCALL, "Sets the padding: 1 to 4 values in the order top, right, bottom, left."},
     BV_METHOD("render", renderMethod<scrollPanelRender>, "Renders the content widget"),
     BV_METHOD("update", updateMethod<scrollPanelUpdate>, "Updates the content and the scroll bar."),
-    BV_METHOD_O("_onClick", eventMethod<scrollPanelOnClick>, nullptr),
-    BV_METHOD_O("_onScroll", eventMethod<scrollPanelOnScroll>, nullptr),
+    BV_METHOD("_onClick", (eventMethod<scrollPanelOnClick, "_onClick">), nullptr),
+    BV_METHOD("_onScroll", (eventMethod<scrollPanelOnScroll, "_onScroll">), nullptr),
     BV_METHODS_END,
 };
 

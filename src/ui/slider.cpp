@@ -225,11 +225,11 @@ int UISlider_percentSet(PyObject* self, PyObject* value, void*) {
 PyMethodDef methods[] = {
     BV_METHOD("render", renderMethod<sliderRender>, "Renders the slider"),
     BV_METHOD("update", updateMethod<sliderUpdate>, "Updates the hover state of the slider and its step buttons."),
-    BV_METHOD_O("_onClick", eventMethod<sliderOnClick>, nullptr),
-    BV_METHOD("onDragStart", (dragEdgeMethod<sliderOnDragStart, kOnDragStart>),
+    BV_METHOD("_onClick", (eventMethod<sliderOnClick, "_onClick">), nullptr),
+    BV_METHOD("onDragStart", (dragEdgeMethod<sliderOnDragStart, "onDragStart">),
               "Starts dragging the thumb when it is under the pointer."),
     BV_METHOD("onDrag", dragMethod<sliderOnDrag>, "Moves the thumb's centre to the pointer."),
-    BV_METHOD("onDragEnd", (dragEdgeMethod<sliderOnDragEnd, kOnDragEnd>), "Ends dragging the thumb."),
+    BV_METHOD("onDragEnd", (dragEdgeMethod<sliderOnDragEnd, "onDragEnd">), "Ends dragging the thumb."),
     BV_METHODS_END,
 };
 
