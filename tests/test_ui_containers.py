@@ -139,6 +139,20 @@ def test_anchored_children_are_unique_and_removable():
         c.removeChild("widget")
 
 
+def test_removing_all_children_drops_their_anchors(theme):
+    r = make_renderer(theme)
+    old, new = b.UIAnchoredContainer(), b.UIAnchoredContainer()
+    w = fixed(b.UIWidget(), 10, 10)
+    old.addChild(w, 70, 70)
+    old.removeAllChildren()
+    assert old.getChildren() == [] and old._wrappedChildren == []
+    new.addChild(w, 5, 6)
+    r.widget.addChild(new, 0, 0)
+    r.widget.addChild(old, 0, 0)  # positioned after `new`: it must not move `w` any more
+    r.render()
+    assert (w._x, w._y) == (5, 6)
+
+
 def test_anchor_wrapper():
     w = b.UIWidget()
     wrapper = b._UIAnchorWrapper(w, 1, 2, b.ANCHOR_RIGHT, b.ANCHOR_BOTTOM)
