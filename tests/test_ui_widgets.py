@@ -311,6 +311,11 @@ def test_scroll_panel_scrolls_its_content(theme):
     assert panel.scrollPosY == 220
     r.render()
     assert content._y == 10 + 10 - 220
+    content.height = 150  # shrinks: the offset follows the new end instead of scrolling it out of view
+    r.render()
+    assert panel.scrollPosY == 70
+    r.render()
+    assert content._y == 10 + 10 - 70
 
 
 def test_wheel_scrolls_the_bar_when_hovered(theme, pointer_engine):

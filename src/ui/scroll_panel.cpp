@@ -91,6 +91,8 @@ void scrollPanelUpdate(PyObject* self, int32_t mouseX, int32_t mouseY, bool isMo
     slider->x = int32_t(int64_t(p->x) + p->width - slider->width - right);
     slider->y = int32_t(p->y + top);
     slider->maxValue = p->maxScrollPosY;
+    // Content that shrank must not stay scrolled beyond its new end.
+    if (slider->value > slider->maxValue) setSliderValue(bar, slider->value);
     updateWidget(bar, mouseX, mouseY, isMouseLeftPressed);
     p->scrollPosY = slider->value;
 }
