@@ -14,15 +14,25 @@ Rect64 intersect(const Rect64& r, const Rect64& clip) {
 uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod) {
     uint32_t a = src >> 24;
     if (alphaMod != 255) a = a * alphaMod / 255;
-    if (a == 255) return src | 0xFF000000u;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        if (a < 255) s = s * a / 255;
+        out |= (s + (255 - a) * d / 255) << shift;
+    }
+    return out | (a + (255 - a) * (dst >> 24) / 255) << 24;
+}
+
+uint32_t blendOverPlain(uint32_t dst, uint32_t src) {
+    uint32_t a = src >> 24;
+    if (a == 255) return src;
     if (a == 0) return dst;
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-        int32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-        out |= uint32_t(d + (s - d) * int32_t(a) / 255) << shift;
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        out |= ((s * a >> 8) + (d * (255 - a) >> 8)) << shift;
     }
-    uint32_t da = dst >> 24;
-    return out | (a + da * (255 - a) / 255) << 24;
+    return out | ((a * 255 >> 8) + ((dst >> 24) * (255 - a) >> 8)) << 24;
 }
 
 namespace {
@@ -83,7 +93,10 @@ void blitCopy(const PixelView& src, Rect64 from, const PixelView& dst, int64_t d
     for (int64_t y = 0; y < out.h; ++y) {
         const uint32_t* s = row(src, inSrc.y + out.y - dstY + y) + (inSrc.x + out.x - dstX);
         uint32_t* d = row(dst, out.y + y) + out.x;
-        for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
+        if (alphaMod == 255)
+            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOverPlain(d[x], s[x]);
+        else
+            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
     }
 }
 

@@ -83,6 +83,13 @@ TEST(blend_over_keeps_opaque_and_transparent_extremes) {
     CHECK(blendOver(0xFF000000, 0xFFFFFFFF, 0) == 0xFF000000);
     uint32_t half = blendOver(0xFF000000, 0xFFFFFFFF, 128);
     CHECK(((half >> 16) & 0xFF) == 128 && half >> 24 == 0xFF);
+    CHECK(blendOver(0xFF102030, 0x80FF0000, 255) == 0xFF870F17);  // SDL's scaled blend, in divisions by 255
+}
+
+TEST(plain_blend_rounds_like_sdl_blits) {
+    CHECK(blendOverPlain(0x12345678, 0xFFAABBCC) == 0xFFAABBCC);
+    CHECK(blendOverPlain(0x12345678, 0x00AABBCC) == 0x12345678);
+    CHECK(blendOverPlain(0xFFB75092, 0x3CEB3FFD) == 0xFDC24AAA);  // in shifts by 8: an opaque pixel loses alpha
 }
 
 TEST(nine_patch_at_corner_size_draws_only_corners) {
