@@ -65,6 +65,8 @@ bool stretchAxis(int64_t from, int64_t fromLen, int64_t srcSize, int64_t to, int
         d1 -= (s1 - double(srcSize)) * scale;
         s1 = double(srcSize);
     }
+    // Nothing visible; this also keeps the trimmed source within its piece for any sizes.
+    if (d1 <= double(visible) || d0 >= double(visible + visibleLen)) return false;
     if (d0 < double(visible)) {
         s0 += (double(visible) - d0) / scale;
         d0 = double(visible);

@@ -39,6 +39,9 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     // Less than half a source pixel shows: like SDL, nothing is drawn.
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-(1LL << 33), -(1LL << 33), 1LL << 34, 1LL << 34}, kNoClip);
     CHECK(dst.at(0, 0) == 0);
+    blitScaled(src.view, {-(1LL << 31), 0, 1, 8}, dst.view, {0, 0, 1LL << 32, 8}, kNoClip);
+    blitScaled(src.view, {0, 0, 1LL << 31, 8}, dst.view, {-(1LL << 33), 0, 1, 8}, kNoClip);
+    CHECK(dst.at(0, 0) == 0);
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
     CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
 }
