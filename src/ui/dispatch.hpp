@@ -53,15 +53,39 @@ PyObject* updateMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
     });
 }
 
-template <bool (*F)(PyObject*, PyObject*)>
-PyObject* eventMethod(PyObject* self, PyObject* evt) {
-    return guard([&] { return boolean(F(self, evt)); });
+// A string literal as a template argument: the method and parameter names of the wrappers below.
+template <size_t N>
+struct Literal {
+    char text[N];
+    constexpr Literal(const char (&s)[N]) {
+        for (size_t i = 0; i < N; ++i) text[i] = s[i];
+    }
+};
+
+// `Name(Arg)`: a one-argument method that takes its argument by position or by keyword.
+template <PyObject* (*F)(PyObject*, PyObject*), Literal Name, Literal Arg>
+PyObject* oneArgMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    PyObject* arg = nullptr;
+    Ref parsed = Ref::steal(guard([&] {
+        BV_PARSE(Name.text, 1, Arg.text);
+        arg = a[0];
+        return none();
+    }));
+    return parsed ? F(self, arg) : nullptr;
 }
 
-template <void (*F)(PyObject*, int32_t, int32_t)>
+template <bool (*F)(PyObject*, PyObject*), Literal Name>
+PyObject* eventMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE(Name.text, 1, "evt");
+        return boolean(F(self, a[0]));
+    });
+}
+
+template <void (*F)(PyObject*, int32_t, int32_t), Literal Name>
 PyObject* dragEdgeMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
-        BV_PARSE("onDragStart", 2, "mouseX", "mouseY");
+        BV_PARSE(Name.text, 2, "mouseX", "mouseY");
         F(self, toInt32(a[0]), toInt32(a[1]));
         return none();
     });

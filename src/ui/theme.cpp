@@ -2,6 +2,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
+#include "ui/dispatch.hpp"
 #include "ui/objects.hpp"
 
 namespace bv {
@@ -178,10 +179,13 @@ PyObject* UITheme_widgets(PyObject* self, void*) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("getIntColor", UITheme_getIntColor, "Returns the RGB color as an int with one byte per color"),
-    BV_METHOD_O("getColor", UITheme_getColor, "Returns the RGBA color as a tuple"),
-    BV_METHOD_O("getFont", UITheme_getFont, "Returns the font loaded under this name."),
-    BV_METHOD_O("_convertRgbaToIntColor", UITheme_convertRgbaToIntColor,
+    BV_METHOD("getIntColor", (ui::oneArgMethod<UITheme_getIntColor, "getIntColor", "name">),
+              "Returns the RGB color as an int with one byte per color"),
+    BV_METHOD("getColor", (ui::oneArgMethod<UITheme_getColor, "getColor", "name">), "Returns the RGBA color as a tuple"),
+    BV_METHOD("getFont", (ui::oneArgMethod<UITheme_getFont, "getFont", "name">),
+              "Returns the font loaded under this name."),
+    BV_METHOD("_convertRgbaToIntColor",
+              (ui::oneArgMethod<UITheme_convertRgbaToIntColor, "_convertRgbaToIntColor", "color">),
                 "Converts (r, g, b[, a]) to 0xAARRGGBB; alpha defaults to 255."),
     BV_METHODS_END,
 };
