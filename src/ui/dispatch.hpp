@@ -3,6 +3,7 @@
 #pragma once
 #include "common/args.hpp"
 #include "common/dispatch.hpp"
+#include "common/one_arg.hpp"
 #include "ui/objects.hpp"
 
 namespace bv::ui {
@@ -51,27 +52,6 @@ PyObject* updateMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
         F(self, toInt32(a[0]), toInt32(a[1]), truth(a[2]));
         return none();
     });
-}
-
-// A string literal as a template argument: the method and parameter names of the wrappers below.
-template <size_t N>
-struct Literal {
-    char text[N];
-    constexpr Literal(const char (&s)[N]) {
-        for (size_t i = 0; i < N; ++i) text[i] = s[i];
-    }
-};
-
-// `Name(Arg)`: a one-argument method that takes its argument by position or by keyword.
-template <PyObject* (*F)(PyObject*, PyObject*), Literal Name, Literal Arg>
-PyObject* oneArgMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    PyObject* arg = nullptr;
-    Ref parsed = Ref::steal(guard([&] {
-        BV_PARSE(Name.text, 1, Arg.text);
-        arg = a[0];
-        return none();
-    }));
-    return parsed ? F(self, arg) : nullptr;
 }
 
 template <bool (*F)(PyObject*, PyObject*), Literal Name>

@@ -179,13 +179,12 @@ PyObject* UITheme_widgets(PyObject* self, void*) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD("getIntColor", (ui::oneArgMethod<UITheme_getIntColor, "getIntColor", "name">),
+    BV_METHOD_ARG("getIntColor", UITheme_getIntColor, "name",
               "Returns the RGB color as an int with one byte per color"),
-    BV_METHOD("getColor", (ui::oneArgMethod<UITheme_getColor, "getColor", "name">), "Returns the RGBA color as a tuple"),
-    BV_METHOD("getFont", (ui::oneArgMethod<UITheme_getFont, "getFont", "name">),
+    BV_METHOD_ARG("getColor", UITheme_getColor, "name", "Returns the RGBA color as a tuple"),
+    BV_METHOD_ARG("getFont", UITheme_getFont, "name",
               "Returns the font loaded under this name."),
-    BV_METHOD("_convertRgbaToIntColor",
-              (ui::oneArgMethod<UITheme_convertRgbaToIntColor, "_convertRgbaToIntColor", "color">),
+    BV_METHOD_ARG("_convertRgbaToIntColor", UITheme_convertRgbaToIntColor, "color",
                 "Converts (r, g, b[, a]) to 0xAARRGGBB; alpha defaults to 255."),
     BV_METHODS_END,
 };
