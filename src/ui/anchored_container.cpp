@@ -159,7 +159,7 @@ PyObject* UIAnchoredContainer_removeAllChildren(PyObject* self, PyObject*) {
 PyMethodDef methods[] = {
     BV_METHOD("addChild", UIAnchoredContainer_addChild,
               "Adds a child at an offset from the anchored edges (ANCHOR_LEFT/RIGHT/CENTER, ANCHOR_TOP/BOTTOM/CENTER)."),
-    BV_METHOD("removeChild", (oneArgMethod<UIAnchoredContainer_removeChild, "removeChild", "child">),
+    BV_METHOD_ARG("removeChild", UIAnchoredContainer_removeChild, "child",
               "Removes the child and its anchoring."),
     BV_METHOD_NOARGS("removeAllChildren", UIAnchoredContainer_removeAllChildren, "Removes every child and its anchoring."),
     BV_METHODS_END,

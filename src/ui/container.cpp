@@ -136,7 +136,7 @@ PyObject* AbstractUIContainer_removeAllChildren(PyObject* self, PyObject*) {
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getChildren", AbstractUIContainer_getChildren,
                      "This method returns a list of the child UIWidget elements of the container"),
-    BV_METHOD("removeChild", (oneArgMethod<AbstractUIContainer_removeChild, "removeChild", "child">),
+    BV_METHOD_ARG("removeChild", AbstractUIContainer_removeChild, "child",
               "Removes the child if it is in the container."),
     BV_METHOD_NOARGS("removeAllChildren", AbstractUIContainer_removeAllChildren, "Removes every child."),
     BV_METHOD("render", renderMethod<containerRender>, "Renders the child widgets"),

@@ -151,7 +151,7 @@ int UIText_textSet(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getText", UIText_getText, "The text."),
-    BV_METHOD("setText", (oneArgMethod<UIText_setText, "setText", "text">),
+    BV_METHOD_ARG("setText", UIText_setText, "text",
               "Sets the text (a str); it is split into lines."),
     BV_METHOD_NOARGS("getRenderedTextSize", UIText_getRenderedTextSize,
                      "Determines the size which is required for the text. Note that this only works if the widget "

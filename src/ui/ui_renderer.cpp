@@ -182,8 +182,8 @@ PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getSize", UIRenderer_getSize, "Returns the size of the render target"),
     BV_METHOD_NOARGS("render", UIRenderer_render, "Renders a single frame onto the render target"),
     BV_METHOD_ARG("_setEngine", UIRenderer_setEngine, "engine", nullptr),
-    BV_METHOD("_onClick", (oneArgMethod<UIRenderer_onClick, "_onClick", "evt">), nullptr),
-    BV_METHOD("_onScroll", (oneArgMethod<UIRenderer_onScroll, "_onScroll", "evt">), nullptr),
+    BV_METHOD_ARG("_onClick", UIRenderer_onClick, "evt", nullptr),
+    BV_METHOD_ARG("_onScroll", UIRenderer_onScroll, "evt", nullptr),
     BV_METHODS_END,
 };
 

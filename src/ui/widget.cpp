@@ -185,7 +185,7 @@ PyMethodDef methods[] = {
     BV_METHOD("onDrag", dragMethod<widgetOnDrag>, "Called on every frame of a drag with the pointer's movement."),
     BV_METHOD("isInside", UIWidget_isInside, "This method returns true if the given coordinates are inside the widget"),
     BV_METHOD("_pointInRect", UIWidget_pointInRect, "True when the point lies strictly inside the rectangle."),
-    BV_METHOD("_setParent", (oneArgMethod<UIWidget_setParent, "_setParent", "parent">), nullptr),
+    BV_METHOD_ARG("_setParent", UIWidget_setParent, "parent", nullptr),
     BV_METHOD("_onClick", (eventMethod<widgetOnClick, "_onClick">), nullptr),
     BV_METHOD("_onScroll", (eventMethod<widgetOnScroll, "_onScroll">), nullptr),
     BV_METHODS_END,
