@@ -375,7 +375,7 @@ class SpriteComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level, input: dict[str, Any]) -> None:
         """Fills the component from its level-file record."""
-    def dumpToDict(self, level: Level, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level) -> dict[str, Any]:
         """The component's level-file record."""
     sprite: Sprite | None
     @property
@@ -436,7 +436,7 @@ class PositionComponent:
     def __init__(self, pos: Vector2 | None = None) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the position from the record's "x" and "y"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record {"x", "y"} of the position."""
     x: float
     y: float
@@ -451,7 +451,7 @@ class VelocityComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the velocity from "x" and "y", and the optional "impulse" and "friction"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record of the velocity, friction and a non-zero impulse."""
     x: float
     y: float
@@ -468,7 +468,7 @@ class RotationComponent:
     def __init__(self, dir: Vector2 | None = None) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the direction from the record's "x" and "y"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record {"x", "y"} of the direction."""
     dir: Vector2
     _dir: Vector2
@@ -485,7 +485,7 @@ class CollisionComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets every field from the record; omitted entries take their defaults."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record of the radius, trigger flag and flag lists."""
     radius: float
     _radius: float
@@ -598,32 +598,32 @@ class Level(Resource):
         """The texture a face of cell (x, y) refers to, or None."""
     def printLevel(self) -> None:
         """Prints the grid as text."""
-    def saveFile(self, filename: _Path, /) -> None:
+    def saveFile(self, filename: _Path) -> None:
         """Writes the grid to `filename` (should end with ".lvl") and its header to `filename` + ".json"."""
-    def _loadFromFile(self, filename: _Path, /) -> None: ...
+    def _loadFromFile(self, filename: _Path) -> None: ...
     def _loadMetadata(self, filename: str, header: str) -> None: ...
     def _loadAssets(self) -> None: ...
-    def _convertPath(self, path: str, /) -> str: ...
+    def _convertPath(self, path: str) -> str: ...
     def createComponent(self, componentName: str, component: dict[str, Any]) -> Any:
         """Builds one component from its name and level-file record."""
-    def addEntity(self, entity: Entity, /) -> None:
+    def addEntity(self, entity: Entity) -> None:
         """Appends an entity to the level."""
-    def removeEntity(self, entity: Entity, /) -> None:
+    def removeEntity(self, entity: Entity) -> None:
         """Removes an entity from the level (ValueError if absent)."""
     def removeAllEntities(self) -> None:
         """Removes every entity from the level."""
     def getEntities(self, *requiredComponentTypes: type) -> list[Entity]:
         """The level's entity list, or a new list of the entities having all given component classes."""
-    def syncEntitiesToEcs(self, ecs: Ecs, /) -> None:
+    def syncEntitiesToEcs(self, ecs: Ecs) -> None:
         """Replaces the Ecs's entities by the level's."""
-    def syncEntitiesFromEcs(self, ecs: Ecs, /) -> None:
+    def syncEntitiesFromEcs(self, ecs: Ecs) -> None:
         """Replaces the level's entities by the Ecs's."""
-    def addEntityFromJson(self, entity: dict[str, Any], /) -> None:
+    def addEntityFromJson(self, entity: dict[str, Any]) -> None:
         """Appends an entity record to the header."""
-    def removeEntityFromJson(self, entity: Entity, /) -> None:
+    def removeEntityFromJson(self, entity: Entity) -> None:
         """Removes an entity from the level and its record from the header."""
     def _updateEntityMetadata(self) -> None: ...
-    def _dumpToDict(self, obj: object, /) -> Any: ...
+    def _dumpToDict(self, obj: object) -> Any: ...
     def _loadFromDict(self, component: object, input: dict[str, Any]) -> None: ...
     @property
     def width(self) -> int: ...
@@ -664,7 +664,7 @@ class CollisionBodySystem(AbstractSystem):
     """Keeps the list of all collision bodies and traces segments against them."""
 
     def __init__(self) -> None: ...
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Does nothing: the member list is kept current by the Ecs."""
     def traceEntities(self, pos: Vector2, dir: Vector2, maxDist: float) -> list[tuple[Entity, float]]:
         """The bodies the segment from pos along dir (normalised in place) passes through, nearest first."""
@@ -675,11 +675,11 @@ class MovementSystem(AbstractSystem):
     def __init__(self, level: Level | None) -> None: ...
     def _updateEntity(self, entity: Entity, timeStep: float) -> None:
         """Applies friction to the impulse and moves the entity by (velocity + impulse) * timeStep."""
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Moves every member entity."""
-    def _setEcs(self, ecs: Ecs | None, /) -> None:
+    def _setEcs(self, ecs: Ecs | None) -> None:
         """Also adds the collision-body system to (or removes it from) the Ecs."""
-    def _setEngine(self, engine: Engine | None, /) -> None:
+    def _setEngine(self, engine: Engine | None) -> None:
         """Also hands the engine to the collision-body system."""
     @property
     def collisionBodySystem(self) -> CollisionBodySystem:
@@ -733,7 +733,7 @@ class RaycastingRenderer(Renderer):
     def __init__(self, target: Texture, level: Level | None) -> None: ...
     def getCamera(self) -> Camera:
         """The camera object that is used for rendering the scene."""
-    def _setFlashlight(self, flashlight: Texture | None, /) -> None:
+    def _setFlashlight(self, flashlight: Texture | None) -> None:
         """Sets the flashlight texture (None turns it off)."""
     def render(self) -> None:
         """Draws one frame of the level onto the target."""
@@ -778,13 +778,13 @@ class UITheme:
 
     def __init__(self, filename: _Path) -> None:
         """Loads a theme file; the files it names are resolved against its directory."""
-    def getIntColor(self, name: str, /) -> int:
+    def getIntColor(self, name: str) -> int:
         """The colour as 0xAARRGGBB."""
-    def getColor(self, name: str, /) -> tuple[int, int, int, int]:
+    def getColor(self, name: str) -> tuple[int, int, int, int]:
         """The colour as (r, g, b, a)."""
-    def getFont(self, name: str, /) -> Font:
+    def getFont(self, name: str) -> Font:
         """Returns the font loaded under this name."""
-    def _convertRgbaToIntColor(self, color: _Color, /) -> int:
+    def _convertRgbaToIntColor(self, color: _Color) -> int:
         """Converts (r, g, b[, a]) to 0xAARRGGBB; alpha defaults to 255."""
     @property
     def widgets(self) -> dict[str, Any]:
@@ -798,9 +798,9 @@ class UIRenderer(Renderer):
         """Returns the size of the render target"""
     def render(self) -> None:
         """Renders a single frame onto the render target"""
-    def _setEngine(self, engine: Engine | None, /) -> None: ...
-    def _onClick(self, evt: MouseClickEvent, /) -> None: ...
-    def _onScroll(self, evt: MouseWheelEvent, /) -> None: ...
+    def _setEngine(self, engine: Engine | None) -> None: ...
+    def _onClick(self, evt: MouseClickEvent) -> None: ...
+    def _onScroll(self, evt: MouseWheelEvent) -> None: ...
     widget: UIWidget
     """The root widget (at first an empty UIAnchoredContainer)."""
     @property
@@ -830,9 +830,9 @@ class UIWidget:
         """This method returns true if the given coordinates are inside the widget"""
     def _pointInRect(self, pointX: int, pointY: int, rectX: int, rectY: int, rectW: int, rectH: int) -> bool:
         """True when the point lies strictly inside the rectangle."""
-    def _setParent(self, parent: AbstractUIContainer | None, /) -> None: ...
-    def _onClick(self, evt: MouseClickEvent, /) -> bool: ...
-    def _onScroll(self, evt: MouseWheelEvent, /) -> bool: ...
+    def _setParent(self, parent: AbstractUIContainer | None) -> None: ...
+    def _onClick(self, evt: MouseClickEvent) -> bool: ...
+    def _onScroll(self, evt: MouseWheelEvent) -> bool: ...
     sizePolicyX: int
     """SIZE_AUTO, SIZE_FIXED or SIZE_GROW."""
     sizePolicyY: int
@@ -869,7 +869,7 @@ class AbstractUIContainer(UIWidget):
 
     def getChildren(self) -> list[UIWidget]:
         """This method returns a list of the child UIWidget elements of the container"""
-    def removeChild(self, child: UIWidget, /) -> None:
+    def removeChild(self, child: UIWidget) -> None:
         """Removes the child if it is in the container."""
     def removeAllChildren(self) -> None:
         """Removes every child."""
@@ -903,7 +903,7 @@ class UIAnchoredContainer(AbstractUIContainer):
 
     def addChild(self, child: UIWidget, x: int, y: int, anchorTypeX: int = 0, anchorTypeY: int = 2) -> None:
         """Adds a child at an offset from the anchored edges (ANCHOR_LEFT/RIGHT/CENTER, ANCHOR_TOP/BOTTOM/CENTER)."""
-    def removeChild(self, child: UIWidget, /) -> None:
+    def removeChild(self, child: UIWidget) -> None:
         """Removes the child and its anchoring."""
     _wrappedChildren: list[_UIAnchorWrapper]
 
@@ -916,7 +916,7 @@ class UIText(UIWidget):
     def __init__(self, text: str | None, color: _Color | None = None) -> None: ...
     def getText(self) -> str | None:
         """The text."""
-    def setText(self, text: str | None, /) -> None:
+    def setText(self, text: str | None) -> None:
         """Sets the text (a str); it is split into lines."""
     def getRenderedTextSize(self) -> tuple[int, int]:
         """The size the text needs; (0, 0) while the widget is not attached to a renderer."""
@@ -930,7 +930,7 @@ class UIButton(UIListContainer):
     def __init__(self, label: str | None) -> None: ...
     def getText(self) -> str | None:
         """The label's text."""
-    def setText(self, label: str | None, /) -> None:
+    def setText(self, label: str | None) -> None:
         """Sets the label's text."""
     text: str | None
 
