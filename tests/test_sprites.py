@@ -25,7 +25,8 @@ def test_frame_grid_must_be_positive(x_frames, y_frames):
         b.Sprite(b.Texture(8, 8), x_frames, y_frames, [])
 
 
-@pytest.mark.parametrize("args", [(1, 0, False, 1, 0, 1), (1, 1, False, 1, -1, 1), (1, 1, False, 1, 0, 0)])
+@pytest.mark.parametrize("args", [(1, 0, False, 1, 0, 1), (1, 1, False, 1, -1, 1), (1, 1, False, 1, 0, 0),
+                                  (1, 4, False, 1, 2**31 - 1, 1)])
 def test_animation_counts_are_checked(args):
     with pytest.raises(ValueError):
         b.SpriteAnimation("a", *args[1:])
