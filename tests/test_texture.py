@@ -204,6 +204,29 @@ def test_buffer_is_a_writable_grid_of_argb_words(w, h):
     assert bytes(t) == px.tobytes()  # a plain byte buffer request gets the same rows
 
 
+PyBUF_F_CONTIGUOUS, PyBUF_ANY_CONTIGUOUS = 0x0040 | 0x0018, 0x0080 | 0x0018
+get_buffer = ctypes.PYFUNCTYPE(ctypes.c_int, ctypes.py_object, ctypes.c_void_p, ctypes.c_int)(
+    ("PyObject_GetBuffer", ctypes.pythonapi))
+release_buffer = ctypes.PYFUNCTYPE(None, ctypes.c_void_p)(("PyBuffer_Release", ctypes.pythonapi))
+
+
+def request_buffer(obj, flags):
+    """Takes and releases a buffer with the given request flags, as a C consumer would."""
+    view = ctypes.create_string_buffer(128)  # room for a Py_buffer
+    get_buffer(obj, view, flags)
+    release_buffer(view)
+
+
+@pytest.mark.parametrize("w, h, flags, exported", [(3, 2, PyBUF_F_CONTIGUOUS, False), (3, 1, PyBUF_F_CONTIGUOUS, True),
+                                                   (3, 2, PyBUF_ANY_CONTIGUOUS, True)])
+def test_column_order_is_refused_unless_the_rows_are_columns_too(w, h, flags, exported):
+    if exported:
+        request_buffer(b.Texture(w, h), flags)
+    else:
+        with pytest.raises(BufferError, match="not F-contiguous"):
+            request_buffer(b.Texture(w, h), flags)
+
+
 def test_writes_through_the_view_reach_the_texture(tmp_path):
     t = filled(3, 2, (0, 0, 0))
     np.asarray(t)[1, 2] = 0xFF102030
