@@ -257,6 +257,8 @@ class Texture(Resource):
         """Paints a two-by-two grey checker pattern."""
     def saveFile(self, filename: str) -> None:
         """Writes the texture as a PNG file."""
+    def __buffer__(self, flags: int, /) -> memoryview:
+        """A writable view of the pixels in place: 0xAARRGGBB words, shape (height, width)."""
     @property
     def width(self) -> int: ...
     @property
