@@ -171,3 +171,25 @@ def test_a_body_moved_through_a_shared_vector_is_found_where_it_went(how):
     movement.update(1.0)
     assert (spot.x, spot.y) == (0, 0)
     assert contacts == [(2, 0)]
+
+
+def test_a_handler_moving_a_later_body_into_the_path_is_seen_at_once():
+    engine = b.Engine()
+    movement = b.MovementSystem(None)
+    engine.ecs.addSystem(movement)
+    trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
+                     b.CollisionComponent(0.25))
+    for e in (trigger, far, mover):
+        engine.ecs.addEntity(e)
+    contacts = []
+
+    def bring_the_far_body(evt):
+        contacts.append((evt.entity1.id, evt.entity2.id))
+        far.getComponent(b.PositionComponent).pos = b.Vector2(5.9, 5)
+
+    engine.subscribeEvent(b.CollisionEvent, bring_the_far_body)
+    movement.update(1.0)
+    assert contacts == [(2, 0), (2, 1)]
+    assert mover.getComponent(b.PositionComponent).pos.x == pytest.approx(5.4)

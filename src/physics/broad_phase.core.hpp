@@ -53,41 +53,43 @@ private:
 // nothing the grid knows can be trusted.
 enum class Visit { done, interrupted };
 
-// Where the walk ended: `next` is the first body the caller must still visit with the plain loop
-// (the body count when none), -1 when the walk covered every body.
+// Where the walk ended: `next` is the first body still to visit, -1 when the walk covered every body;
+// `interrupted` when a visit stopped it (rather than a query the grid could not answer usefully).
 struct WalkEnd {
     int32_t next;
+    bool interrupted;
 };
 
 // The reach of one query around `at` and the drift from `at` it tolerates; false when they are not
 // usable numbers.
 bool queryReach(double moverRadius, double maxRadius, Point at, double& reach, double& slack);
 
-// Visits, in member order, every body that could overlap a mover of radius `moverRadius` whose
-// corrected position `newPos` the visits update. Bodies left out are provably farther than the sum
-// of both radii from every position `newPos` takes; when a correction carries the mover beyond the
-// reach of the last query, the grid is queried again for the remaining bodies.
+// Visits, in member order, every body after `after` that could overlap a mover of radius
+// `moverRadius` whose corrected position `newPos` the visits update. Bodies left out are provably
+// farther than the sum of both radii from every position `newPos` takes; when a correction carries the
+// mover beyond the reach of the last query, the grid is queried again for the remaining bodies.
 template <class VisitFn>
-WalkEnd walkBodies(const BodyGrid& grid, double moverRadius, const Point& newPos, std::vector<int32_t>& scratch,
-                   VisitFn&& visit) {
+WalkEnd walkBodies(const BodyGrid& grid, double moverRadius, const Point& newPos, int32_t after,
+                   std::vector<int32_t>& scratch, VisitFn&& visit) {
     double reach, slack;
     Point anchor = newPos;
-    if (!queryReach(moverRadius, grid.maxRadius(), anchor, reach, slack)) return {0};
     scratch.clear();
-    if (!grid.gather(anchor, reach, -1, scratch)) return {0};
+    if (!queryReach(moverRadius, grid.maxRadius(), anchor, reach, slack) || !grid.gather(anchor, reach, after, scratch))
+        return {after + 1, false};
     size_t k = 0;
     while (k < scratch.size()) {
         int32_t index = scratch[k++];
-        if (visit(index) == Visit::interrupted) return {index + 1};
+        if (visit(index) == Visit::interrupted) return {index + 1, true};
         double dx = newPos.x - anchor.x, dy = newPos.y - anchor.y;
         if (dx * dx + dy * dy <= slack * slack) continue;
         anchor = newPos;  // moved too far from the last query: ask again for the bodies after this one
-        if (!queryReach(moverRadius, grid.maxRadius(), anchor, reach, slack)) return {index + 1};
         scratch.clear();
-        if (!grid.gather(anchor, reach, index, scratch)) return {index + 1};
+        if (!queryReach(moverRadius, grid.maxRadius(), anchor, reach, slack) ||
+            !grid.gather(anchor, reach, index, scratch))
+            return {index + 1, false};
         k = 0;
     }
-    return {-1};
+    return {-1, false};
 }
 
 }  // namespace bv::physics

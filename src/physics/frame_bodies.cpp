@@ -53,8 +53,8 @@ bool plainFlags(PyObject* flags) {
 }
 
 const BodyGrid& FrameBodies::grid(PyObject* bodies) {
-    if (fresh_ && bodies == list_ && size_t(PyList_GET_SIZE(bodies)) == grid_.size()) return grid_;
-    if (!(bodies == list_ && size_t(PyList_GET_SIZE(bodies)) == grid_.size() && revalidate(bodies))) rebuild(bodies);
+    bool sameList = bodies == list_ && size_t(PyList_GET_SIZE(bodies)) == grid_.size();
+    if (!(sameList && (fresh_ || revalidate(bodies)))) rebuild(bodies);
     list_ = bodies;
     fresh_ = true;
     return grid_;

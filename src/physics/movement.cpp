@@ -135,23 +135,31 @@ bool testBody(MovementSystemObject* self, Move& move, PyObject* body) {
 }
 
 // Resolves the move against the bodies of `bodies`, in member order. With a frame grid only the bodies
-// near the mover are visited, until Python code may have run; the plain loop does the rest.
+// near the mover are visited; after Python code may have run the grid is checked again and the walk
+// goes on, a few times per mover, after which the plain loop does the rest.
 bool resolveAgainstBodies(MovementSystemObject* self, Move& move, PyObject* bodies, physics::FrameBodies* frame) {
+    constexpr int kResumes = 2;
     bool foreign = false;
-    Py_ssize_t start = 0;
+    int32_t next = 0;
     auto* mover = reinterpret_cast<CollisionComponentObject*>(move.colComp);
-    if (frame && plainFlags(mover->ignoreFlags)) {
+    for (int walk = 0; frame && walk <= kResumes && plainFlags(mover->ignoreFlags); ++walk) {
         const physics::BodyGrid& grid = frame->grid(bodies);
-        physics::WalkEnd end = physics::walkBodies(grid, mover->radius, move.newPos, frame->scratch, [&](int32_t i) {
-            Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
-            foreign = testBody(self, move, body);
-            return foreign ? physics::Visit::interrupted : physics::Visit::done;
-        });
+        foreign = false;  // the grid has caught up with whatever ran
+        if (size_t(next) >= grid.size()) return false;
+        physics::WalkEnd end =
+            physics::walkBodies(grid, mover->radius, move.newPos, next - 1, frame->scratch, [&](int32_t i) {
+                Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
+                bool ran = testBody(self, move, body);
+                return ran ? physics::Visit::interrupted : physics::Visit::done;
+            });
         if (end.next < 0) return false;
-        start = end.next;
+        next = end.next;
+        if (!end.interrupted) break;
+        foreign = true;
+        frame->invalidate();
     }
     // By index, re-reading the size: event handlers may change the list.
-    for (Py_ssize_t i = start; i < PyList_GET_SIZE(bodies); ++i) {
+    for (Py_ssize_t i = next; i < PyList_GET_SIZE(bodies); ++i) {
         Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
         foreign |= testBody(self, move, body);
     }

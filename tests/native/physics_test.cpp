@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
-#include <utility>
 #include <vector>
 
 #include "check.hpp"
@@ -203,12 +202,14 @@ std::vector<Contact> runFrame(Scene& s, bool broad, std::mt19937& interrupt) {
             dirty = true;
             return Visit::interrupted;
         };
-        int32_t start = 0;
-        if (broad) {
-            WalkEnd end = walkBodies(grid, radius, newPos, scratch, visit);
-            start = end.next < 0 ? n : end.next;
+        int32_t next = 0;
+        for (int walk = 0; broad && walk < 3; ++walk) {  // resumes after interruptions, rebuilt
+            WalkEnd end = walkBodies(grid, radius, newPos, next - 1, scratch, visit);
+            next = end.next < 0 ? n : end.next;
+            if (!end.interrupted) break;
+            grid.build(s.bodies);
         }
-        for (int32_t i = start; i < n; ++i) visit(i);
+        for (int32_t i = next; i < n; ++i) visit(i);
         s.bodies[size_t(m)].centre = newPos;
         if (!broad) continue;
         if (dirty)
@@ -223,7 +224,7 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(walk_matches_the_plain_loop_on_random_scenes) {
     std::mt19937 rng(2024);
-    int scenes = 0, contactsSeen = 0;
+    int contactsSeen = 0;
     for (int seed = 0; seed < 60; ++seed) {
         Scene plain = randomScene(rng, 20 + int(rng() % 120));
         Scene broad = plain;
@@ -239,7 +240,6 @@ TEST(walk_matches_the_plain_loop_on_random_scenes) {
             same = same && sameBits(plain.bodies[i].centre.x, broad.bodies[i].centre.x) &&
                    sameBits(plain.bodies[i].centre.y, broad.bodies[i].centre.y);
         CHECK(same);
-        ++scenes;
     }
     CHECK(contactsSeen > 1000);  // the scenes are crowded enough to exercise the corrections
 }
