@@ -143,13 +143,6 @@ def test_broad_phase_matches_without_listeners():
         assert broad.positions() == plain.positions()
 
 
-def test_broad_phase_is_a_per_system_switch(level=None):
-    movement = b.MovementSystem(None)
-    assert movement._broadPhase is True
-    movement._broadPhase = False
-    assert movement._broadPhase is False
-
-
 @pytest.mark.parametrize("how", ["impulse cleared in place", "moved by an entity without a body"])
 def test_a_body_moved_through_a_shared_vector_is_found_where_it_went(how):
     engine = b.Engine()
