@@ -688,6 +688,7 @@ class MovementSystem(AbstractSystem):
         """The companion system holding all collision bodies."""
     _level: Level | None
     _cbs: CollisionBodySystem
+    _broadPhase: bool  # visit only the bodies near each mover (same results); off visits them all
 
 # ---------------------------------------------------------------------------------------------
 # Rendering
