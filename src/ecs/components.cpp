@@ -1,0 +1,383 @@
+// The standard components: position, velocity, rotation and collision, with their level-file forms.
+#include "ecs/components.hpp"
+
+#include "common/dispatch.hpp"
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+
+namespace bv {
+
+PyTypeObject* PositionComponentType;
+PyTypeObject* VelocityComponentType;
+PyTypeObject* RotationComponentType;
+PyTypeObject* CollisionComponentType;
+
+namespace {
+
+// --- shared helpers ---------------------------------------------------------------------------
+
+// A Vector2 argument stored as given; None (or missing) gives a new vector (x, y).
+void initVector(PyObject*& field, PyObject* arg, const char* name, double x, double y) {
+    if (arg && arg != Py_None) {
+        checkArg(arg, Vector2Type, name, false);
+        setRef(field, arg);
+        return;
+    }
+    Ref v = Ref::checked(newVector2(x, y));
+    setRef(field, v);
+}
+
+Vector2Object* vectorOrThrow(PyObject* field, const char* name) {
+    Vector2Object* v = readVector(field);
+    if (!v) {
+        PyErr_Format(PyExc_AttributeError, "the component's %s is None", name);
+        throwPy();
+    }
+    return v;
+}
+
+// The vector of a field, replaced by a new (0, 0) vector when it holds None.
+Vector2Object* ensureVector(PyObject*& field) {
+    if (Vector2Object* v = readVector(field)) return v;
+    Ref v = Ref::checked(newVector2(0, 0));
+    setRef(field, v);
+    return reinterpret_cast<Vector2Object*>(field);
+}
+
+// input[key], KeyError when missing.
+Ref required(PyObject* input, const char* key) { return Ref::checked(PyObject_GetItem(input, intern(key))); }
+
+// input[key] or null when the key is absent.
+Ref optional(PyObject* input, const char* key) {
+    int has = check(PySequence_Contains(input, intern(key)));
+    return has ? required(input, key) : Ref();
+}
+
+// Sets x and y of a vector field from the "x" and "y" entries of a record.
+void loadVector(PyObject*& field, PyObject* input) {
+    Ref x = required(input, "x"), y = required(input, "y");
+    double vx = toDouble(x), vy = toDouble(y);
+    Vector2Object* v = ensureVector(field);
+    v->x = vx;
+    v->y = vy;
+}
+
+PyObject* vectorDict(PyObject* field, const char* name) {
+    Vector2Object* v = vectorOrThrow(field, name);
+    return check(Py_BuildValue("{s:d,s:d}", "x", v->x, "y", v->y));
+}
+
+// A property over one coordinate of a vector field.
+template <class T, PyObject* T::*M, double Vector2Object::*C>
+PyObject* getCoord(PyObject* self, void* name) {
+    return guard([&] {
+        return PyFloat_FromDouble(vectorOrThrow(reinterpret_cast<T*>(self)->*M, static_cast<const char*>(name))->*C);
+    });
+}
+template <class T, PyObject* T::*M, double Vector2Object::*C>
+int setCoord(PyObject* self, PyObject* value, void* name) {
+    return guardInt([&] {
+        double d = toDouble(value);
+        vectorOrThrow(reinterpret_cast<T*>(self)->*M, static_cast<const char*>(name))->*C = d;
+        return 0;
+    });
+}
+template <class T, PyObject* T::*M, double Vector2Object::*C>
+constexpr PyGetSetDef coord(const char* name, const char* vectorName) {
+    PyGetSetDef d = computed<setCoord<T, M, C>>(name, getCoord<T, M, C>);
+    d.closure = const_cast<char*>(vectorName);
+    return d;
+}
+
+// --- PositionComponent -------------------------------------------------------------------------
+
+int Position_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("PositionComponent", 0, "pos");
+        initVector(reinterpret_cast<PositionComponentObject*>(self)->pos, a[0], "pos", 0, 0);
+        return 0;
+    });
+}
+
+PyObject* Position_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("loadFromDict", 2, "level", "input");
+        loadVector(reinterpret_cast<PositionComponentObject*>(self)->pos, a[1]);
+        return none();
+    });
+}
+
+PyObject* Position_dumpToDict(PyObject* self, PyObject*) {
+    return guard([&] { return vectorDict(reinterpret_cast<PositionComponentObject*>(self)->pos, "pos"); });
+}
+
+PyMethodDef positionMethods[] = {
+    BV_METHOD("loadFromDict", Position_loadFromDict, "Sets the position from the record's \"x\" and \"y\"."),
+    BV_METHOD_O("dumpToDict", Position_dumpToDict, "The record {\"x\", \"y\"} of the position."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef positionProps[] = {
+    coord<PositionComponentObject, &PositionComponentObject::pos, &Vector2Object::x>("x", "pos"),
+    coord<PositionComponentObject, &PositionComponentObject::pos, &Vector2Object::y>("y", "pos"),
+    rwTyped<&PositionComponentObject::pos, &Vector2Type>("pos"),
+    rwTyped<&PositionComponentObject::pos, &Vector2Type>("_pos"),
+    propsEnd(),
+};
+
+ClassRegistration positionReg("PositionComponent", [] {
+    ClassSpec spec = specFor<PositionComponentObject>("PositionComponent");
+    spec.doc = "The position of an entity in level units.";
+    spec.methods = positionMethods;
+    spec.getset = positionProps;
+    spec.init = Position_init;
+    return PositionComponentType = createType(spec);
+});
+
+// --- VelocityComponent -------------------------------------------------------------------------
+
+VelocityComponentObject* asVelocity(PyObject* o) { return reinterpret_cast<VelocityComponentObject*>(o); }
+
+int Velocity_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("VelocityComponent", 0, "velocity", "impulse", "friction");
+        VelocityComponentObject* v = asVelocity(self);
+        if (a[0] && a[0] != Py_None) checkArg(a[0], Vector2Type, "velocity", false);
+        if (a[1] && a[1] != Py_None) checkArg(a[1], Vector2Type, "impulse", false);
+        double friction = a[2] ? toDouble(a[2]) : 2.0;
+        initVector(v->velocity, a[0], "velocity", 0, 0);
+        initVector(v->impulse, a[1], "impulse", 0, 0);
+        v->friction = friction;
+        return 0;
+    });
+}
+
+PyObject* Velocity_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("loadFromDict", 2, "level", "input");
+        VelocityComponentObject* v = asVelocity(self);
+        PyObject* input = a[1];
+        Ref x = required(input, "x"), y = required(input, "y");
+        double vx = toDouble(x), vy = toDouble(y);
+        Ref impulse = optional(input, "impulse");
+        double ix = 0, iy = 0;
+        if (impulse) {
+            Ref rx = required(impulse, "x"), ry = required(impulse, "y");
+            ix = toDouble(rx);
+            iy = toDouble(ry);
+        }
+        Ref friction = optional(input, "friction");
+        double f = friction ? toDouble(Ref::checked(PyNumber_Float(friction)).get()) : v->friction;
+        Vector2Object* vel = ensureVector(v->velocity);
+        vel->x = vx;
+        vel->y = vy;
+        if (impulse) {
+            Vector2Object* imp = ensureVector(v->impulse);
+            imp->x = ix;
+            imp->y = iy;
+        }
+        v->friction = f;
+        return none();
+    });
+}
+
+PyObject* Velocity_dumpToDict(PyObject* self, PyObject*) {
+    return guard([&] {
+        VelocityComponentObject* v = asVelocity(self);
+        Vector2Object* vel = vectorOrThrow(v->velocity, "velocity");
+        Ref d = Ref::checked(Py_BuildValue("{s:d,s:d,s:d}", "x", vel->x, "y", vel->y, "friction", v->friction));
+        Vector2Object* imp = readVector(v->impulse);
+        if (imp && (imp->x != 0 || imp->y != 0)) {
+            Ref i = Ref::checked(Py_BuildValue("{s:d,s:d}", "x", imp->x, "y", imp->y));
+            check(PyDict_SetItemString(d, "impulse", i));
+        }
+        return d.release();
+    });
+}
+
+PyMethodDef velocityMethods[] = {
+    BV_METHOD("loadFromDict", Velocity_loadFromDict,
+              "Sets the velocity from \"x\" and \"y\", and the optional \"impulse\" and \"friction\"."),
+    BV_METHOD_O("dumpToDict", Velocity_dumpToDict, "The record of the velocity, friction and a non-zero impulse."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef velocityProps[] = {
+    coord<VelocityComponentObject, &VelocityComponentObject::velocity, &Vector2Object::x>("x", "velocity"),
+    coord<VelocityComponentObject, &VelocityComponentObject::velocity, &Vector2Object::y>("y", "velocity"),
+    rwTyped<&VelocityComponentObject::velocity, &Vector2Type>("velocity"),
+    rwTyped<&VelocityComponentObject::velocity, &Vector2Type>("_velocity"),
+    rwTyped<&VelocityComponentObject::impulse, &Vector2Type>("impulse"),
+    rwTyped<&VelocityComponentObject::impulse, &Vector2Type>("_impulse"),
+    rw<&VelocityComponentObject::friction>("friction"),
+    rw<&VelocityComponentObject::friction>("_friction"),
+    propsEnd(),
+};
+
+ClassRegistration velocityReg("VelocityComponent", [] {
+    ClassSpec spec = specFor<VelocityComponentObject>("VelocityComponent");
+    spec.doc = "Velocity, one-shot impulse and friction of a moving entity.";
+    spec.methods = velocityMethods;
+    spec.getset = velocityProps;
+    spec.init = Velocity_init;
+    return VelocityComponentType = createType(spec);
+});
+
+// --- RotationComponent -------------------------------------------------------------------------
+
+int Rotation_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("RotationComponent", 0, "dir");
+        initVector(reinterpret_cast<RotationComponentObject*>(self)->dir, a[0], "dir", 1, 0);
+        return 0;
+    });
+}
+
+PyObject* Rotation_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("loadFromDict", 2, "level", "input");
+        loadVector(reinterpret_cast<RotationComponentObject*>(self)->dir, a[1]);
+        return none();
+    });
+}
+
+PyObject* Rotation_dumpToDict(PyObject* self, PyObject*) {
+    return guard([&] { return vectorDict(reinterpret_cast<RotationComponentObject*>(self)->dir, "dir"); });
+}
+
+PyMethodDef rotationMethods[] = {
+    BV_METHOD("loadFromDict", Rotation_loadFromDict, "Sets the direction from the record's \"x\" and \"y\"."),
+    BV_METHOD_O("dumpToDict", Rotation_dumpToDict, "The record {\"x\", \"y\"} of the direction."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef rotationProps[] = {
+    rwTyped<&RotationComponentObject::dir, &Vector2Type>("dir"),
+    rwTyped<&RotationComponentObject::dir, &Vector2Type>("_dir"),
+    propsEnd(),
+};
+
+ClassRegistration rotationReg("RotationComponent", [] {
+    ClassSpec spec = specFor<RotationComponentObject>("RotationComponent");
+    spec.doc = "The facing direction of an entity.";
+    spec.methods = rotationMethods;
+    spec.getset = rotationProps;
+    spec.init = Rotation_init;
+    return RotationComponentType = createType(spec);
+});
+
+// --- CollisionComponent ------------------------------------------------------------------------
+
+CollisionComponentObject* asCollision(PyObject* o) { return reinterpret_cast<CollisionComponentObject*>(o); }
+
+void checkFlagList(PyObject* value) {
+    if (value == Py_None || PyList_Check(value)) return;
+    PyErr_Format(PyExc_TypeError, "Expected %.16s, got %.200s", "list", Py_TYPE(value)->tp_name);
+    throwPy();
+}
+
+// A flag list argument: the given list itself, or a new empty list of this component's own.
+Ref flagList(PyObject* arg) {
+    if (!arg) return Ref::checked(PyList_New(0));
+    checkFlagList(arg);
+    return Ref::borrow(arg);
+}
+
+int Collision_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("CollisionComponent", 0, "radius", "isOnlyTrigger", "hasFlags", "ignoreFlags");
+        double radius = a[0] ? toDouble(a[0]) : 0.25;
+        bool trigger = a[1] ? truth(a[1]) : false;
+        Ref has = flagList(a[2]), ignore = flagList(a[3]);
+        CollisionComponentObject* c = asCollision(self);
+        c->radius = radius;
+        c->isOnlyTrigger = trigger;
+        setRef(c->hasFlags, has);
+        setRef(c->ignoreFlags, ignore);
+        return 0;
+    });
+}
+
+// A flag list entry of a record: a non-empty list is stored itself, anything false a new list.
+Ref loadFlags(PyObject* input, const char* key) {
+    Ref v = optional(input, key);
+    if (v && truth(v)) {
+        if (!PyList_Check(v)) checkFlagList(v);
+        return v;
+    }
+    return Ref::checked(PyList_New(0));
+}
+
+PyObject* Collision_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("loadFromDict", 2, "level", "input");
+        PyObject* input = a[1];
+        Ref r = optional(input, "radius");
+        double radius = r ? toDouble(Ref::checked(PyNumber_Float(r)).get()) : 0.25;
+        Ref t = optional(input, "isOnlyTrigger");
+        bool trigger = t ? truth(t) : false;
+        Ref has = loadFlags(input, "hasFlags"), ignore = loadFlags(input, "ignoreFlags");
+        CollisionComponentObject* c = asCollision(self);
+        c->radius = radius;
+        c->isOnlyTrigger = trigger;
+        setRef(c->hasFlags, has);
+        setRef(c->ignoreFlags, ignore);
+        return none();
+    });
+}
+
+PyObject* Collision_dumpToDict(PyObject* self, PyObject*) {
+    return guard([&] {
+        CollisionComponentObject* c = asCollision(self);
+        return check(Py_BuildValue("{s:d,s:O,s:O,s:O}", "radius", c->radius, "isOnlyTrigger",
+                                   c->isOnlyTrigger ? Py_True : Py_False, "hasFlags", orNone(c->hasFlags),
+                                   "ignoreFlags", orNone(c->ignoreFlags)));
+    });
+}
+
+template <PyObject* CollisionComponentObject::*M>
+PyObject* getFlags(PyObject* self, void*) {
+    return newRefOrNone(asCollision(self)->*M);
+}
+template <PyObject* CollisionComponentObject::*M>
+int setFlags(PyObject* self, PyObject* value, void*) {
+    return guardInt([&] {
+        checkFlagList(value);
+        setRef(asCollision(self)->*M, value);
+        return 0;
+    });
+}
+
+PyMethodDef collisionMethods[] = {
+    BV_METHOD("loadFromDict", Collision_loadFromDict,
+              "Sets every field from the record; omitted entries take their defaults."),
+    BV_METHOD_O("dumpToDict", Collision_dumpToDict, "The record of the radius, trigger flag and flag lists."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef collisionProps[] = {
+    rw<&CollisionComponentObject::radius>("radius"),
+    rw<&CollisionComponentObject::radius>("_radius"),
+    rw<&CollisionComponentObject::isOnlyTrigger>("isOnlyTrigger"),
+    rw<&CollisionComponentObject::isOnlyTrigger>("_isOnlyTrigger"),
+    computed<setFlags<&CollisionComponentObject::hasFlags>>("hasFlags", getFlags<&CollisionComponentObject::hasFlags>),
+    computed<setFlags<&CollisionComponentObject::hasFlags>>("_hasFlags", getFlags<&CollisionComponentObject::hasFlags>),
+    computed<setFlags<&CollisionComponentObject::ignoreFlags>>("ignoreFlags",
+                                                               getFlags<&CollisionComponentObject::ignoreFlags>),
+    computed<setFlags<&CollisionComponentObject::ignoreFlags>>("_ignoreFlags",
+                                                               getFlags<&CollisionComponentObject::ignoreFlags>),
+    propsEnd(),
+};
+
+ClassRegistration collisionReg("CollisionComponent", [] {
+    ClassSpec spec = specFor<CollisionComponentObject>("CollisionComponent");
+    spec.doc = "The collision circle of an entity, its trigger flag and its collision flags.";
+    spec.methods = collisionMethods;
+    spec.getset = collisionProps;
+    spec.init = Collision_init;
+    return CollisionComponentType = createType(spec);
+});
+
+}  // namespace
+
+}  // namespace bv

@@ -1,0 +1,248 @@
+// MovementSystem: moves entities by velocity and impulse, against collision bodies and level walls.
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+#include "core/engine.hpp"
+#include "level/level.hpp"
+#include "physics/bodies.hpp"
+#include "physics/collision_bodies.hpp"
+#include "physics/collision_event.hpp"
+#include "physics/movement.core.hpp"
+
+namespace bv {
+
+PyTypeObject* MovementSystemType;
+
+namespace {
+
+using physics::Point;
+
+struct MovementSystemObject : SystemObject {
+    PyObject* level;  // Level or None
+    PyObject* cbs;    // CollisionBodySystem or None
+
+    void refs(auto&& f) {
+        SystemObject::refs(f);
+        f(level);
+        f(cbs);
+    }
+};
+
+MovementSystemObject* asMovement(PyObject* o) { return reinterpret_cast<MovementSystemObject*>(o); }
+bool isSet(PyObject* field) { return field && field != Py_None; }
+
+Overridable updateEntityMethod("_updateEntity");
+
+int MovementSystem_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("MovementSystem", 1, "level");
+        checkArg(a[0], LevelType, "level");
+        Ref types = Ref::checked(PyTuple_Pack(2, reinterpret_cast<PyObject*>(PositionComponentType),
+                                              reinterpret_cast<PyObject*>(VelocityComponentType)));
+        MovementSystemObject* m = asMovement(self);
+        systemInit(m, types);
+        setRef(m->level, a[0]);
+        Ref cbs = Ref::checked(PyObject_CallNoArgs(reinterpret_cast<PyObject*>(CollisionBodySystemType)));
+        setRef(m->cbs, cbs);
+        return 0;
+    });
+}
+
+// Fires CollisionEvent(entity, other) through the system's engine; without an engine nobody listens.
+void fireCollision(MovementSystemObject* self, PyObject* entity, PyObject* other) {
+    if (!isSet(self->engine)) return;
+    Ref engine = Ref::borrow(self->engine);
+    Ref evt = callObject(reinterpret_cast<PyObject*>(CollisionEventType), entity, orNone(other));
+    engine_methods::fireEvent.call(engine.get(), evt.get());
+}
+
+// True when a flag of the mover's ignore list is among the other body's flags.
+bool ignores(const CollisionComponentObject* mover, const CollisionComponentObject* other) {
+    Ref ignoreFlags = Ref::borrow(mover->ignoreFlags);  // comparisons run Python code that may replace it
+    if (!isSet(ignoreFlags) || !isSet(other->hasFlags)) return false;
+    if (!PyList_Check(ignoreFlags.get())) {
+        PyErr_SetString(PyExc_TypeError, "CollisionComponent.ignoreFlags must be a list");
+        throwPy();
+    }
+    Ref hasFlags = Ref::borrow(other->hasFlags);
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(ignoreFlags.get()); ++i) {
+        Ref flag = Ref::borrow(PyList_GET_ITEM(ignoreFlags.get(), i));
+        if (check(PySequence_Contains(hasFlags, flag))) return true;
+    }
+    return false;
+}
+
+// The other body's collision component and centre; false (reported as unraisable) when its data is unusable.
+bool readBody(PyObject* body, Ref& collision, Point& center) {
+    try {
+        collision = physics::requireComponent(body, CollisionComponentType);
+        Ref position = physics::requireComponent(body, PositionComponentType);
+        center = physics::pointOf(physics::vectorField(
+            reinterpret_cast<PositionComponentObject*>(position.get())->pos, "PositionComponent.pos"));
+        return true;
+    } catch (const PyError&) {
+        reportUnraisable("_collisionDist");
+        return false;
+    }
+}
+
+// Resolves the move against every other collision body, then pushes the result out of the level's walls.
+// The position changes only when the whole move succeeds.
+void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, PyObject* posComp, PyObject* colComp,
+                                Point direction) {
+    try {
+        Ref posVector = Ref::borrow(reinterpret_cast<PyObject*>(physics::vectorField(
+            reinterpret_cast<PositionComponentObject*>(posComp)->pos, "PositionComponent.pos")));
+        auto* mover = reinterpret_cast<CollisionComponentObject*>(colComp);
+        Point pos = physics::pointOf(reinterpret_cast<Vector2Object*>(posVector.get()));
+        Point newPos{pos.x + direction.x, pos.y + direction.y};
+
+        if (isSet(self->cbs)) {
+            Ref cbs = Ref::borrow(self->cbs);
+            Ref bodies = Ref::borrow(reinterpret_cast<SystemObject*>(cbs.get())->entities);
+            if (bodies && !PyList_Check(bodies.get())) {
+                PyErr_SetString(PyExc_TypeError, "CollisionBodySystem._entities must be a list");
+                throwPy();
+            }
+            // By index, re-reading the size: event handlers may change the list.
+            for (Py_ssize_t i = 0; bodies && i < PyList_GET_SIZE(bodies.get()); ++i) {
+                Ref body = Ref::borrow(PyList_GET_ITEM(bodies.get(), i));
+                Ref collision;
+                Point center;
+                if (!readBody(body, collision, center)) continue;
+                if (collision.get() == colComp) continue;
+                auto* other = reinterpret_cast<CollisionComponentObject*>(collision.get());
+                if (ignores(mover, other)) continue;
+                if (physics::resolveBodyOverlap(pos, direction, newPos, center, mover->radius + other->radius,
+                                                other->isOnlyTrigger))
+                    fireCollision(self, entity, body);
+            }
+        }
+
+        if (isSet(self->level)) {
+            Ref level = Ref::borrow(self->level);
+            for (int i = 0; i < physics::kProbeCount; ++i) {
+                const level::Grid& grid = reinterpret_cast<LevelObject*>(level.get())->grid;  // handlers may reload it
+                physics::GridView view{grid.bytes(), uint32_t(grid.width()), uint32_t(grid.height())};
+                if (physics::pushOutOfWall(view, pos, i, mover->radius, newPos)) fireCollision(self, entity, nullptr);
+            }
+        }
+
+        auto* target = reinterpret_cast<Vector2Object*>(posVector.get());
+        target->x = newPos.x;
+        target->y = newPos.y;
+    } catch (const PyError&) {
+        reportUnraisable("MovementSystem._moveWithCollisionDetection");
+    }
+}
+
+void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep) {
+    Ref posComp = physics::requireComponent(entity, PositionComponentType);
+    Ref velComp = physics::requireComponent(entity, VelocityComponentType);
+    Ref colComp = physics::componentOf(entity, CollisionComponentType);
+
+    auto* vel = reinterpret_cast<VelocityComponentObject*>(velComp.get());
+    Vector2Object* impulse = physics::vectorField(vel->impulse, "VelocityComponent.impulse");
+    physics::FrictionStep step = physics::applyFriction(physics::pointOf(impulse), vel->friction, timeStep);
+    if (step.cleared) {
+        impulse->x = impulse->y = 0;
+    } else {  // the shortened impulse is a new vector
+        Ref shortened = Ref::checked(newVector2(step.impulse.x, step.impulse.y));
+        setRef(vel->impulse, shortened);
+    }
+    Point velocity = physics::pointOf(physics::vectorField(vel->velocity, "VelocityComponent.velocity"));
+    Point direction{(velocity.x + step.impulse.x) * timeStep, (velocity.y + step.impulse.y) * timeStep};
+
+    if (colComp) {
+        moveWithCollisionDetection(self, entity, posComp, colComp, direction);
+        return;
+    }
+    Vector2Object* pos = physics::vectorField(reinterpret_cast<PositionComponentObject*>(posComp.get())->pos,
+                                              "PositionComponent.pos");
+    pos->x += direction.x;
+    pos->y += direction.y;
+}
+
+PyObject* MovementSystem_updateEntity(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("_updateEntity", 2, "entity", "timeStep");
+        updateEntity(asMovement(self), a[0], toDouble(a[1]));
+        return none();
+    });
+}
+
+// AbstractSystem.update with a direct path to the native _updateEntity.
+PyObject* MovementSystem_update(PyObject* self, PyObject* timeStep) {
+    return guard([&] {
+        MovementSystemObject* m = asMovement(self);
+        if (!m->entities) return none();
+        Ref members = snapshot(m->entities);
+        bool native = updateEntityMethod.isNative(self);
+        double step = native ? toDouble(timeStep) : 0;
+        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
+            PyObject* entity = PyList_GET_ITEM(members.get(), i);
+            if (native)
+                updateEntity(m, entity, step);
+            else
+                updateEntityMethod.call(self, entity, timeStep);
+        }
+        return none();
+    });
+}
+
+// Keeps the collision-body system in the same Ecs, directly after this system.
+PyObject* MovementSystem_setEcs(PyObject* self, PyObject* ecs) {
+    return guard([&] {
+        checkArg(ecs, EcsType, "ecs");
+        MovementSystemObject* m = asMovement(self);
+        Ref cbs = Ref::borrow(m->cbs);
+        if (isSet(m->ecs) && isSet(cbs)) {
+            Ref old = Ref::borrow(m->ecs);
+            callMethod(intern("removeSystem"), old.get(), cbs.get());
+        }
+        setRef(m->ecs, ecs);
+        if (ecs != Py_None && isSet(cbs)) callMethod(intern("addSystem"), ecs, cbs.get());
+        return none();
+    });
+}
+
+PyObject* MovementSystem_setEngine(PyObject* self, PyObject* engine) {
+    return guard([&] {
+        checkArg(engine, EngineType, "engine");
+        MovementSystemObject* m = asMovement(self);
+        setRef(m->engine, engine);
+        Ref cbs = Ref::borrow(m->cbs);
+        if (isSet(cbs)) callMethod(intern("_setEngine"), cbs.get(), engine);
+        return none();
+    });
+}
+
+PyMethodDef methods[] = {
+    BV_METHOD("_updateEntity", MovementSystem_updateEntity,
+              "Applies friction to the impulse and moves the entity by (velocity + impulse) * timeStep."),
+    BV_METHOD_O("update", MovementSystem_update, "Moves every member entity."),
+    BV_METHOD_O("_setEcs", MovementSystem_setEcs, "Also adds the collision-body system to (or removes it from) the Ecs."),
+    BV_METHOD_O("_setEngine", MovementSystem_setEngine, "Also hands the engine to the collision-body system."),
+    BV_METHODS_END,
+};
+
+PyGetSetDef props[] = {
+    ro<&MovementSystemObject::cbs>("collisionBodySystem", "The companion system holding all collision bodies."),
+    rwTyped<&MovementSystemObject::level, &LevelType>("_level"),
+    rwTyped<&MovementSystemObject::cbs, &CollisionBodySystemType>("_cbs"),
+    propsEnd(),
+};
+
+ClassRegistration reg("MovementSystem", [] {
+    ClassSpec spec = specFor<MovementSystemObject>("MovementSystem", AbstractSystemType);
+    spec.doc = "Moves entities by velocity and impulse, stopping them at other collision bodies and level walls.";
+    spec.methods = methods;
+    spec.getset = props;
+    spec.init = MovementSystem_init;
+    MovementSystemType = createType(spec);
+    updateEntityMethod.bind(MovementSystemType);
+    return MovementSystemType;
+});
+
+}  // namespace
+
+}  // namespace bv

@@ -1,0 +1,224 @@
+#include "render/raycasting_renderer.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+#include "ecs/components.hpp"
+#include "ecs/sprite.hpp"
+#include "geometry/vec.core.hpp"
+#include "geometry/vector2.hpp"
+#include "level/level.hpp"
+#include "render/raycasting.core.hpp"
+#include "resources/texture.hpp"
+
+namespace bv {
+
+PyTypeObject* RaycastingRendererType;
+
+Hit missedHit() {
+    Hit h{};
+    h.invalid = 1;
+    h.length = std::numeric_limits<double>::infinity();
+    return h;
+}
+
+CameraObject* cameraOf(RaycastingRendererObject* r) {
+    PyObject* c = r->camera;
+    if (!c || !PyObject_TypeCheck(c, CameraType)) {
+        PyErr_SetString(PyExc_RuntimeError, "RaycastingRenderer has no camera");
+        throwPy();
+    }
+    auto* cam = reinterpret_cast<CameraObject*>(c);
+    if (!cam->pos || !isVector2(cam->pos) || !cam->dir || !isVector2(cam->dir)) {
+        PyErr_SetString(PyExc_RuntimeError, "The camera's pos and dir must be Vector2 objects");
+        throwPy();
+    }
+    return cam;
+}
+
+LevelObject* levelOf(RaycastingRendererObject* r) {
+    PyObject* l = r->level;
+    return l && PyObject_TypeCheck(l, LevelType) ? reinterpret_cast<LevelObject*>(l) : nullptr;
+}
+
+PixelView targetOf(RaycastingRendererObject* r) {
+    if (!r->target || !PyObject_TypeCheck(r->target, TextureType)) {
+        PyErr_SetString(PyExc_RuntimeError, "RaycastingRenderer has no target texture");
+        throwPy();
+    }
+    return pixelsOf(reinterpret_cast<TextureObject*>(r->target));
+}
+
+namespace {
+
+RaycastingRendererObject* asRR(PyObject* o) { return reinterpret_cast<RaycastingRendererObject*>(o); }
+Vector2Object* vec(PyObject* o) { return reinterpret_cast<Vector2Object*>(o); }
+
+constexpr uint32_t kBackground = 0xFF00B464;  // (0, 180, 100)
+
+// A texture's pixels, or an empty view when it has no directly addressable 32-bit surface.
+PixelView surfaceView(SDL_Surface* s) {
+    if (!s || !s->pixels || s->format->BytesPerPixel != 4 || SDL_MUSTLOCK(s)) return {nullptr, 0, 0, 0};
+    return {static_cast<uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
+}
+PixelView textureView(PyObject* t) {
+    if (!t || !PyObject_TypeCheck(t, TextureType)) return {nullptr, 0, 0, 0};
+    return surfaceView(reinterpret_cast<TextureObject*>(t)->surface);
+}
+
+// Keeps the target surface locked while the frame is drawn.
+struct SurfaceLock {
+    SDL_Surface* s;
+    explicit SurfaceLock(SDL_Surface* surface) : s(surface) { SDL_LockSurface(s); }
+    ~SurfaceLock() { SDL_UnlockSurface(s); }
+};
+
+void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* cam, const PixelView& target,
+                 int64_t baseline) {
+    const Vector2Object* dir = vec(cam->dir);
+    if (level->skyTex && PyObject_TypeCheck(level->skyTex, TextureType)) {
+        PixelView sky = textureView(level->skyTex);
+        renderSky(target, sky, std::atan2(dir->y, dir->x) * _RAD_TO_DEGREES, cam->fov, baseline);
+    }
+    // Cell texture indices are bytes: at most 256 entries can be addressed.
+    std::vector<PixelView> textures;
+    for (Py_ssize_t i = 0, n = std::min<Py_ssize_t>(levelTextureCount(level), 256); i < n; i++)
+        textures.push_back(surfaceView(levelTextureSurface(level, i)));
+    LevelView view;
+    view.data = level->grid.bytes();
+    view.width = uint32_t(level->grid.width());
+    view.height = uint32_t(level->grid.height());
+    view.textures = textures.data();
+    view.textureCount = textures.size();
+    view.fogColor = level->fogColor;
+    view.groundFogColor = level->groundFogColor;
+    view.fogDensity = level->fogDensity;
+    view.groundFogDensity = level->groundFogDensity;
+    FrameView frame;
+    frame.pos = {vec(cam->pos)->x, vec(cam->pos)->y};
+    frame.dir = {dir->x, dir->y};
+    frame.fov = cam->fov;
+    frame.ratio = cam->ratio;
+    frame.baseline = baseline;
+    PixelView light = textureView(r->flashlight);
+    renderWalls(target, view, frame, hasPixels(light) ? &light : nullptr, r->hitBuf.data());
+    try {
+        renderSprites(r, target, baseline);
+    } catch (const PyError&) {
+        reportUnraisable("RaycastingRenderer.renderSprites");
+    }
+}
+
+int RR_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("RaycastingRenderer", 2, "target", "level");
+        checkArg(a[0], TextureType, "target", /*allowNone=*/false);
+        checkArg(a[1], LevelType, "level");
+        Ref baseArgs = Ref::checked(PyTuple_Pack(3, a[0], reinterpret_cast<PyObject*>(PositionComponentType),
+                                                 reinterpret_cast<PyObject*>(SpriteComponentType)));
+        check(RendererType->tp_init(self, baseArgs, nullptr));
+        RaycastingRendererObject* r = asRR(self);
+        setRef(r->level, a[1]);
+        Ref camera = newDefaultCamera();
+        setRef(r->camera, camera);
+        r->hitBuf.assign(size_t(targetOf(r).width), missedHit());
+        setRef(r->flashlight, nullptr);
+        return 0;
+    });
+}
+
+PyObject* RR_getCamera(PyObject* self, PyObject*) { return newRefOrNone(asRR(self)->camera); }
+
+PyObject* RR_setFlashlight(PyObject* self, PyObject* flashlight) {
+    return guard([&] {
+        checkArg(flashlight, TextureType, "flashlight");
+        setRef(asRR(self)->flashlight, flashlight);
+        return none();
+    });
+}
+
+PyObject* RR_render(PyObject* self, PyObject*) {
+    return guard([&] {
+        RaycastingRendererObject* r = asRR(self);
+        PixelView target = targetOf(r);
+        CameraObject* cam = cameraOf(r);
+        fillAll(target, kBackground);
+        // The hit buffer follows the target's width (a replaced target keeps picking in range).
+        if (r->hitBuf.size() != size_t(target.width)) r->hitBuf.assign(size_t(target.width), missedHit());
+        Vector2Object* dir = vec(cam->dir);
+        double len = std::sqrt(dir->x * dir->x + dir->y * dir->y);
+        if (len != 0) {
+            dir->x /= len;
+            dir->y /= len;
+        }
+        const int64_t baseline = int64_t(cam->pitch) + target.height / 2;
+        LevelObject* level = levelOf(r);
+        if (!level) {
+            std::fill(r->hitBuf.begin(), r->hitBuf.end(), missedHit());
+            return none();
+        }
+        SurfaceLock lock(reinterpret_cast<TextureObject*>(r->target)->surface);
+        renderLevel(r, level, cam, target, baseline);
+        return none();
+    });
+}
+
+PyObject* RR_castRay(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE("castRay", 2, "pos", "dir");
+        checkArg(a[0], Vector2Type, "pos", /*allowNone=*/false);
+        checkArg(a[1], Vector2Type, "dir", /*allowNone=*/false);
+        LevelObject* level = levelOf(asRR(self));
+        if (!level) {
+            PyErr_SetString(PyExc_RuntimeError, "RaycastingRenderer has no level");
+            throwPy();
+        }
+        _internal_Vec2 pos{vec(a[0])->x, vec(a[0])->y}, dir{vec(a[1])->x, vec(a[1])->y};
+        Hit hit;
+        castRay(level->grid.bytes(), uint32_t(level->grid.width()), uint32_t(level->grid.height()), &pos, &dir, &hit);
+        if (hit.invalid) return none();
+        return check(newVector2(hit.pos.x, hit.pos.y));
+    });
+}
+
+PyMethodDef coreMethods[] = {
+    BV_METHOD_NOARGS("getCamera", RR_getCamera, "The camera object that is used for rendering the scene."),
+    BV_METHOD_O("_setFlashlight", RR_setFlashlight, "Sets the flashlight texture (None turns it off)."),
+    BV_METHOD_NOARGS("render", RR_render, "Draws one frame of the level onto the target."),
+    BV_METHOD("castRay", RR_castRay,
+              "Casts a ray from pos along dir; returns where it meets a wall. If the ray leaves the level "
+              "boundaries, None is returned."),
+    BV_METHODS_END,
+};
+
+std::vector<PyMethodDef> allMethods() {
+    std::vector<PyMethodDef> all;
+    for (PyMethodDef* table : {coreMethods, pickingMethods})
+        for (PyMethodDef* m = table; m->ml_name; ++m) all.push_back(*m);
+    all.push_back(BV_METHODS_END);
+    return all;
+}
+
+PyGetSetDef props[] = {
+    ro<&RaycastingRendererObject::level>("level"),
+    rwTyped<&RaycastingRendererObject::level, &LevelType>("_level"),
+    rwTyped<&RaycastingRendererObject::camera, &CameraType>("_camera"),
+    rwTyped<&RaycastingRendererObject::flashlight, &TextureType>("_flashlight"),
+    propsEnd(),
+};
+
+ClassRegistration reg("RaycastingRenderer", [] {
+    static std::vector<PyMethodDef> methods = allMethods();
+    ClassSpec spec = specFor<RaycastingRendererObject>("RaycastingRenderer", RendererType);
+    spec.doc = "Renders 2.5D levels using the raycasting technique.";
+    spec.methods = methods.data();
+    spec.getset = props;
+    spec.init = RR_init;
+    return RaycastingRendererType = createType(spec);
+});
+
+}  // namespace
+
+}  // namespace bv

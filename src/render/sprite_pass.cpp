@@ -1,0 +1,58 @@
+// The sprite pass of RaycastingRenderer: animation, fog, projection and drawing of every sprite
+// entity, far to near.
+#include <algorithm>
+
+#include "level/level.hpp"
+#include "render/raycasting_renderer.hpp"
+#include "render/sprite_order.hpp"
+#include "render/sprite_render.core.hpp"
+#include "render/truncate.core.hpp"
+#include "resources/texture.hpp"
+
+namespace bv {
+
+namespace {
+
+// The engine's time step, 0 while the renderer belongs to no engine.
+double engineTimeStep(RaycastingRendererObject* r) {
+    if (!r->engine || r->engine == Py_None) return 0;
+    Ref step = callMethod(intern("getTimeStep"), r->engine);
+    return toDouble(step);
+}
+
+PixelView sheetOf(const SpriteComponentObject* c) {
+    auto* s = reinterpret_cast<SpriteObject*>(c->sprite);
+    SDL_Surface* surface = reinterpret_cast<TextureObject*>(s->texture)->surface;
+    if (!surface->pixels || surface->format->BytesPerPixel != 4) return {nullptr, 0, 0, 0};
+    return {static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4};
+}
+
+}  // namespace
+
+void renderSprites(RaycastingRendererObject* r, const PixelView& target, int64_t baseline) {
+    LevelObject* level = levelOf(r);
+    if (!level) return;
+    const double timeStep = engineTimeStep(r);
+    CameraObject* cam = cameraOf(r);
+    auto* camPos = reinterpret_cast<Vector2Object*>(cam->pos);
+    const _internal_Matrix2_2 inverse = viewInverse(reinterpret_cast<Vector2Object*>(cam->dir));
+    const std::vector<SpriteEntity> order = sortFarToNear(r->entities, camPos, /*withAngles=*/true);
+    int64_t groundFogAlpha = 0;
+    for (const SpriteEntity& e : order) {
+        SpriteComponentObject* c = e.sprite;
+        advanceSpriteAnimation(c, timeStep);
+        if (level->groundFogDensity > 0)
+            groundFogAlpha = std::min<int64_t>(truncSat(level->groundFogDensity * c->dist), 255);
+        const int64_t fogAlpha = truncSat(level->fogDensity * c->dist);
+        const _internal_Vec2 rel = _internal_matrix2_2_apply(inverse, {e.pos->x - camPos->x, e.pos->y - camPos->y});
+        if (rel.x <= 0) continue;
+        sprite::Cell cell;
+        if (!spriteSheetCell(c, cell)) continue;
+        SpriteDraw draw{sheetOf(c), cell, rel.x, rel.y, c->scale, c->zOffset, c->shadeless, c->blendMode,
+                        fogAlpha, groundFogAlpha};
+        if (!draw.sheet.pixels) continue;
+        drawSprite(target, draw, r->hitBuf.data(), baseline, cam->ratio, level->fogColor, level->groundFogColor);
+    }
+}
+
+}  // namespace bv

@@ -1,0 +1,182 @@
+// UIText: lines of text in the theme's font.
+#include "common/klass.hpp"
+#include "common/registry.hpp"
+#include "resources/font.hpp"
+#include "ui/constants.hpp"
+#include "ui/dispatch.hpp"
+#include "ui/drawing.hpp"
+#include "ui/widget_base.hpp"
+
+#include <algorithm>
+
+namespace bv {
+
+PyTypeObject* UITextType;
+
+namespace {
+
+using namespace ui;
+
+TextObject* asText(PyObject* o) { return reinterpret_cast<TextObject*>(o); }
+
+FontObject* themeFont(PyObject* self) {
+    Ref name = Ref::checked(PyUnicode_FromString("aileron"));
+    PyObject* fonts = themeOf(self)->fonts;
+    PyObject* font = fonts && PyDict_Check(fonts) ? PyDict_GetItemWithError(fonts, name) : nullptr;
+    if (!font) {
+        if (!PyErr_Occurred()) PyErr_SetObject(PyExc_KeyError, name);
+        throwPy();
+    }
+    if (!PyObject_TypeCheck(font, FontType)) {
+        PyErr_SetString(PyExc_TypeError, "the theme's font \"aileron\" is not a brovaline.Font");
+        throwPy();
+    }
+    return reinterpret_cast<FontObject*>(font);
+}
+
+// The lines as a list snapshot (empty when the text was never set).
+Ref linesOf(PyObject* self) {
+    PyObject* lines = asText(self)->lines;
+    if (!lines || lines == Py_None) return Ref::checked(PyList_New(0));
+    return Ref::checked(PySequence_List(lines));
+}
+
+// The size the drawn text takes: the widest line by the sum of the line heights, an empty line
+// being as high as the font's point size (as the drawing stacks them).
+std::pair<int64_t, int64_t> textSize(PyObject* self) {
+    FontObject* font = themeFont(self);
+    Ref keepFont = Ref::borrow(reinterpret_cast<PyObject*>(font));
+    Ref lines = linesOf(self);
+    int64_t width = 0, height = 0;
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(lines.get()); ++i) {
+        PyObject* line = PyList_GET_ITEM(lines.get(), i);
+        const char* utf8 = toUtf8(line, "line");
+        if (!*utf8) {
+            height += font->size;
+            continue;
+        }
+        int w = 0, h = 0;
+        TTF_SizeUTF8(fontHandle(font), utf8, &w, &h);
+        width = std::max<int64_t>(width, w);
+        height += h;
+    }
+    return {width, height};
+}
+
+void setText(PyObject* self, PyObject* text) {
+    if (text != Py_None && !PyUnicode_Check(text)) {
+        PyErr_Format(PyExc_TypeError, "text must be a str, not %.200s", Py_TYPE(text)->tp_name);
+        throwPy();
+    }
+    TextObject* t = asText(self);
+    setRef(t->text, text);
+    Ref lines = callMethod(intern("splitlines"), text);
+    setRef(t->lines, lines);
+}
+
+void textSetRenderer(PyObject* self, PyObject* renderer) {
+    widgetSetRenderer(self, renderer);
+    TextObject* t = asText(self);
+    if (renderer == Py_None || (t->textColor && t->textColor != Py_None)) return;
+    PyObject* theme = reinterpret_cast<UIRendererObject*>(renderer)->theme;
+    Ref name = Ref::checked(PyUnicode_FromString("fontColor"));
+    Ref color = callMethod(intern("getColor"), theme ? theme : Py_None, name.get());
+    setRef(t->textColor, color);
+}
+
+void textCalculateMinSize(PyObject* self) {
+    TextObject* t = asText(self);
+    if (!t->renderer || t->renderer == Py_None) return;
+    auto [width, height] = textSize(self);
+    if (t->sizePolicyX != SIZE_FIXED) t->width = int32_t(width);
+    if (t->sizePolicyY != SIZE_FIXED) t->height = int32_t(height);
+}
+
+void textRender(PyObject* self, ClipRect clip) {
+    TextObject* t = asText(self);
+    if (!t->isVisible) return;
+    ClipRect r = clippedRect(self, clip);
+    if (r.w <= 0 || r.h <= 0) return;
+    widgetRender(self, clip);
+    Ref lines = linesOf(self);
+    if (PyList_GET_SIZE(lines.get()) == 0) return;
+    FontObject* font = themeFont(self);
+    Ref keepFont = Ref::borrow(reinterpret_cast<PyObject*>(font));
+    Ref color = Ref::borrow(orNone(t->textColor));
+    Ref texture = renderTextLines(font, lines, toColor(color));
+    TargetClip targetClip(self, r);
+    drawTexture(self, texture, t->x, t->y);
+}
+
+}  // namespace
+
+const WidgetOps textOps = {&UITextType,    textSetRenderer,   textCalculateMinSize, widgetCalculateMaxSize,
+                           widgetCalculatePos, textRender,     widgetUpdate,         widgetOnClick,
+                           widgetOnScroll, widgetOnDragStart, widgetOnDrag,         widgetOnDragEnd};
+
+namespace {
+
+int UIText_init(PyObject* self, PyObject* args, PyObject* kwargs) {
+    return guardInt([&] {
+        BV_PARSE_INIT("UIText", 1, "text", "color");
+        asWidget(self)->isEnabled = true;
+        setText(self, a[0]);
+        setRef(asText(self)->textColor, a[1]);
+        return 0;
+    });
+}
+
+PyObject* UIText_getText(PyObject* self, PyObject*) { return newRefOrNone(asText(self)->text); }
+
+PyObject* UIText_setText(PyObject* self, PyObject* text) {
+    return guard([&] {
+        setText(self, text);
+        return none();
+    });
+}
+
+PyObject* UIText_getRenderedTextSize(PyObject* self, PyObject*) {
+    return guard([&] {
+        PyObject* renderer = asWidget(self)->renderer;
+        if (!renderer || renderer == Py_None) return Py_BuildValue("(ii)", 0, 0);
+        auto [width, height] = textSize(self);
+        return Py_BuildValue("(LL)", (long long)width, (long long)height);
+    });
+}
+
+PyObject* UIText_textGet(PyObject* self, void*) { return newRefOrNone(asText(self)->text); }
+int UIText_textSet(PyObject* self, PyObject* value, void*) {
+    return guardInt([&] {
+        setText(self, value);
+        return 0;
+    });
+}
+
+PyMethodDef methods[] = {
+    BV_METHOD_NOARGS("getText", UIText_getText, "The text."),
+    BV_METHOD_O("setText", UIText_setText, "Sets the text (a str); it is split into lines."),
+    BV_METHOD_NOARGS("getRenderedTextSize", UIText_getRenderedTextSize,
+                     "Determines the size which is required for the text. Note that this only works if the widget "
+                     "is appended to a renderer."),
+    BV_METHOD("render", renderMethod<textRender>, "Renders the text"),
+    BV_METHODS_END,
+};
+
+PyGetSetDef props[] = {
+    computed<UIText_textSet>("text", UIText_textGet),
+    rw<&TextObject::textColor>("color"),
+    propsEnd(),
+};
+
+ClassRegistration reg("UIText", [] {
+    ClassSpec spec = specFor<TextObject>("UIText", UIWidgetType);
+    spec.doc = "One or more lines of text in the theme's font.";
+    spec.methods = methods;
+    spec.getset = props;
+    spec.init = UIText_init;
+    return UITextType = createType(spec);
+});
+
+}  // namespace
+
+}  // namespace bv

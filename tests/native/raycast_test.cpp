@@ -1,0 +1,145 @@
+// Ray casting against small grids.
+#include <cmath>
+#include <vector>
+
+#include "check.hpp"
+#include "render/raycast.core.hpp"
+
+using bv::_internal_Vec2;
+using bv::castRay;
+using bv::Hit;
+
+namespace {
+
+// A w x h grid, walled when `border` is set; face bytes 3..6 hold 30 + face so that a hit's
+// texture index names its face.
+struct Grid {
+    int w, h;
+    std::vector<uint8_t> bytes;
+    Grid(int w_, int h_, bool border = true) : w(w_), h(h_), bytes(size_t(w_) * h_ * 7, 0) {
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) {
+                for (int k = 3; k <= 6; k++) cell(x, y)[k] = uint8_t(30 + k);
+                if (border && (x == 0 || y == 0 || x == w - 1 || y == h - 1)) cell(x, y)[0] = 1;
+            }
+    }
+    uint8_t* cell(int x, int y) { return &bytes[(size_t(x) + size_t(y) * w) * 7]; }
+    Hit cast(double px, double py, double dx, double dy) {
+        _internal_Vec2 pos{px, py}, dir{dx, dy};
+        Hit hit{};
+        castRay(bytes.data(), uint32_t(w), uint32_t(h), &pos, &dir, &hit);
+        return hit;
+    }
+};
+
+bool near(double a, double b, double eps = 1e-9) { return std::fabs(a - b) <= eps; }
+
+constexpr double kD = 0.707107;
+
+}  // namespace
+
+TEST(castRay_straight_rays_in_the_empty_level) {
+    Grid g(30, 30);
+    _internal_Vec2 pos{15.5, 15.5}, dir{1, 0};
+    Hit hit{};
+    castRay(g.bytes.data(), 30, 30, &pos, &dir, &hit);
+    CHECK(hit.pos.x == 29 && near(hit.pos.y, 15.5));
+    CHECK_EQ(hit.cardinalDirection, 6);
+    CHECK_EQ(hit.textureIndex, 36);
+    CHECK_EQ(hit.vert, 0);
+    CHECK_EQ(hit.invalid, 0);
+    CHECK_EQ(hit.cell, 1);
+    CHECK(hit.normal.x == -1 && hit.normal.y == 0);
+    CHECK(hit.length == 13.5);
+    CHECK(hit.cellX == 29 && hit.cellY == 15);
+    CHECK(dir.x == 1 && dir.y == 1e-14);  // the zero component is written back
+
+    dir = {0, -1};
+    castRay(g.bytes.data(), 30, 30, &pos, &dir, &hit);
+    CHECK(near(hit.pos.x, 15.5) && hit.pos.y == 1);
+    CHECK_EQ(hit.cardinalDirection, 5);
+    CHECK_EQ(hit.vert, 1);
+    CHECK(hit.normal.x == 0 && hit.normal.y == 1);
+    CHECK(dir.x == 1e-14 && dir.y == -1);
+}
+
+TEST(castRay_exact_corner_takes_the_horizontal_crossing) {
+    Grid g(30, 30);
+    g.cell(16, 16)[0] = 1;
+    Hit hit = g.cast(15.5, 15.5, 1, 1);
+    CHECK(hit.pos.x == 16 && hit.pos.y == 16);
+    CHECK_EQ(hit.cardinalDirection, 3);
+    CHECK_EQ(hit.vert, 1);
+}
+
+TEST(castRay_diagonal_faces_and_normals) {
+    Grid g(30, 30);
+    g.cell(5, 5)[0] = 2;
+    Hit hit = g.cast(6.5, 5.5, -1, 0);  // through the open east side onto the diagonal
+    CHECK(near(hit.pos.x, 5.5) && near(hit.pos.y, 5.5));
+    CHECK_EQ(hit.cardinalDirection, 4);
+    CHECK(hit.normal.x == kD && hit.normal.y == kD);
+    CHECK_EQ(hit.cell, 2);
+    hit = g.cast(4.5, 5.5, 1, 0);  // onto the solid west side
+    CHECK(hit.pos.x == 5 && near(hit.pos.y, 5.5));
+    CHECK_EQ(hit.cardinalDirection, 6);
+    CHECK(hit.normal.x == -1 && hit.normal.y == 0);
+
+    g.cell(5, 5)[0] = 4;  // open north and east: entered from the north
+    hit = g.cast(5.7, 4.5, 0, 1);
+    CHECK(near(hit.pos.x, 5.7) && near(hit.pos.y, 5.7));
+    CHECK_EQ(hit.cardinalDirection, 3);
+    CHECK_EQ(hit.vert, 1);
+    CHECK(hit.normal.x == kD && hit.normal.y == -kD);
+
+    g.cell(5, 5)[0] = 3;  // open south and west: entered from the west but leaving before the diagonal
+    hit = g.cast(4.9, 5.6, 1, 2);
+    CHECK(hit.cellY == 29 && hit.cell == 1);
+}
+
+TEST(castRay_start_inside_a_half_block) {
+    Grid g(30, 30);
+    g.cell(5, 5)[0] = 3;  // solid upper right, open lower left
+    Hit hit = g.cast(5.2, 5.7, 1, 0);
+    CHECK(near(hit.pos.x, 5.7) && near(hit.pos.y, 5.7));
+    CHECK(hit.cellX == 5 && hit.cellY == 5);
+    CHECK_EQ(hit.cardinalDirection, 6);
+    CHECK(hit.normal.x == -kD && hit.normal.y == kD);
+    hit = g.cast(5.2, 5.7, -1, 0);  // heading away from the diagonal
+    CHECK(hit.pos.x == 1 && hit.cardinalDirection == 4);
+    hit = g.cast(5.2, 5.7, -0.1, -1);  // moving west: named after the vertical direction
+    CHECK(hit.cellX == 5 && hit.cellY == 5);
+    CHECK(hit.cardinalDirection == 5 && hit.vert == 1);
+    CHECK(hit.normal.x == -kD && hit.normal.y == kD);
+}
+
+TEST(castRay_start_inside_a_square_block_passes_out) {
+    Grid g(30, 30);
+    g.cell(15, 15)[0] = 1;
+    Hit hit = g.cast(15.5, 15.5, 1, 0);
+    CHECK(hit.pos.x == 29 && hit.cellX == 29);
+}
+
+TEST(castRay_leaving_the_level) {
+    Grid open(8, 8, false);
+    Hit hit = open.cast(4.5, 4.5, 0.3, 1);
+    CHECK_EQ(hit.invalid, 1);
+    CHECK_EQ(hit.cell, 0);
+    CHECK(std::isinf(hit.length));
+}
+
+TEST(castRay_start_outside_the_grid_reads_nothing) {
+    // A 3 x 3 grid whose every cell is solid: any read would report a hit.
+    Grid g(3, 3);
+    for (int y = 0; y < 3; y++)
+        for (int x = 0; x < 3; x++) g.cell(x, y)[0] = 1;
+    const double bad[][2] = {{-0.5, 1.5}, {3.0, 1.5}, {1.5, -1e-9}, {1.5, 3.5}, {NAN, 1}, {1, INFINITY}};
+    for (auto& p : bad) {
+        Hit hit = g.cast(p[0], p[1], 1, 0.5);
+        CHECK_EQ(hit.invalid, 1);
+    }
+    Hit hit = g.cast(1.5, 1.5, NAN, 1);
+    CHECK_EQ(hit.invalid, 1);
+    hit = g.cast(1.5, 1.5, 1e-300, 1e300);  // extreme slopes stay in range
+    CHECK(hit.invalid == 0 || hit.invalid == 1);
+}

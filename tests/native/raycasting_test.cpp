@@ -1,0 +1,440 @@
+// The wall, floor, ceiling and sky passes against a direct transcription of the per-column
+// algorithm, on hand-checked scenes and on many random ones.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "check.hpp"
+#include "render/blend.core.hpp"
+#include "render/raycasting.core.hpp"
+
+using namespace bv;
+
+namespace {
+
+struct Surface {
+    int w, h, pitch;
+    std::vector<uint32_t> px;
+    Surface(int w_, int h_, uint32_t color = 0, int extraPitch = 0)
+        : w(w_), h(h_), pitch(w_ + extraPitch), px(size_t(pitch) * h_, color) {}
+    PixelView view() { return {px.data(), w, h, pitch}; }
+    uint32_t at(int x, int y) const { return px[size_t(y) * pitch + x]; }
+};
+
+struct Scene {
+    int w, h;
+    std::vector<uint8_t> grid;
+    std::vector<Surface> textures;
+    std::vector<PixelView> views;
+    LevelView level;
+    Scene(int w_, int h_) : w(w_), h(h_), grid(size_t(w_) * h_ * 7, 0) {}
+    uint8_t* cell(int x, int y) { return &grid[(size_t(x) + size_t(y) * w) * 7]; }
+    void wall() {
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                if (x == 0 || y == 0 || x == w - 1 || y == h - 1) cell(x, y)[0] = 1;
+    }
+    void setAll(int byte, uint8_t v) {
+        for (int i = 0; i < w * h; i++) grid[size_t(i) * 7 + byte] = v;
+    }
+    LevelView& finish() {
+        views.clear();
+        for (auto& t : textures) views.push_back(t.view());
+        level.data = grid.data();
+        level.width = uint32_t(w);
+        level.height = uint32_t(h);
+        level.textures = views.data();
+        level.textureCount = views.size();
+        return level;
+    }
+};
+
+// ---- the per-column algorithm, transcribed directly ----
+
+int64_t toInt(double v) { return int64_t(v); }
+
+void referenceSky(PixelView t, PixelView s, double camDegrees, int fov, int64_t baseline) {
+    for (int i = 0; i < t.width; i++) {
+        double angle = double(i) / t.width * fov + camDegrees - fov / 2;
+        while (angle < 0) angle += 360;
+        int64_t texX = toInt(s.width / 360.0 * angle) % s.width;
+        for (int j = 0; j < t.height; j++) {
+            int64_t texY = toInt(double(j + t.height - baseline) / (2.0 * t.height) * s.height);
+            texY = std::clamp<int64_t>(texY, 0, s.height - 1);
+            t.at(i, j) = s.at(int(texX), int(texY));
+        }
+    }
+}
+
+_internal_Vec2 rotate(double degrees, _internal_Vec2 v) {
+    _internal_Matrix2_2 m;
+    _internal_matrix2_2_setAngle(m, degrees * _DEGREES_TO_RAD);
+    return _internal_matrix2_2_apply(m, v);
+}
+
+const PixelView* tex(const LevelView& l, unsigned i) {
+    return i < l.textureCount && l.textures[i].width > 0 && l.textures[i].height > 0 ? &l.textures[i] : nullptr;
+}
+
+void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const PixelView* flash, Hit* hits) {
+    const int W = t.width, H = t.height;
+    _internal_Vec2 pos = v.pos, dir = rotate(v.fov * -0.5, v.dir);
+    int64_t groundFogAlpha = 0;
+    for (int x = 0; x < W; x++) {
+        Hit hit;
+        castRay(l.data, l.width, l.height, &pos, &dir, &hit);
+        double d = hit.length;
+        if (d < 1e-8) hit.invalid = 1;
+        hit.rayDir = dir;
+        int64_t top = v.baseline, bottom = v.baseline + 1;
+        if (!hit.invalid) {
+            int64_t half = toInt(H / v.ratio / d + 0.5), wallHeight = 2 * half, realTop = v.baseline - half;
+            top = std::max<int64_t>(realTop, 0);
+            bottom = std::min<int64_t>(H - 1, v.baseline + half);
+            double offset, whole;
+            if (hit.vert) {
+                offset = std::modf(hit.pos.x, &whole);
+                if (dir.y > 0) offset = 1 - offset;
+            } else {
+                offset = std::modf(hit.pos.y, &whole);
+                if (dir.x < 0) offset = 1 - offset;
+            }
+            if (l.groundFogDensity > 0) groundFogAlpha = std::min<int64_t>(toInt(l.groundFogDensity * d), 255);
+            int64_t fogAlpha = toInt(d * l.fogDensity);
+            const PixelView* T = tex(l, unsigned(hit.textureIndex));
+            if (T) {
+                int64_t texX = std::min<int64_t>(toInt(offset * T->width), T->width - 1);
+                double texStep = T->height / double(wallHeight + 1);
+                double texY = double(top - realTop) * texStep;
+                for (int64_t y = top; y < bottom; y++) {
+                    uint32_t p;
+                    if (fogAlpha >= 255) {
+                        p = l.fogColor;
+                    } else {
+                        uint32_t texel = T->at(int(texX), std::min(int(texY), T->height - 1));
+                        if (l.groundFogDensity < 1) {
+                            p = alphaBlend(texel, l.fogColor, uint32_t(fogAlpha));
+                        } else {
+                            float f = float(y - top) / float(wallHeight);
+                            uint32_t a = uint32_t(int64_t(f * f * float(groundFogAlpha)));
+                            p = alphaBlend(alphaBlend(texel, l.groundFogColor, a), l.fogColor, uint32_t(fogAlpha));
+                        }
+                    }
+                    t.at(x, int(y)) = p;
+                    texY += texStep;
+                }
+            } else if (fogAlpha >= 255) {
+                for (int64_t y = top; y < bottom; y++) t.at(x, int(y)) = l.fogColor;
+            }
+            if (flash) {
+                double step = 3 / d, texY = 0;
+                uint32_t intensity = uint32_t(std::min<int64_t>(toInt(512 / (d * d)), 255));
+                int fx = std::min(int(toInt(double(x) / W * flash->width)), flash->width - 1);
+                for (int64_t y = top; y < bottom; y++) {
+                    if (texY >= flash->height) break;
+                    t.at(x, int(y)) = addScaled(t.at(x, int(y)), flash->at(fx, int(texY)), intensity);
+                    texY += step;
+                }
+            }
+        }
+        hits[x] = hit;
+        for (int64_t y = std::max<int64_t>(bottom, 0); y <= H - 1; y++) {
+            if (y <= v.baseline) continue;
+            double dist = (H / v.ratio) / double(y - v.baseline);
+            double fx = pos.x + dist * dir.x, fy = pos.y + dist * dir.y;
+            if (!(fx >= 0 && fy >= 0 && fx < l.width && fy < l.height)) continue;
+            if (l.groundFogDensity > 0) groundFogAlpha = toInt(l.groundFogDensity * dist);
+            unsigned ch = l.data[(size_t(fx) + size_t(fy) * l.width) * 7 + 1];
+            int64_t fogAlpha = toInt(dist * l.fogDensity);
+            if (ch == 255) continue;
+            if (fogAlpha > 254) {
+                t.at(x, int(y)) = l.fogColor;
+                continue;
+            }
+            const PixelView* T = tex(l, ch);
+            if (!T) continue;
+            double whole;
+            int tx = std::min(int(std::modf(fx, &whole) * T->width), T->width - 1);
+            int ty = std::min(int(std::modf(fy, &whole) * T->height), T->height - 1);
+            uint32_t a = uint32_t(std::min<int64_t>(groundFogAlpha, 255));
+            t.at(x, int(y)) = alphaBlend(alphaBlend(T->at(tx, ty), l.groundFogColor, a), l.fogColor, uint32_t(fogAlpha));
+        }
+        for (int64_t y = 0; y < std::min<int64_t>(top, H); y++) {
+            if (y >= v.baseline) continue;
+            double dist = (H / v.ratio) / double(v.baseline - y);
+            double fx = pos.x + dist * dir.x, fy = pos.y + dist * dir.y;
+            if (!(fx >= 0 && fy >= 0 && fx < l.width && fy < l.height)) continue;
+            unsigned ch = l.data[(size_t(fx) + size_t(fy) * l.width) * 7 + 2];
+            if (ch == 255) continue;
+            int64_t fogAlpha = toInt(dist * l.fogDensity);
+            if (fogAlpha > 254) {
+                t.at(x, int(y)) = l.fogColor;
+                continue;
+            }
+            const PixelView* T = tex(l, ch);
+            if (!T) continue;
+            double whole;
+            int tx = std::min(int(std::modf(fx, &whole) * T->width), T->width - 1);
+            int ty = std::min(int(std::modf(fy, &whole) * T->height), T->height - 1);
+            t.at(x, int(y)) = alphaBlend(T->at(tx, ty), l.fogColor, uint32_t(fogAlpha));
+        }
+        dir = rotate(double(v.fov) / W, dir);
+    }
+}
+
+FrameView frame(double px, double py, double dx, double dy, int fov, int pitch, int height, double ratio = 1.6) {
+    FrameView v;
+    v.pos = {px, py};
+    v.dir = {dx, dy};
+    v.fov = fov;
+    v.ratio = ratio;
+    v.baseline = pitch + height / 2;
+    return v;
+}
+
+constexpr uint32_t kBackground = 0xFF00B464;
+
+}  // namespace
+
+TEST(walls_default_camera_extent) {
+    // 640 x 400, pitch 20: baseline 220; a wall at distance 2 spans rows 95 to 344.
+    Scene s(5, 8);
+    s.wall();
+    s.textures.emplace_back(4, 4, 0xFF204080u);
+    LevelView& l = s.finish();
+    Surface target(640, 400, kBackground);
+    std::vector<Hit> hits(640);
+    s.setAll(1, 255);
+    s.setAll(2, 255);
+    for (int x = 0; x < 5; x++) s.cell(x, 4)[0] = 1;
+    renderWalls(target.view(), l, frame(2.5, 2.0, 0, 1, 60, 20, 400), nullptr, hits.data());
+    const uint32_t wall = alphaBlend(0xFF204080u, 0, 0);
+    CHECK_EQ(target.at(320, 94), kBackground);
+    CHECK_EQ(target.at(320, 95), wall);
+    CHECK_EQ(target.at(320, 344), wall);
+    CHECK_EQ(target.at(320, 345), kBackground);
+    CHECK(std::fabs(hits[320].length - 2) < 1e-9);
+    CHECK(hits[320].rayDir.y > 0.99);
+}
+
+TEST(walls_fog_limit_and_far_walls) {
+    Scene s(3, 60);
+    s.wall();
+    s.textures.emplace_back(2, 2, 0xFFFFFFFFu);
+    LevelView& l = s.finish();
+    l.fogDensity = 5;
+    l.fogColor = 0xFF112233u;
+    Surface target(8, 400, kBackground);
+    std::vector<Hit> hits(8);
+    for (int y = 0; y < 60; y++) s.cell(1, y)[1] = s.cell(1, y)[2] = 255;
+    // Wall face at y = 59: distance 51 gives 5 * 51 = 255, entirely fog.
+    renderWalls(target.view(), l, frame(1.5, 8.0, 0, 1, 0, 0, 400), nullptr, hits.data());
+    CHECK_EQ(target.at(3, 200), 0xFF112233u);
+    CHECK_EQ(target.at(3, 196), 0xFF112233u);  // half height int(250 / 51 + 0.5) = 5
+    CHECK_EQ(target.at(3, 194), kBackground);
+    renderWalls(target.view(), l, frame(1.5, 8.1, 0, 1, 0, 0, 400), nullptr, hits.data());
+    CHECK_EQ(target.at(3, 200), alphaBlend(0xFFFFFFFFu, 0xFF112233u, 254));
+
+    // Far enough that the half height rounds to 0: no wall row, and the horizon row is not cast.
+    Surface small(4, 20, kBackground);
+    std::vector<Hit> few(4);
+    s.setAll(1, 0);
+    s.setAll(2, 0);
+    l.fogDensity = 0;
+    renderWalls(small.view(), l, frame(1.5, 1.5, 0, 1, 0, 0, 20), nullptr, few.data());
+    CHECK_EQ(few[0].invalid, 0);
+    CHECK_EQ(small.at(0, 10), kBackground);
+    CHECK(small.at(0, 11) != kBackground);
+    CHECK(small.at(0, 9) != kBackground);
+}
+
+TEST(walls_floor_and_ceiling_pixels) {
+    Scene s(6, 6);
+    s.wall();
+    s.textures.emplace_back(4, 4, 0xFF0000FFu);  // walls
+    s.textures.emplace_back(4, 4, 0xFF00FF00u);  // floor
+    s.textures.emplace_back(4, 4, 0xFFFF0000u);  // ceiling
+    s.setAll(1, 1);
+    s.setAll(2, 2);
+    s.cell(2, 3)[1] = 255;  // no floor in front of the camera
+    LevelView& l = s.finish();
+    l.groundFogDensity = 2;
+    l.groundFogColor = 0xFFFFFFFFu;
+    l.fogDensity = 3;
+    l.fogColor = 0xFF000000u;
+    Surface target(4, 20, kBackground);
+    std::vector<Hit> hits(4);
+    FrameView v = frame(2.5, 1.5, 0, 1, 0, 0, 20);
+    renderWalls(target.view(), l, v, nullptr, hits.data());
+    // Floor row y: distance (20 / 1.6) / (y - 10).
+    // The wall at distance 3.5 ends at row 10 + int(12.5 / 3.5 + 0.5) = 14.
+    // Its last row: ground fog int((7 / 8)^2 * min(int(2 * 3.5), 255)) = 5, fog int(3.5 * 3) = 10.
+    CHECK_EQ(target.at(1, 13), alphaBlend(alphaBlend(0xFF0000FFu, 0xFFFFFFFFu, 5), 0xFF000000u, 10));
+    for (int y = 14; y < 20; y++) {
+        double dist = 12.5 / (y - 10), fy = 1.5 + dist;
+        uint32_t expected = kBackground;
+        if (int(fy) != 3) {
+            int64_t fog = int64_t(dist * 3), ground = std::min<int64_t>(int64_t(2 * dist), 255);
+            expected = fog > 254 ? 0xFF000000u
+                                 : alphaBlend(alphaBlend(0xFF00FF00u, 0xFFFFFFFFu, uint32_t(ground)), 0, uint32_t(fog));
+        }
+        CHECK_EQ(target.at(1, y), expected);
+    }
+    double dist = 12.5 / 9;  // ceiling row 1
+    CHECK_EQ(target.at(1, 1), alphaBlend(0xFFFF0000u, 0, uint32_t(dist * 3)));
+}
+
+TEST(sky_follows_the_camera_and_pitch) {
+    Surface sky(360, 100);
+    for (int y = 0; y < 100; y++)
+        for (int x = 0; x < 360; x++) sky.px[size_t(y) * 360 + x] = uint32_t(x << 8 | y);
+    Surface target(32, 20);
+    renderSky(target.view(), sky.view(), 90.0, 60, 10);
+    // Column 0: angle 0 / 32 * 60 + 90 - 30 = 60; row 0: (0 + 20 - 10) / 40 * 100 = 25.
+    CHECK_EQ(target.at(0, 0), uint32_t(60 << 8 | 25));
+    CHECK_EQ(target.at(16, 10), uint32_t(90 << 8 | 50));
+    renderSky(target.view(), sky.view(), -170.0, 60, 10);
+    CHECK_EQ(target.at(0, 0), uint32_t(160 << 8 | 25));  // -200 + 360
+    renderSky(target.view(), sky.view(), 0.0, 60, 500);  // horizon far below: rows clamp to the top
+    CHECK_EQ(target.at(5, 19) & 0xFF, 0u);
+    renderSky(target.view(), sky.view(), 0.0, 60, -500);
+    CHECK_EQ(target.at(5, 0) & 0xFF, 99u);
+    renderSky(target.view(), sky.view(), 170.0, 720, 10);  // wide views wrap around the panorama
+    for (int x = 0; x < 32; x++) CHECK((target.at(x, 0) >> 8) < 360);
+}
+
+TEST(flashlight_adds_to_walls) {
+    Scene s(5, 8);
+    s.wall();
+    s.textures.emplace_back(2, 2, 0xFF101010u);
+    s.setAll(1, 255);
+    s.setAll(2, 255);
+    LevelView& l = s.finish();
+    Surface light(4, 3, 0x80404040u);
+    Surface target(8, 40, kBackground);
+    std::vector<Hit> hits(8);
+    PixelView lv = light.view();
+    renderWalls(target.view(), l, frame(2.5, 5.0, 0, 1, 0, 0, 40), &lv, hits.data());
+    // Distance 2: intensity min(int(512 / 4), 255) = 128, step 1.5, three texel rows lit (0, 1.5, 3 stops).
+    const uint32_t wall = alphaBlend(0xFF101010u, 0, 0);
+    int half = int(25.0 / 2 + 0.5), top = 20 - half;
+    CHECK_EQ(target.at(0, top), addScaled(wall, 0x80404040u, 128));
+    CHECK_EQ(target.at(0, top + 1), addScaled(wall, 0x80404040u, 128));
+    CHECK_EQ(target.at(0, top + 2), wall);
+}
+
+TEST(walls_match_the_reference_on_random_scenes) {
+    std::mt19937 rng(1234);
+    auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+    const int sizes[][3] = {{32, 20, 0}, {17, 9, 3}, {1, 1, 0}, {64, 40, 5}, {3, 50, 1}};
+    const int fovs[] = {1, 45, 60, 90, 179, 360, 400, -60};
+    int compared = 0, mismatches = 0;
+    for (int round = 0; round < 300; round++) {
+        int lw = rnd(3, 14), lh = rnd(3, 14);
+        Scene s(lw, lh);
+        if (rnd(0, 3)) s.wall();
+        int texCount = rnd(1, 4);
+        for (int i = 0; i < texCount; i++) {
+            int tw = rnd(1, 16), th = rnd(1, 16);
+            s.textures.emplace_back(tw, th, 0, rnd(0, 2));
+            for (auto& p : s.textures.back().px) p = rng();
+        }
+        for (int y = 0; y < lh; y++)
+            for (int x = 0; x < lw; x++) {
+                uint8_t* c = s.cell(x, y);
+                if (c[0] == 0 && rnd(0, 5) == 0) c[0] = uint8_t(rnd(1, 7));
+                c[1] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
+                c[2] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
+                for (int k = 3; k <= 6; k++) c[k] = uint8_t(rnd(0, texCount));  // texCount: one past the end
+            }
+        LevelView& l = s.finish();
+        l.fogDensity = rnd(0, 3) ? rnd(0, 12) : 0;
+        l.groundFogDensity = rnd(0, 2) ? rnd(0, 6) : 0;
+        l.fogColor = rng();
+        l.groundFogColor = rng();
+        const int* size = sizes[rnd(0, 4)];
+        const int W = size[0], H = size[1];
+        Surface mine(W, H, kBackground, size[2]), ref(W, H, kBackground, size[2]);
+        Surface light(rnd(1, 9), rnd(1, 9));
+        for (auto& p : light.px) p = rng();
+        PixelView lightView = light.view();
+        const PixelView* flash = rnd(0, 2) == 0 ? &lightView : nullptr;
+        double a = real(0, 2 * M_PI);
+        FrameView v = frame(real(0, lw), real(0, lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], rnd(-H, H), H,
+                            real(0.5, 3));
+        if (rnd(0, 4) == 0) v.dir = {double(rnd(-1, 1)), double(rnd(-1, 1))};  // axis-aligned rays
+        std::vector<Hit> hitsMine(static_cast<size_t>(W)), hitsRef(static_cast<size_t>(W));
+        renderWalls(mine.view(), l, v, flash, hitsMine.data());
+        referenceWalls(ref.view(), l, v, flash, hitsRef.data());
+        compared++;
+        bool same = mine.px == ref.px;
+        for (int x = 0; x < W; x++)
+            same = same && hitsMine[size_t(x)].invalid == hitsRef[size_t(x)].invalid &&
+                   (hitsMine[size_t(x)].invalid || hitsMine[size_t(x)].length == hitsRef[size_t(x)].length);
+        if (!same) mismatches++;
+
+        Surface skyTex(rnd(1, 40), rnd(1, 40));
+        for (auto& p : skyTex.px) p = rng();
+        renderSky(mine.view(), skyTex.view(), real(-180, 180), v.fov, v.baseline);
+        referenceSky(ref.view(), skyTex.view(), 0, 0, 0);  // overwritten next
+        double cam = real(-180, 180);
+        renderSky(mine.view(), skyTex.view(), cam, v.fov, v.baseline);
+        referenceSky(ref.view(), skyTex.view(), cam, v.fov, v.baseline);
+        if (mine.px != ref.px) mismatches++;
+    }
+    CHECK_EQ(mismatches, 0);
+    CHECK_EQ(compared, 300);
+}
+
+TEST(walls_never_write_outside_the_target) {
+    Scene s(6, 6);
+    s.wall();
+    s.textures.emplace_back(3, 3, 0xFF808080u);
+    LevelView& l = s.finish();
+    const int pitches[] = {-1000, -25, -11, -10, 0, 9, 10, 11, 25, 1000};
+    for (int pitch : pitches)
+        for (int H : {1, 2, 3, 20}) {
+            const int W = 5, pad = 7;
+            // The target sits inside a larger buffer whose other words must stay untouched.
+            std::vector<uint32_t> buf(size_t(W + pad) * (H + 2), 0xDEADBEEFu);
+            PixelView t{buf.data() + (W + pad), W, H, W + pad};
+            std::vector<Hit> hits(W);
+            renderWalls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 1.6), nullptr, hits.data());
+            renderWalls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 0.0), nullptr, hits.data());
+            bool intact = true;
+            for (size_t i = 0; i < buf.size(); i++) {
+                int row = int(i / size_t(W + pad)) - 1, col = int(i % size_t(W + pad));
+                if (row < 0 || row >= H || col >= W) intact = intact && buf[i] == 0xDEADBEEFu;
+            }
+            CHECK(intact);
+        }
+}
+
+TEST(walls_with_missing_textures_and_corner_texels) {
+    // Face indices past the texture list draw no wall; the exact-corner texel stays in its row.
+    Scene s(6, 6);
+    s.wall();
+    s.cell(3, 3)[0] = 1;
+    for (int k = 3; k <= 6; k++) s.cell(3, 3)[k] = 0;
+    // A 1 x 1 texture followed in memory by a word that must never be read.
+    std::vector<uint32_t> mem = {0xFF123456u, 0xFFBADBADu};
+    s.setAll(1, 255);
+    s.setAll(2, 255);
+    LevelView& l = s.finish();
+    PixelView single{mem.data(), 1, 1, 1};
+    l.textures = &single;
+    l.textureCount = 1;
+    Surface target(6, 40, kBackground);
+    std::vector<Hit> hits(6);
+    // fov 0: every column casts the same ray, exactly through the corner (3, 3).
+    renderWalls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
+    CHECK_EQ(hits[0].vert, 1);
+    CHECK_EQ(target.at(0, 20), alphaBlend(0xFF123456u, 0, 0));
+    for (int k = 3; k <= 6; k++) s.cell(3, 3)[k] = 9;
+    target = Surface(6, 40, kBackground);
+    renderWalls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
+    CHECK_EQ(target.at(0, 20), kBackground);
+}

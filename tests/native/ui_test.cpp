@@ -1,0 +1,136 @@
+// Blits, nine-patch and three-patch of the UI theme.
+#include "check.hpp"
+#include "ui/patches.core.hpp"
+
+#include <vector>
+
+using namespace bv::ui;
+
+namespace {
+
+// A buffer whose opaque pixels name their own coordinates: 0xFF00XXYY.
+struct Buffer {
+    std::vector<uint32_t> px;
+    PixelView view;
+    Buffer(int w, int h, bool coded) : px(size_t(w) * h), view{px.data(), w, h, w} {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) px[size_t(y) * w + x] = coded ? 0xFF000000u | x << 8 | y : 0;
+    }
+    uint32_t at(int x, int y) const { return px[size_t(y) * view.pitch + x]; }
+};
+
+const Rect64 kNoClip{-(1LL << 40), -(1LL << 40), 1LL << 41, 1LL << 41};
+
+uint32_t code(int x, int y) { return 0xFF000000u | x << 8 | y; }
+
+}  // namespace
+
+TEST(blit_copy_is_clipped_to_both_buffers) {
+    Buffer src(8, 8, true), dst(6, 6, false);
+    // Source piece hanging over the source's left edge and a destination over the right edge.
+    blitCopy(src.view, {-2, 0, 6, 2}, dst.view, 3, 1, kNoClip);
+    CHECK(dst.at(5, 1) == code(0, 0));
+    CHECK(dst.at(4, 1) == 0);  // would have been source x -1
+    CHECK(dst.at(5, 2) == code(0, 1));
+    CHECK(dst.at(5, 3) == 0);
+    // Far outside everything: nothing happens (and nothing is touched).
+    blitCopy(src.view, {1 << 30, 1 << 30, 1 << 30, 1 << 30}, dst.view, -(1LL << 33), 1LL << 33, kNoClip);
+    blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-(1LL << 33), -(1LL << 33), 1LL << 34, 1LL << 34}, kNoClip);
+    CHECK(dst.at(0, 0) == code(4, 4));
+}
+
+TEST(blit_respects_the_clip_rectangle) {
+    Buffer src(4, 4, true), dst(8, 8, false);
+    blitCopy(src.view, {0, 0, 4, 4}, dst.view, 0, 0, {1, 1, 2, 2});
+    CHECK(dst.at(0, 0) == 0);
+    CHECK(dst.at(1, 1) == code(1, 1));
+    CHECK(dst.at(2, 2) == code(2, 2));
+    CHECK(dst.at(3, 3) == 0);
+}
+
+TEST(blit_scaled_stretches_by_nearest_pixel) {
+    Buffer src(2, 1, true), dst(8, 2, false);
+    blitScaled(src.view, {0, 0, 2, 1}, dst.view, {0, 0, 8, 2}, kNoClip);
+    CHECK(dst.at(0, 0) == code(0, 0) && dst.at(3, 1) == code(0, 0));
+    CHECK(dst.at(4, 0) == code(1, 0) && dst.at(7, 1) == code(1, 0));
+}
+
+TEST(blend_over_keeps_opaque_and_transparent_extremes) {
+    CHECK(blendOver(0xFF102030, 0xFFAABBCC, 255) == 0xFFAABBCC);
+    CHECK(blendOver(0xFF102030, 0x00AABBCC, 255) == 0xFF102030);
+    CHECK(blendOver(0xFF000000, 0xFFFFFFFF, 0) == 0xFF000000);
+    uint32_t half = blendOver(0xFF000000, 0xFFFFFFFF, 128);
+    CHECK(((half >> 16) & 0xFF) == 128 && half >> 24 == 0xFF);
+}
+
+TEST(nine_patch_at_corner_size_draws_only_corners) {
+    // Columns 2/3/2 and rows 2/3/2 starting at (1, 1).
+    Buffer src(10, 10, true), dst(10, 10, false);
+    NinePatch p{1, 1, 2, 3, 2, 2, 3, 2};
+    drawNinePatch(src.view, p, dst.view, {0, 0, 4, 4}, kNoClip);
+    CHECK(dst.at(0, 0) == code(1, 1));
+    CHECK(dst.at(2, 0) == code(6, 1));  // top-right corner right after the top-left one
+    CHECK(dst.at(0, 2) == code(1, 6));
+    CHECK(dst.at(3, 3) == code(7, 7));
+}
+
+TEST(nine_patch_stretches_the_middle) {
+    Buffer src(10, 10, true), dst(12, 12, false);
+    NinePatch p{0, 0, 1, 1, 1, 1, 1, 1};
+    drawNinePatch(src.view, p, dst.view, {1, 1, 10, 10}, kNoClip);
+    CHECK(dst.at(1, 1) == code(0, 0));
+    CHECK(dst.at(5, 1) == code(1, 0));
+    CHECK(dst.at(10, 1) == code(2, 0));
+    CHECK(dst.at(5, 5) == code(1, 1));
+    CHECK(dst.at(10, 10) == code(2, 2));
+    CHECK(dst.at(0, 0) == 0 && dst.at(11, 11) == 0);
+}
+
+TEST(nine_patch_smaller_than_its_corners_overlaps_them) {
+    Buffer src(10, 10, true), dst(10, 10, false);
+    NinePatch p{0, 0, 3, 1, 3, 3, 1, 3};
+    drawNinePatch(src.view, p, dst.view, {0, 0, 4, 4}, kNoClip);
+    // The right column starts at 4 - 3 - 3 + 3 = 1 and is drawn after the left one.
+    CHECK(dst.at(1, 0) == code(4, 0));
+    CHECK(dst.at(3, 3) == code(6, 6));
+}
+
+TEST(three_patch_tiles_and_squeezes_the_remainder) {
+    // left 4, middle 8, right 4 at (0, 0), height 1; drawn 30 wide.
+    Buffer src(16, 1, true), dst(40, 1, false);
+    ThreePatch p{0, 0, 4, 8, 4, 1};
+    drawThreePatchH(src.view, p, dst.view, 2, 0, 30, kNoClip);
+    CHECK(dst.at(2, 0) == code(0, 0));    // left cap at X
+    CHECK(dst.at(6, 0) == code(4, 0));    // tile 1 at X + 4
+    CHECK(dst.at(14, 0) == code(4, 0));   // tile 2 at X + 12
+    CHECK(dst.at(21, 0) == code(11, 0));  // tile 2 ends at X + 19
+    CHECK(dst.at(22, 0) == code(4, 0));   // squeezed 6-pixel tile at X + 20
+    CHECK(dst.at(28, 0) == code(12, 0));  // right cap at X + 26
+    CHECK(dst.at(31, 0) == code(15, 0));
+    CHECK(dst.at(32, 0) == 0);
+}
+
+TEST(three_patch_with_whole_tiles_has_no_remainder) {
+    Buffer src(16, 1, true), dst(24, 1, false);
+    ThreePatch p{0, 0, 4, 8, 4, 1};
+    drawThreePatchH(src.view, p, dst.view, 0, 0, 24, kNoClip);
+    CHECK(dst.at(19, 0) == code(11, 0));
+    CHECK(dst.at(20, 0) == code(12, 0));
+}
+
+TEST(vertical_three_patch_stacks_pieces) {
+    Buffer src(1, 16, true), dst(1, 20, false);
+    ThreePatch p{0, 0, 4, 8, 4, 1};
+    drawThreePatchV(src.view, p, dst.view, 0, 0, 20, kNoClip);
+    CHECK(dst.at(0, 0) == code(0, 0));
+    CHECK(dst.at(0, 4) == code(0, 4));
+    CHECK(dst.at(0, 12) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
+    CHECK(dst.at(0, 16) == code(0, 12));
+}
+
+TEST(huge_three_patch_draws_only_visible_tiles) {
+    Buffer src(3, 1, true), dst(4, 1, false);
+    ThreePatch p{0, 0, 1, 1, 1, 1};
+    drawThreePatchH(src.view, p, dst.view, -2000000000, 0, 4000000000LL, kNoClip);
+    CHECK(dst.at(0, 0) == code(1, 0) && dst.at(3, 0) == code(1, 0));
+}

@@ -1,0 +1,125 @@
+import pytest
+
+import brovaline as b
+
+
+def body(x, y, radius=0.25, **kwargs):
+    return b.Entity(-1, b.PositionComponent(b.Vector2(x, y)), b.CollisionComponent(radius, **kwargs))
+
+
+@pytest.fixture
+def bodies():
+    """A collision-body system in an Ecs, and a function adding bodies to both."""
+    ecs = b.Ecs(None)
+    cbs = b.CollisionBodySystem()
+    ecs.addSystem(cbs)
+
+    def add(*args, **kwargs):
+        e = body(*args, **kwargs)
+        ecs.addEntity(e)
+        return e
+
+    add.cbs = cbs
+    add.ecs = ecs
+    return add
+
+
+def test_collision_event_stores_both_entities():
+    mover, other = b.Entity(1), b.Entity(2)
+    evt = b.CollisionEvent(mover, other)
+    assert isinstance(evt, b.Event)
+    assert evt.entity1 is mover and evt.entity2 is other
+    assert evt.isAlreadyHandled is False
+    wall = b.CollisionEvent(entity1=mover, entity2=None)
+    assert wall.entity2 is None
+    with pytest.raises(AttributeError):
+        evt.entity1 = other
+    with pytest.raises(NotImplementedError, match="__del__"):
+        del evt.entity2
+
+
+@pytest.mark.parametrize("args", [(b.Entity(),), (b.Entity(), None, None), ()])
+def test_collision_event_needs_exactly_two_arguments(args):
+    with pytest.raises(TypeError):
+        b.CollisionEvent(*args)
+
+
+def test_collision_event_rejects_non_entities():
+    with pytest.raises(TypeError, match=r"Argument 'entity2' has incorrect type \(expected brovaline.Entity, got int\)"):
+        b.CollisionEvent(b.Entity(), 3)
+
+
+def test_members_are_entities_with_position_and_collision(bodies):
+    a = bodies(1, 1)
+    only_position = b.Entity(-1, b.PositionComponent())
+    bodies.ecs.addEntity(only_position)
+    assert bodies.cbs.entities == [a]
+    only_position.addComponent(b.CollisionComponent())
+    assert bodies.cbs.entities == [a, only_position]
+    assert bodies.cbs.update(0.5) is None
+    with pytest.raises(TypeError):
+        b.CollisionBodySystem(1)
+
+
+@pytest.mark.parametrize("start, max_dist, expected", [
+    ((0, 0), 10, [4.5]),  # the near side of the circle
+    ((0, 0), 4, []),      # the body lies beyond maxDist
+    ((0, 0), 4.5, []),    # the distance must be strictly shorter
+    ((5, 0), 10, [0.5]),  # from inside the body: the exit point
+    ((6, 0), 10, []),     # the body is behind the start
+    ((0, 1), 10, []),     # the segment passes beside it
+])
+def test_trace_single_body(bodies, start, max_dist, expected):
+    target = bodies(5, 0, 0.5)
+    result = bodies.cbs.traceEntities(b.Vector2(*start), b.Vector2(1, 0), max_dist)
+    assert [e for e, _ in result] == [target] * len(expected)
+    assert [d for _, d in result] == pytest.approx(expected, abs=1e-5)
+
+
+def test_trace_sorts_nearest_first_and_keeps_member_order_on_ties(bodies):
+    far = bodies(3.25, 0)
+    near = bodies(2.25, 0)
+    tie_a = bodies(6.25, 1, 0.25, isOnlyTrigger=True)  # triggers and flags do not matter
+    tie_b = bodies(6.25, 1, 0.25, hasFlags=["x"])
+    result = bodies.cbs.traceEntities(b.Vector2(0, 1), b.Vector2(1, 0), 10)
+    assert [e for e, _ in result] == [tie_a, tie_b]
+    result = bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10)
+    assert [e for e, _ in result] == [near, far]
+    assert [d for _, d in result] == pytest.approx([2, 3], abs=1e-5)
+
+
+def test_trace_normalises_the_direction_in_place(bodies):
+    bodies(0, 4, 0.5)
+    direction = b.Vector2(0, 3)
+    result = bodies.cbs.traceEntities(b.Vector2(0, 0), direction, 10)
+    assert (direction.x, direction.y) == (0, 1.0)
+    assert [d for _, d in result] == pytest.approx([3.5], abs=1e-5)
+    diagonal = b.Vector2(3, -4)
+    bodies.cbs.traceEntities(b.Vector2(0, 0), diagonal, 1)
+    assert diagonal.length == pytest.approx(1.0)
+
+
+def test_trace_with_zero_direction_or_no_bodies(bodies):
+    assert bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10) == []
+    bodies(0, 0, 1)
+    zero = b.Vector2(0, 0)
+    assert bodies.cbs.traceEntities(b.Vector2(0, 0), zero, 10) == []
+    assert (zero.x, zero.y) == (0, 0)
+
+
+def test_trace_argument_checks(bodies):
+    cbs = bodies.cbs
+    with pytest.raises(TypeError):
+        cbs.traceEntities((0, 0), b.Vector2(1, 0), 1)
+    with pytest.raises(TypeError):
+        cbs.traceEntities(b.Vector2(0, 0), None, 1)
+    with pytest.raises(TypeError):
+        cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), "far")
+    assert cbs.traceEntities(pos=b.Vector2(0, 0), dir=b.Vector2(1, 0), maxDist=1) == []
+
+
+def test_trace_reports_a_member_without_position(bodies):
+    broken = bodies(1, 0)
+    broken.getComponent(b.PositionComponent).pos = None
+    with pytest.raises(TypeError, match="Vector2"):
+        bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10)

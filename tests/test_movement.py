@@ -1,0 +1,352 @@
+import sys
+
+import pytest
+
+import brovaline as b
+
+
+class World:
+    """An engine (not initialised) with a movement system over a walled 30 x 30 level."""
+
+    def __init__(self, level):
+        self.engine = b.Engine()
+        self.ecs = self.engine.ecs
+        self.movement = b.MovementSystem(level)
+        self.ecs.addSystem(self.movement)
+        self.events = []
+        self.engine.subscribeEvent(b.CollisionEvent, self.events.append)
+
+    def add(self, x, y, velocity=None, impulse=None, friction=2.0, radius=None, **collision):
+        """A body; it moves (is a member of the movement system) when given a velocity or an impulse."""
+        components = [b.PositionComponent(b.Vector2(x, y))]
+        if velocity is not None or impulse is not None:
+            components.append(b.VelocityComponent(b.Vector2(*(velocity or (0, 0))), b.Vector2(*(impulse or (0, 0))),
+                                                  friction))
+        if radius is not None:
+            components.append(b.CollisionComponent(radius, **collision))
+        e = b.Entity(-1, *components)
+        self.ecs.addEntity(e)
+        return e
+
+    def step(self, timeStep=1.0, frames=1):
+        for _ in range(frames):
+            self.ecs.update(timeStep)
+
+    def contacts(self):
+        return [(evt.entity1, evt.entity2) for evt in self.events]
+
+
+def pos(entity):
+    p = entity.getComponent(b.PositionComponent).pos
+    return p.x, p.y
+
+
+def impulse(entity):
+    i = entity.getComponent(b.VelocityComponent).impulse
+    return i.x, i.y
+
+
+@pytest.fixture(scope="module")
+def level():
+    return b.Level()
+
+
+@pytest.fixture
+def world(level):
+    yield World(level)
+    b.Engine._eventSubscribers.clear()
+
+
+@pytest.fixture
+def unraisable(monkeypatch):
+    seen = []
+    monkeypatch.setattr(sys, "unraisablehook", lambda u: seen.append((u.object, u.exc_type)))
+    return seen
+
+
+@pytest.mark.parametrize("friction, time_step, expected", [
+    (2, 1, (1.8, 2.4)),
+    (-2, 1, (1.8, 2.4)),  # the factor's sign does not matter
+    (2, 0.5, (2.4, 3.2)),
+    (10, 1, (0, 0)),      # never reverses: stops at zero
+    (0, 1, (3, 4)),
+])
+def test_friction_wears_the_impulse_down(world, friction, time_step, expected):
+    e = world.add(10, 10, impulse=(3, 4), friction=friction)
+    given = e.getComponent(b.VelocityComponent).impulse
+    world.step(time_step)
+    assert impulse(e) == pytest.approx(expected)
+    assert (given.x, given.y) == (3, 4) or expected == (0, 0)  # a shortened impulse is a new vector
+    # This frame's move already uses the reduced impulse.
+    assert pos(e) == pytest.approx((10 + expected[0] * time_step, 10 + expected[1] * time_step))
+    assert world.events == []
+
+
+def test_tiny_impulse_is_cleared_in_place(world):
+    e = world.add(10, 10, impulse=(5e-5, -5e-5), friction=0)
+    vector = e.getComponent(b.VelocityComponent).impulse
+    world.step()
+    assert (vector.x, vector.y) == (0.0, 0.0)
+    assert e.getComponent(b.VelocityComponent).impulse is vector
+
+
+def test_velocity_is_a_steady_drift(world):
+    e = world.add(10, 10, velocity=(1, -0.5), impulse=(1, 0), friction=0.5)
+    world.step(0.5, frames=2)
+    vel = e.getComponent(b.VelocityComponent)
+    assert (vel.velocity.x, vel.velocity.y) == (1, -0.5)
+    # impulse 1 -> 0.75 -> 0.5; moves (1 + 0.75) * 0.5 and (1 + 0.5) * 0.5
+    assert pos(e) == pytest.approx((10 + 0.875 + 0.75, 10 - 0.5))
+
+
+def test_without_collision_component_walls_do_not_stop(world):
+    e = world.add(28.5, 10, velocity=(3, 0))
+    world.step()
+    assert pos(e) == pytest.approx((31.5, 10))
+    assert world.events == []
+
+
+def test_solid_bodies_end_touching(world):
+    other = world.add(10.4, 10, radius=0.25)
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
+    world.step()
+    assert pos(mover) == pytest.approx((9.9, 10))  # centres 0.5 apart instead of 0.4
+    assert pos(other) == (10.4, 10)  # the other body stays where it is
+    assert world.contacts() == [(mover, other)]
+
+
+def test_body_push_follows_the_line_between_centres(world):
+    other = world.add(10.3, 10.4, radius=0.5)
+    mover = world.add(9, 9, velocity=(1, 1), radius=0.5)
+    world.step()
+    x, y = pos(mover)
+    assert ((10.3 - x) ** 2 + (10.4 - y) ** 2) ** 0.5 == pytest.approx(1.0)
+    assert world.contacts() == [(mover, other)]
+
+
+def test_ignore_flags_are_one_sided(world):
+    ghost = world.add(9, 10, velocity=(1, 0), radius=0.25, hasFlags=["player"], ignoreFlags=["monster"])
+    monster = world.add(10.4, 10, radius=0.25, hasFlags=["monster", "big"])
+    world.step()
+    assert pos(ghost) == pytest.approx((10, 10))  # passed into the monster without an event
+    assert world.events == []
+    ghost.getComponent(b.VelocityComponent).velocity = b.Vector2(0, 0)
+    monster.addComponent(b.VelocityComponent(b.Vector2(-0.1, 0)))
+    world.step()
+    assert world.contacts() == [(monster, ghost)]  # the monster's own lists do not ignore the ghost
+    assert pos(monster) == pytest.approx((10.5, 10))
+
+
+def test_trigger_reports_every_frame_without_push(world):
+    trigger = world.add(10, 10, radius=0.5, isOnlyTrigger=True)
+    mover = world.add(9.5, 10, velocity=(0.25, 0), radius=0.25)
+    world.step(frames=3)
+    assert pos(mover) == pytest.approx((10.25, 10))
+    assert world.contacts().count((mover, trigger)) == 3
+
+
+def test_moving_trigger_is_pushed_by_solid_bodies(world):
+    wall_body = world.add(10.4, 10, radius=0.25)
+    trigger = world.add(9, 10, velocity=(1, 0), radius=0.25, isOnlyTrigger=True)
+    world.step()
+    assert pos(trigger) == pytest.approx((9.9, 10))
+    assert world.contacts() == [(trigger, wall_body)]
+
+
+def test_coinciding_centres_report_without_push(world):
+    other = world.add(10, 10, radius=0.25)
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
+    world.step()
+    assert pos(mover) == pytest.approx((10, 10))
+    assert world.contacts() == [(mover, other)]
+
+
+def test_wall_pushes_back_with_three_probes(world):
+    # The level's east wall is the column x = 29; the body stands 0.1 west of it.
+    e = world.add(28.9, 15.5, velocity=(0, 0), radius=0.25)
+    world.step()
+    x, y = pos(e)
+    assert 28.9 - x == pytest.approx(0.3036, abs=1e-3)
+    assert y == pytest.approx(15.5, abs=1e-9)
+    assert world.contacts() == [(e, None)] * 3
+
+
+def test_corner_pushes_along_both_axes(world):
+    e = world.add(1.1, 1.1, velocity=(0, 0), radius=0.25)
+    world.step()
+    x, y = pos(e)
+    assert x > 1.25 and y > 1.25 and x == pytest.approx(y)
+    assert all(other is None for _, other in world.contacts())
+
+
+def test_wall_correction_uses_the_old_position(world):
+    e = world.add(28.5, 15.5, velocity=(0.4, 0), radius=0.25)
+    world.step()
+    assert pos(e) == pytest.approx((28.9, 15.5))  # overlaps the wall after this frame
+    assert world.events == []
+    e.getComponent(b.VelocityComponent).velocity = b.Vector2(0, 0)
+    world.step()
+    assert pos(e)[0] == pytest.approx(28.9 - 0.3036, abs=1e-3)  # pushed out on the next one
+    assert world.contacts() == [(e, None)] * 3
+
+
+def test_open_level_and_no_level_give_no_wall_contacts():
+    open_level = b.Level()
+    for i in range(30):
+        for x, y in ((i, 0), (i, 29), (0, i), (29, i)):
+            open_level.setBlock(b.BLOCK_EMPTY, x, y)
+    try:
+        for level in (open_level, None):
+            world = World(level)
+            e = world.add(15, 15, velocity=(0, 0), radius=40)  # every probe would reach a wall if there were one
+            outside = world.add(-50, 80, velocity=(1, 0), radius=1)
+            world.step()
+            assert pos(e) == (15, 15)
+            assert pos(outside) == (-49, 80)
+            assert world.events == []
+    finally:
+        b.Engine._eventSubscribers.clear()
+
+
+def test_without_engine_bodies_still_collide(level):
+    ecs = b.Ecs(None)
+    movement = b.MovementSystem(level)
+    ecs.addSystem(movement)
+    other = b.Entity(-1, b.PositionComponent(b.Vector2(10.4, 10)), b.CollisionComponent(0.25))
+    mover = b.Entity(-1, b.PositionComponent(b.Vector2(9, 10)),
+                     b.VelocityComponent(b.Vector2(1, 0)), b.CollisionComponent(0.25))
+    ecs.addEntity(other)
+    ecs.addEntity(mover)
+    ecs.update(1.0)
+    assert pos(mover) == pytest.approx((9.9, 10))
+
+
+def test_raising_handler_abandons_only_that_move(world, unraisable):
+    other = world.add(10.4, 10, radius=0.25)
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
+    free = world.add(5, 5, velocity=(1, 0))
+
+    def explode(evt):
+        raise RuntimeError("boom")
+
+    world.engine.subscribeEvent(b.CollisionEvent, explode)
+    world.step()
+    assert unraisable == [("brovaline.MovementSystem._moveWithCollisionDetection", RuntimeError)]
+    assert pos(mover) == (9, 10)  # kept its old position
+    assert pos(free) == (6, 5)    # the other entities were updated
+    assert world.contacts() == [(mover, other)]
+
+
+def test_broken_body_counts_as_no_contact(world, unraisable):
+    broken = world.add(9.6, 10, radius=0.25)
+    broken.getComponent(b.PositionComponent).pos = None
+    other = world.add(10.4, 10, radius=0.25)
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
+    world.step()
+    assert unraisable == [("brovaline._collisionDist", TypeError)]
+    assert pos(mover) == pytest.approx((9.9, 10))  # the later body is still tested
+    assert world.contacts() == [(mover, other)]
+
+
+def test_errors_before_the_move_propagate(world):
+    e = world.add(10, 10, velocity=(1, 0))
+    e.getComponent(b.VelocityComponent).impulse = None
+    with pytest.raises(TypeError):
+        world.step()
+
+
+def test_handlers_may_change_components_mid_move(world):
+    other = world.add(10.4, 10, radius=0.25)
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
+    old = mover.getComponent(b.PositionComponent).pos
+
+    def teleport(evt):
+        evt.entity1.getComponent(b.PositionComponent).pos = b.Vector2(3, 3)
+        world.ecs.removeEntity(other)
+        world.movement.collisionBodySystem._entities = []  # the list being walked is dropped
+
+    world.engine.subscribeEvent(b.CollisionEvent, teleport)
+    world.step()
+    assert pos(mover) == (3, 3)  # the handler's new vector wins; the move finished on the old one
+    assert (old.x, old.y) == pytest.approx((9.9, 10))
+
+
+def test_flag_comparison_may_replace_the_flag_list(world):
+    class Flag:
+        def __eq__(self, other):
+            mover.getComponent(b.CollisionComponent).ignoreFlags = []
+            return False
+
+        __hash__ = object.__hash__
+
+    world.add(10.4, 10, radius=0.25, hasFlags=["a", "b"])
+    mover = world.add(9, 10, velocity=(1, 0), radius=0.25, ignoreFlags=[Flag(), Flag()])
+    world.step()
+    assert pos(mover) == pytest.approx((9.9, 10))
+
+
+def test_collision_body_system_follows_the_movement_system(level):
+    engine = b.Engine()
+    ecs = engine.ecs
+    first = b.AbstractSystem()
+    ecs.addSystem(first)
+    movement = b.MovementSystem(level=level)
+    cbs = movement.collisionBodySystem
+    assert isinstance(cbs, b.CollisionBodySystem) and cbs.getEcs() is None
+    ecs.addSystem(movement)
+    assert ecs.getSystems() == [first, movement, cbs]
+    assert cbs.getEcs() is ecs and cbs.getEngine() is engine
+    ecs.addSystem(movement)  # re-adding moves the bodies' system to the end, once
+    assert ecs.getSystems() == [first, movement, cbs]
+    ecs.removeSystem(movement)
+    assert ecs.getSystems() == [first]
+    assert cbs.getEcs() is None and cbs.getEngine() is None and movement.getEngine() is None
+
+
+def test_members_and_bodies():
+    ecs = b.Ecs(None)
+    movement = b.MovementSystem(None)
+    ecs.addSystem(movement)
+    still = b.Entity(-1, b.PositionComponent(), b.CollisionComponent())
+    mover = b.Entity(-1, b.PositionComponent(), b.VelocityComponent(), b.CollisionComponent())
+    ecs.addEntity(still)
+    ecs.addEntity(mover)
+    assert movement.entities == [mover]
+    assert movement.collisionBodySystem.entities == [still, mover]
+
+
+def test_constructor_and_property_checks(level):
+    with pytest.raises(TypeError):
+        b.MovementSystem()
+    with pytest.raises(TypeError, match="Argument 'level' has incorrect type"):
+        b.MovementSystem(5)
+    m = b.MovementSystem(level)
+    assert m._level is level and m._cbs is m.collisionBodySystem
+    with pytest.raises(TypeError):
+        m._level = "level"
+    with pytest.raises(TypeError):
+        m._cbs = b.AbstractSystem()
+    with pytest.raises(AttributeError):
+        m.collisionBodySystem = None
+    m._level = None
+    replacement = b.CollisionBodySystem()
+    m._cbs = replacement
+    assert m.collisionBodySystem is replacement
+
+
+def test_python_subclass_overrides_update_entity():
+    calls = []
+
+    class Counting(b.MovementSystem):
+        def _updateEntity(self, entity, timeStep):
+            calls.append(timeStep)
+            super()._updateEntity(entity, timeStep)
+
+    counting = Counting(None)
+    ecs = b.Ecs(None)
+    ecs.addSystem(counting)
+    e = b.Entity(-1, b.PositionComponent(), b.VelocityComponent(b.Vector2(2, 0)))
+    ecs.addEntity(e)
+    ecs.update(0.25)
+    assert calls == [0.25]
+    assert pos(e) == (0.5, 0)
