@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps
+.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python
 
 demo: build
 	$(PY) examples/demo.py
@@ -24,13 +24,63 @@ build: $(VENV)/.deps
 # The whole suite against a module built with ASan and UBSan. A stock interpreter needs the ASan
 # runtime preloaded; leak detection is off because the interpreter's own allocations would report.
 ASAN_DIR := build/asan
-test-asan: $(VENV)/.deps
+ASAN_ENV := LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
+	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(ASAN_DIR)
+test-asan: asan-module
+	$(ASAN_ENV) $(PY) -m pytest -q -p no:cacheprovider tests
+
+asan-module: $(VENV)/.deps
 	$(CMAKE) -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
 	      -DPython_EXECUTABLE=$(PY) >/dev/null
 	$(CMAKE) --build $(ASAN_DIR) --target brovaline
-	LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
-	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	PYTHONPATH=$(ASAN_DIR) $(PY) -m pytest -q -p no:cacheprovider tests
+
+# Fuzzing. libFuzzer harnesses (clang, ASan, UBSan) drive the plain C++ code; atheris harnesses
+# drive the level and theme files through the ASan/UBSan module of test-asan. Each harness runs
+# FUZZ_SECONDS, starting from its committed seeds in fuzz/corpus/<harness>; what it finds new
+# goes to build/fuzz/corpus, and inputs that crash to build/fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR := build/fuzz
+FUZZ_APT_PACKAGES := clang libclang-rt-14-dev
+NATIVE_FUZZERS := castray grid frame patches
+PY_FUZZERS := level_files theme
+FUZZ_CXX := clang++ -std=c++20 -g -O1 -fno-omit-frame-pointer -Isrc -Ifuzz -MMD \
+            -fsanitize=address,undefined -fno-sanitize-recover=undefined
+CORE_SOURCES := $(shell find src -name '*.core.cpp')
+FUZZ_CORE_OBJS := $(CORE_SOURCES:src/%.cpp=$(FUZZ_DIR)/obj/%.o)
+
+fuzz: fuzz-native fuzz-python
+
+fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
+	mkdir -p $(FUZZ_DIR)/artifacts
+	for f in $(NATIVE_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
+	  $(FUZZ_DIR)/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+fuzz-python: $(VENV)/.deps
+	$(PY) -m pip install --quiet atheris
+	$(MAKE) --no-print-directory asan-module
+	mkdir -p $(FUZZ_DIR)/artifacts
+	for f in $(PY_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
+	  $(ASAN_ENV) $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+$(FUZZ_DIR)/obj/%.o: src/%.cpp .fuzz-deps-ok
+	@mkdir -p $(dir $@)
+	$(FUZZ_CXX) -fsanitize=fuzzer-no-link -c $< -o $@
+
+$(FUZZ_DIR)/%_fuzz: fuzz/%_fuzz.cpp $(FUZZ_CORE_OBJS)
+	$(FUZZ_CXX) -fsanitize=fuzzer $< $(FUZZ_CORE_OBJS) -o $@
+
+.SECONDARY: $(FUZZ_CORE_OBJS)
+-include $(FUZZ_CORE_OBJS:.o=.d) $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz.d)
+
+.fuzz-deps-ok: .system-deps-ok
+	@missing=$$(for p in $(FUZZ_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	touch $@
 
 native-tests: system-deps
 	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
@@ -55,4 +105,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok
