@@ -66,19 +66,18 @@ def unraisable(monkeypatch):
 
 @pytest.mark.parametrize("friction, time_step, expected", [
     (2, 1, (1.8, 2.4)),
-    (-2, 1, (1.8, 2.4)),  # the factor's sign does not matter
-    (2, 0.5, (2.4, 3.2)),
-    (10, 1, (0, 0)),      # never reverses: stops at zero
-    (0, 1, (3, 4)),
+    (-2, 0.5, (2.4, 3.2)),  # the factor's sign does not matter
+    (10, 1, (0, 0)),        # never reverses: stops at zero
 ])
 def test_friction_wears_the_impulse_down(world, friction, time_step, expected):
-    e = world.add(10, 10, impulse=(3, 4), friction=friction)
+    e = world.add(10, 10, velocity=(1, 0), impulse=(3, 4), friction=friction)
     given = e.getComponent(b.VelocityComponent).impulse
     world.step(time_step)
     assert impulse(e) == pytest.approx(expected)
     assert (given.x, given.y) == (3, 4) or expected == (0, 0)  # a shortened impulse is a new vector
-    # This frame's move already uses the reduced impulse.
-    assert pos(e) == pytest.approx((10 + expected[0] * time_step, 10 + expected[1] * time_step))
+    # This frame's move already uses the reduced impulse; the velocity is untouched.
+    assert pos(e) == pytest.approx((10 + (1 + expected[0]) * time_step, 10 + expected[1] * time_step))
+    assert e.getComponent(b.VelocityComponent).velocity.x == 1
     assert world.events == []
 
 
@@ -88,15 +87,6 @@ def test_tiny_impulse_is_cleared_in_place(world):
     world.step()
     assert (vector.x, vector.y) == (0.0, 0.0)
     assert e.getComponent(b.VelocityComponent).impulse is vector
-
-
-def test_velocity_is_a_steady_drift(world):
-    e = world.add(10, 10, velocity=(1, -0.5), impulse=(1, 0), friction=0.5)
-    world.step(0.5, frames=2)
-    vel = e.getComponent(b.VelocityComponent)
-    assert (vel.velocity.x, vel.velocity.y) == (1, -0.5)
-    # impulse 1 -> 0.75 -> 0.5; moves (1 + 0.75) * 0.5 and (1 + 0.5) * 0.5
-    assert pos(e) == pytest.approx((10 + 0.875 + 0.75, 10 - 0.5))
 
 
 def test_without_collision_component_walls_do_not_stop(world):
@@ -112,15 +102,6 @@ def test_solid_bodies_end_touching(world):
     world.step()
     assert pos(mover) == pytest.approx((9.9, 10))  # centres 0.5 apart instead of 0.4
     assert pos(other) == (10.4, 10)  # the other body stays where it is
-    assert world.contacts() == [(mover, other)]
-
-
-def test_body_push_follows_the_line_between_centres(world):
-    other = world.add(10.3, 10.4, radius=0.5)
-    mover = world.add(9, 9, velocity=(1, 1), radius=0.5)
-    world.step()
-    x, y = pos(mover)
-    assert ((10.3 - x) ** 2 + (10.4 - y) ** 2) ** 0.5 == pytest.approx(1.0)
     assert world.contacts() == [(mover, other)]
 
 
@@ -153,40 +134,19 @@ def test_moving_trigger_is_pushed_by_solid_bodies(world):
     assert world.contacts() == [(trigger, wall_body)]
 
 
-def test_coinciding_centres_report_without_push(world):
-    other = world.add(10, 10, radius=0.25)
-    mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
-    world.step()
-    assert pos(mover) == pytest.approx((10, 10))
-    assert world.contacts() == [(mover, other)]
-
-
-def test_wall_pushes_back_with_three_probes(world):
-    # The level's east wall is the column x = 29; the body stands 0.1 west of it.
-    e = world.add(28.9, 15.5, velocity=(0, 0), radius=0.25)
-    world.step()
-    x, y = pos(e)
-    assert 28.9 - x == pytest.approx(0.3036, abs=1e-3)
-    assert y == pytest.approx(15.5, abs=1e-9)
-    assert world.contacts() == [(e, None)] * 3
-
-
-def test_corner_pushes_along_both_axes(world):
-    e = world.add(1.1, 1.1, velocity=(0, 0), radius=0.25)
-    world.step()
-    x, y = pos(e)
-    assert x > 1.25 and y > 1.25 and x == pytest.approx(y)
-    assert all(other is None for _, other in world.contacts())
-
-
-def test_wall_correction_uses_the_old_position(world):
+def test_wall_pushes_out_on_the_frame_after_overlapping(world):
+    # The level's east wall is the column x = 29. Walls are probed from where the body was, so the
+    # first frame ends 0.1 from the wall (overlapping it) and the second pushes it out with three
+    # probes: east (depth 0.15) and the two eastward diagonals (about 0.109 each).
     e = world.add(28.5, 15.5, velocity=(0.4, 0), radius=0.25)
     world.step()
-    assert pos(e) == pytest.approx((28.9, 15.5))  # overlaps the wall after this frame
+    assert pos(e) == pytest.approx((28.9, 15.5))
     assert world.events == []
     e.getComponent(b.VelocityComponent).velocity = b.Vector2(0, 0)
     world.step()
-    assert pos(e)[0] == pytest.approx(28.9 - 0.3036, abs=1e-3)  # pushed out on the next one
+    x, y = pos(e)
+    assert 28.9 - x == pytest.approx(0.3036, abs=1e-3)
+    assert y == pytest.approx(15.5, abs=1e-9)  # the diagonal pushes cancel
     assert world.contacts() == [(e, None)] * 3
 
 
@@ -296,23 +256,16 @@ def test_collision_body_system_follows_the_movement_system(level):
     ecs.addSystem(movement)
     assert ecs.getSystems() == [first, movement, cbs]
     assert cbs.getEcs() is ecs and cbs.getEngine() is engine
-    ecs.addSystem(movement)  # re-adding moves the bodies' system to the end, once
-    assert ecs.getSystems() == [first, movement, cbs]
-    ecs.removeSystem(movement)
-    assert ecs.getSystems() == [first]
-    assert cbs.getEcs() is None and cbs.getEngine() is None and movement.getEngine() is None
-
-
-def test_members_and_bodies():
-    ecs = b.Ecs(None)
-    movement = b.MovementSystem(None)
-    ecs.addSystem(movement)
     still = b.Entity(-1, b.PositionComponent(), b.CollisionComponent())
     mover = b.Entity(-1, b.PositionComponent(), b.VelocityComponent(), b.CollisionComponent())
     ecs.addEntity(still)
     ecs.addEntity(mover)
-    assert movement.entities == [mover]
-    assert movement.collisionBodySystem.entities == [still, mover]
+    assert movement.entities == [mover] and cbs.entities == [still, mover]
+    ecs.addSystem(movement)  # re-adding moves the bodies' system to the end, once
+    assert ecs.getSystems() == [first, movement, cbs]
+    ecs.removeSystem(movement)
+    assert ecs.getSystems() == [first] and cbs.entities == []
+    assert cbs.getEcs() is None and cbs.getEngine() is None and movement.getEngine() is None
 
 
 def test_constructor_and_property_checks(level):
@@ -323,15 +276,9 @@ def test_constructor_and_property_checks(level):
     m = b.MovementSystem(level)
     assert m._level is level and m._cbs is m.collisionBodySystem
     with pytest.raises(TypeError):
-        m._level = "level"
-    with pytest.raises(TypeError):
         m._cbs = b.AbstractSystem()
     with pytest.raises(AttributeError):
         m.collisionBodySystem = None
-    m._level = None
-    replacement = b.CollisionBodySystem()
-    m._cbs = replacement
-    assert m.collisionBodySystem is replacement
 
 
 def test_python_subclass_overrides_update_entity():

@@ -25,13 +25,7 @@ Overridable ensureInit("_ensureInit"), update("update"), getFps("getFps"), isFul
 
 namespace {
 
-constexpr Uint32 kFullscreenMask = SDL_WINDOW_FULLSCREEN_DESKTOP;  // 0x1001: real or desktop fullscreen
-
 EngineObject* asEngine(PyObject* o) { return reinterpret_cast<EngineObject*>(o); }
-
-bool windowIsFullscreen(EngineObject* self) {
-    return self->window && (SDL_GetWindowFlags(self->window) & kFullscreenMask);
-}
 
 int Engine_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     return guardInt([&] {
@@ -244,115 +238,8 @@ PyObject* Engine_quit(PyObject* self, PyObject*) {
     return none();
 }
 
-PyObject* Engine_isFullscreen(PyObject* self, PyObject*) { return boolean(windowIsFullscreen(asEngine(self))); }
-
-PyObject* Engine_internalToggleFullscreen(PyObject* self, PyObject*) {
-    EngineObject* e = asEngine(self);
-    if (!e->window) return none();
-    if (windowIsFullscreen(e)) {
-        SDL_SetWindowFullscreen(e->window, 0);
-        SDL_SetWindowSize(e->window, e->windowBounds.w, e->windowBounds.h);
-        SDL_SetWindowPosition(e->window, e->windowBounds.x, e->windowBounds.y);
-    } else {
-        SDL_GetWindowPosition(e->window, &e->windowBounds.x, &e->windowBounds.y);
-        SDL_GetWindowSize(e->window, &e->windowBounds.w, &e->windowBounds.h);
-        SDL_Rect display{};
-        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(e->window), &display);
-        SDL_SetWindowPosition(e->window, display.x, display.y);
-        SDL_SetWindowSize(e->window, display.w, display.h);
-        SDL_SetWindowFullscreen(e->window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    }
-    return none();
-}
-
-PyObject* Engine_toggleFullscreen(PyObject* self, PyObject*) {
-    return guard([&] {
-        bool oldValue = truth(engine_methods::isFullscreen.call(self));
-        Ref r = callMethod(intern("_toggleFullscreen"), self);
-        bool newValue = truth(engine_methods::isFullscreen.call(self));
-        PyObject* cls = moduleGlobal("FullscreenEvent");
-        if (!cls) throwPy();
-        Ref evt = Ref::checked(PyObject_CallFunction(cls, "OO", oldValue ? Py_True : Py_False, newValue ? Py_True : Py_False));
-        engine_methods::fireEvent.call(self, evt.get());
-        return none();
-    });
-}
-
-PyObject* Engine_setFullscreen(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        bool on = truth(arg);
-        if (asEngine(self)->window) SDL_SetWindowFullscreen(asEngine(self)->window, on ? SDL_WINDOW_FULLSCREEN : 0);
-        return none();
-    });
-}
-
-PyObject* Engine_setWindowTitle(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        const char* title = toUtf8(arg, "title");
-        if (asEngine(self)->window) SDL_SetWindowTitle(asEngine(self)->window, title);
-        return none();
-    });
-}
-
-PyObject* intPair(int x, int y) { return Py_BuildValue("(ii)", x, y); }
-
-PyObject* Engine_getWindowPos(PyObject* self, PyObject*) {
-    int x = 0, y = 0;
-    if (asEngine(self)->window) SDL_GetWindowPosition(asEngine(self)->window, &x, &y);
-    return intPair(x, y);
-}
-
-PyObject* Engine_setWindowPos(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        auto [xo, yo] = unpackPair(arg);
-        int x = toInt32(xo), y = toInt32(yo);
-        if (asEngine(self)->window) SDL_SetWindowPosition(asEngine(self)->window, x, y);
-        return none();
-    });
-}
-
-PyObject* Engine_setWindowIcon(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        const char* path = toUtf8(arg, "icon");
-        SDL_Surface* icon = IMG_Load(path);
-        if (icon) {
-            if (asEngine(self)->window) SDL_SetWindowIcon(asEngine(self)->window, icon);
-            SDL_FreeSurface(icon);
-        }
-        return none();
-    });
-}
-
-PyObject* Engine_setWindowSize(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        auto [wo, ho] = unpackPair(arg);
-        int w = toInt32(wo), h = toInt32(ho);
-        if (asEngine(self)->window) SDL_SetWindowSize(asEngine(self)->window, w, h);
-        return none();
-    });
-}
-
-PyObject* Engine_getWindowSize(PyObject* self, PyObject*) {
-    int w = 0, h = 0;
-    if (asEngine(self)->window) SDL_GetWindowSize(asEngine(self)->window, &w, &h);
-    return intPair(w, h);
-}
-
 PyObject* Engine_getFps(PyObject* self, PyObject*) { return PyFloat_FromDouble(asEngine(self)->fps); }
 PyObject* Engine_getTimeStep(PyObject* self, PyObject*) { return PyFloat_FromDouble(asEngine(self)->timeStep); }
-
-PyObject* Engine_saveScreenshot(PyObject* self, PyObject* arg) {
-    return guard([&] {
-        const char* path = toUtf8(arg, "filename");
-        SDL_Window* window = asEngine(self)->window;
-        SDL_Surface* surface = window ? SDL_GetWindowSurface(window) : nullptr;
-        if (!surface || IMG_SavePNG(surface, path) != 0) {
-            PyErr_Format(PyExc_IOError, "Unable to save screenshot '%s'", path);
-            throwPy();
-        }
-        return none();
-    });
-}
 
 PyObject* Engine_getEcs(PyObject* self, void*) { return newRefOrNone(asEngine(self)->ecs); }
 
@@ -363,19 +250,8 @@ PyMethodDef coreMethods[] = {
     BV_METHOD_NOARGS("update", Engine_update, "Runs one frame."),
     BV_METHOD("run", Engine_run, "Runs frames while the engine is initialised, at most maxFps per second."),
     BV_METHOD_NOARGS("quit", Engine_quit, "Destroys the window and shuts SDL down."),
-    BV_METHOD_NOARGS("isFullscreen", Engine_isFullscreen, nullptr),
-    BV_METHOD_NOARGS("_toggleFullscreen", Engine_internalToggleFullscreen, nullptr),
-    BV_METHOD_NOARGS("toggleFullscreen", Engine_toggleFullscreen, nullptr),
-    BV_METHOD_O("setFullscreen", Engine_setFullscreen, nullptr),
-    BV_METHOD_O("setWindowTitle", Engine_setWindowTitle, nullptr),
-    BV_METHOD_NOARGS("getWindowPos", Engine_getWindowPos, nullptr),
-    BV_METHOD_O("setWindowPos", Engine_setWindowPos, nullptr),
-    BV_METHOD_O("setWindowIcon", Engine_setWindowIcon, nullptr),
-    BV_METHOD_O("setWindowSize", Engine_setWindowSize, nullptr),
-    BV_METHOD_NOARGS("getWindowSize", Engine_getWindowSize, nullptr),
     BV_METHOD_NOARGS("getFps", Engine_getFps, nullptr),
     BV_METHOD_NOARGS("getTimeStep", Engine_getTimeStep, nullptr),
-    BV_METHOD_O("saveScreenshot", Engine_saveScreenshot, nullptr),
     BV_METHODS_END,
 };
 
@@ -391,7 +267,8 @@ PyGetSetDef engineProps[] = {
 
 std::vector<PyMethodDef> allMethods() {
     std::vector<PyMethodDef> all;
-    for (PyMethodDef* table : {coreMethods, engineEventMethods, engineInputMethods, engineTaskMethods})
+    for (PyMethodDef* table : {coreMethods, engineWindowMethods, engineEventMethods, engineInputMethods,
+                               engineTaskMethods})
         for (PyMethodDef* m = table; m->ml_name; ++m) all.push_back(*m);
     all.push_back(BV_METHODS_END);
     return all;

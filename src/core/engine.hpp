@@ -44,6 +44,7 @@ std::pair<double, double> displayScaleFactor(EngineObject* self);
 PyObject* engineClassAttr(PyObject* name);
 
 // Method tables contributed by other subsystems; each ends with a null entry.
+extern PyMethodDef engineWindowMethods[];
 extern PyMethodDef engineEventMethods[];
 extern PyMethodDef engineInputMethods[];
 extern PyMethodDef engineTaskMethods[];

@@ -74,8 +74,8 @@ void record(const uint8_t* data, uint32_t width, const Vec2& start, const Vec2& 
 }
 
 void leave(Hit* hit) {
+    *hit = Hit{};
     hit->invalid = 1;
-    hit->cell = 0;
     hit->length = std::numeric_limits<double>::infinity();
 }
 

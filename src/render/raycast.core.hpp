@@ -6,8 +6,8 @@
 
 namespace bv {
 
-// Result of one ray. Only `invalid` and `cell` are meaningful when the ray left the level;
-// `length` is then infinite, so nothing compares as hidden behind it.
+// Result of one ray. When the ray left the level, `invalid` is 1, `length` infinite (nothing
+// compares as hidden behind it) and every other field 0.
 struct Hit {
     int8_t cell;                // block type of the cell hit; 0 when the ray left the level
     _internal_Vec2 pos;         // where the wall was met

@@ -56,7 +56,7 @@ void anchoredCalculatePos(PyObject* self) {
                         w->width);
         w->y = anchored(wrapper->anchorTypeY, ANCHOR_BOTTOM, c->y, c->height, wrapper->y, w->marginTop,
                         w->marginBottom, w->height);
-        w->ops->calculatePos(child);
+        calculatePosOf(child);
     }
 }
 

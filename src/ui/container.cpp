@@ -33,7 +33,7 @@ void containerSetRenderer(PyObject* self, PyObject* renderer) {
     Ref children = childSnapshot(self);
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         PyObject* child = widgetItem(children, i);
-        asWidget(child)->ops->setRenderer(child, renderer);
+        setRendererOf(child, renderer);
     }
 }
 
@@ -57,7 +57,7 @@ bool offerToChildren(PyObject* self, F offer) {
 }  // namespace
 
 void containerCalculateMinSize(PyObject* self) {
-    forEachChild(self, [](PyObject* child) { asWidget(child)->ops->calculateMinSize(child); });
+    forEachChild(self, [](PyObject* child) { calculateMinSizeOf(child); });
     widgetCalculateMinSize(self);
 }
 
@@ -66,11 +66,11 @@ void containerCalculateMaxSize(PyObject* self) {
     ContainerObject* c = asContainer(self);
     c->clientWidth = c->width;
     c->clientHeight = c->height;
-    forEachChild(self, [](PyObject* child) { asWidget(child)->ops->calculateMaxSize(child); });
+    forEachChild(self, [](PyObject* child) { calculateMaxSizeOf(child); });
 }
 
 void containerCalculatePos(PyObject* self) {
-    forEachChild(self, [](PyObject* child) { asWidget(child)->ops->calculatePos(child); });
+    forEachChild(self, [](PyObject* child) { calculatePosOf(child); });
 }
 
 void containerRender(PyObject* self, ClipRect clip) {

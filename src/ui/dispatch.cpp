@@ -19,7 +19,38 @@ Ref pyInt(int64_t v) { return Ref::checked(PyLong_FromLongLong(v)); }
 
 Overridable isInsideMethod("isInside"), setParentMethod("_setParent");
 
+// Counts one level of descent into a widget tree against the interpreter's recursion limit.
+class Descent {
+public:
+    Descent() {
+        if (Py_EnterRecursiveCall(" while walking a widget tree")) throwPy();
+    }
+    ~Descent() { Py_LeaveRecursiveCall(); }
+    Descent(const Descent&) = delete;
+    Descent& operator=(const Descent&) = delete;
+};
+
 }  // namespace
+
+void setRendererOf(PyObject* w, PyObject* renderer) {
+    Descent d;
+    asWidget(w)->ops->setRenderer(w, renderer);
+}
+
+void calculateMinSizeOf(PyObject* w) {
+    Descent d;
+    asWidget(w)->ops->calculateMinSize(w);
+}
+
+void calculateMaxSizeOf(PyObject* w) {
+    Descent d;
+    asWidget(w)->ops->calculateMaxSize(w);
+}
+
+void calculatePosOf(PyObject* w) {
+    Descent d;
+    asWidget(w)->ops->calculatePos(w);
+}
 
 void bindWidgetMethods(PyTypeObject* widgetType) {
     isInsideMethod.bind(widgetType);
@@ -37,6 +68,7 @@ PyObject* widgetItem(PyObject* list, Py_ssize_t index) {
 }
 
 void renderWidget(PyObject* w, ClipRect clip) {
+    Descent d;
     static PyObject* n = name("render");
     if (usesNative(w, n)) return asWidget(w)->ops->render(w, clip);
     Ref x = pyInt(clip.x), y = pyInt(clip.y), cw = pyInt(clip.w), ch = pyInt(clip.h);
@@ -44,6 +76,7 @@ void renderWidget(PyObject* w, ClipRect clip) {
 }
 
 void updateWidget(PyObject* w, int32_t mouseX, int32_t mouseY, bool isMouseLeftPressed) {
+    Descent d;
     static PyObject* n = name("update");
     if (usesNative(w, n)) return asWidget(w)->ops->update(w, mouseX, mouseY, isMouseLeftPressed);
     Ref x = pyInt(mouseX), y = pyInt(mouseY);
@@ -51,12 +84,14 @@ void updateWidget(PyObject* w, int32_t mouseX, int32_t mouseY, bool isMouseLeftP
 }
 
 bool clickWidget(PyObject* w, PyObject* evt) {
+    Descent d;
     static PyObject* n = name("_onClick");
     if (usesNative(w, n)) return asWidget(w)->ops->onClick(w, evt);
     return truth(callMethod(n, w, evt));
 }
 
 bool scrollWidget(PyObject* w, PyObject* evt) {
+    Descent d;
     static PyObject* n = name("_onScroll");
     if (usesNative(w, n)) return asWidget(w)->ops->onScroll(w, evt);
     return truth(callMethod(n, w, evt));

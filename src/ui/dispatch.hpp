@@ -7,6 +7,13 @@
 
 namespace bv::ui {
 
+// The internal passes, through the widget's table; a RecursionError instead of a crash when a
+// widget tree contains itself.
+void setRendererOf(PyObject* w, PyObject* renderer);
+void calculateMinSizeOf(PyObject* w);
+void calculateMaxSizeOf(PyObject* w);
+void calculatePosOf(PyObject* w);
+
 void renderWidget(PyObject* w, ClipRect clip);
 void updateWidget(PyObject* w, int32_t mouseX, int32_t mouseY, bool isMouseLeftPressed);
 bool clickWidget(PyObject* w, PyObject* evt);

@@ -24,7 +24,7 @@ void listCalculateMinSize(PyObject* self) {
     int64_t maxW = 0, maxH = 0, sumW = 0, sumH = 0;
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         PyObject* child = widgetItem(children, i);
-        asWidget(child)->ops->calculateMinSize(child);
+        calculateMinSizeOf(child);
     }
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         WidgetObject* c = asWidget(widgetItem(children, i));
@@ -51,7 +51,7 @@ void listCalculateMaxSize(PyObject* self) {
     Ref children = childSnapshot(self);
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         PyObject* child = widgetItem(children, i);
-        asWidget(child)->ops->calculateMaxSize(child);
+        calculateMaxSizeOf(child);
     }
 }
 
@@ -84,7 +84,7 @@ void listCalculatePos(PyObject* self) {
     }
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         PyObject* child = widgetItem(children, i);
-        asWidget(child)->ops->calculatePos(child);
+        calculatePosOf(child);
     }
 }
 

@@ -43,7 +43,7 @@ PyObject* contentOf(PyObject* self) {
 void scrollPanelSetRenderer(PyObject* self, PyObject* renderer) {
     containerSetRenderer(self, renderer);
     Ref bar = Ref::borrow(scrollBarOf(self));
-    asWidget(bar)->ops->setRenderer(bar, renderer);
+    setRendererOf(bar, renderer);
 }
 
 void scrollPanelCalculateMinSize(PyObject* self) {
@@ -52,7 +52,7 @@ void scrollPanelCalculateMinSize(PyObject* self) {
     if (p->sizePolicyX != SIZE_FIXED) p->width = 50;
     if (p->sizePolicyY != SIZE_FIXED) p->height = 50;
     Ref bar = Ref::borrow(scrollBarOf(self));
-    asWidget(bar)->ops->calculateMinSize(bar);
+    calculateMinSizeOf(bar);
 }
 
 void scrollPanelCalculateMaxSize(PyObject* self) {
@@ -64,7 +64,7 @@ void scrollPanelCalculateMaxSize(PyObject* self) {
     Ref children = childSnapshot(self);
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children.get()); ++i) {
         PyObject* child = widgetItem(children, i);
-        asWidget(child)->ops->calculateMaxSize(child);
+        calculateMaxSizeOf(child);
     }
 }
 

@@ -49,11 +49,8 @@ Axis axisOf(PyObject* self) {
 float getPercent(PyObject* self) {
     SliderObject* s = asSlider(self);
     int64_t range = int64_t(s->maxValue) - s->minValue;
-    if (range == 0) {
-        PyErr_SetString(PyExc_ZeroDivisionError, "the slider's range is empty");
-        reportUnraisable("UISlider._getPercent");
-        return 0.0f;
-    }
+    // An empty range (a scroll bar whose content fits) is an ordinary state: the thumb rests at the start.
+    if (range == 0) return 0.0f;
     return float(int64_t(s->value) - s->minValue) / float(range);
 }
 

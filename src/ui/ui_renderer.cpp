@@ -113,10 +113,9 @@ PyObject* UIRenderer_render(PyObject* self, PyObject*) {
         bool pressed;
         pointerState(self, mouseX, mouseY, pressed);
         Ref root = Ref::borrow(rootOf(self));
-        const WidgetOps* ops = asWidget(root)->ops;
-        ops->calculateMinSize(root);
-        ops->calculateMaxSize(root);
-        ops->calculatePos(root);
+        calculateMinSizeOf(root);
+        calculateMaxSizeOf(root);
+        calculatePosOf(root);
         updateWidget(root, mouseX, mouseY, pressed);
         renderWidget(root, {-1, -1, -1, -1});
         return none();
@@ -172,9 +171,9 @@ int UIRenderer_setWidget(PyObject* self, PyObject* value, void*) {
         checkArg(value, UIWidgetType, "widget", false);
         UIRendererObject* r = asUIRenderer(self);
         Ref old = Ref::borrow(r->widget);
-        if (old && PyObject_TypeCheck(old.get(), UIWidgetType)) asWidget(old)->ops->setRenderer(old, Py_None);
+        if (old && PyObject_TypeCheck(old.get(), UIWidgetType)) setRendererOf(old, Py_None);
         setRef(r->widget, value);
-        asWidget(value)->ops->setRenderer(value, self);
+        setRendererOf(value, self);
         return 0;
     });
 }

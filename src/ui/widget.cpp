@@ -26,7 +26,7 @@ void widgetSetParent(PyObject* self, PyObject* parent) {
     Ref keep = Ref::borrow(parent);
     if (parent != Py_None) {
         Ref renderer = Ref::borrow(orNone(asWidget(parent)->renderer));
-        asWidget(self)->ops->setRenderer(self, renderer.get());
+        setRendererOf(self, renderer.get());
     }
     setRef(asWidget(self)->parent, parent);
 }

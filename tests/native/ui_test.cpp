@@ -4,6 +4,7 @@
 
 #include <vector>
 
+using namespace bv;
 using namespace bv::ui;
 
 namespace {

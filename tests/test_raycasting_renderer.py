@@ -1,0 +1,160 @@
+import pytest
+
+import brovaline as b
+from raycast_scene import BACKGROUND, add_scaled, alpha_blend, argb, make_level, renderer
+
+WALL, FLOOR, CEILING, SKY = (200, 100, 40), (20, 200, 60), (90, 30, 220), (10, 20, 250)
+
+
+def word(rgb):
+    return 0xFF000000 | rgb[0] << 16 | rgb[1] << 8 | rgb[2]
+
+
+def test_constructor_and_defaults():
+    target, level = b.Texture(16, 10), b.Level()
+    r = b.RaycastingRenderer(target, level)
+    assert r.level is level and r.getTarget() is target
+    cam = r.getCamera()
+    assert type(cam) is b.Camera
+    assert (cam.pos.x, cam.pos.y, cam.dir.x, cam.dir.y) == (2.5, 2.5, 0, 1)
+    assert (cam.fov, cam.pitch, cam.ratio) == (60, 20, 1.6)
+    assert r._interestedComponentTypes == (b.PositionComponent, b.SpriteComponent)
+    assert b.RaycastingRenderer(target, None).level is None
+
+
+@pytest.mark.parametrize(
+    "args", [(), (b.Texture(2, 2),), (b.Texture(2, 2), None, None), (5, None), (None, None), (b.Texture(2, 2), 5)]
+)
+def test_constructor_rejects_bad_arguments(args):
+    with pytest.raises(TypeError):
+        b.RaycastingRenderer(*args)
+
+
+def test_camera_arguments_and_properties():
+    pos, d = b.Vector2(1, 2), b.Vector2(0, 1)
+    cam = b.Camera(pos, d, 90, -5)
+    assert cam.pos is pos and cam.dir is d and cam.ratio == 1.6
+    assert b.Camera(pos, d, 90, -5, 2.0).ratio == 2.0
+    cam.fov, cam.pitch, cam.ratio = 75, 3, 1.2
+    assert (cam._fov, cam._pitch, cam._ratio) == (75, 3, 1.2)
+    with pytest.raises(AttributeError):
+        cam.pos = b.Vector2(0, 0)
+    for bad in [(pos, d, 90), (pos, d, 90, 1, 1.6, 0), (pos, 5, 90, 1), (pos, d, "90", 1)]:
+        with pytest.raises(TypeError):
+            b.Camera(*bad)
+    with pytest.raises(NotImplementedError):
+        del cam.fov
+
+
+def test_default_camera_wall_extent(tmp_path):
+    # Baseline 220; a wall at distance 2 is drawn with half height int(400 / 1.6 / 2 + 0.5) = 125.
+    level = make_level(tmp_path, 5, 8, [WALL], cells={(x, 4): 1 for x in range(5)}, floor=255, ceiling=255)
+    r, target = renderer(level, (640, 400), (2.5, 2.0), (0, 1), pitch=20)
+    r.render()
+    px = argb(target, tmp_path)
+    column = px[:, 320]
+    wall = alpha_blend(word(WALL), 0xFF000000, 0)
+    assert column[94] == BACKGROUND and column[345] == BACKGROUND
+    assert (column[95:345] == wall).all()
+
+
+def test_sky_shows_through_missing_floor_and_ceiling(tmp_path):
+    level = make_level(tmp_path, 6, 6, [WALL], floor=255, ceiling=255)
+    r, target = renderer(level, (32, 20), (2.5, 2.5), (1, 0))
+    r.render()
+    assert (argb(target, tmp_path)[0] == BACKGROUND).all()
+    sky = tmp_path / "sky.png"
+    t = b.Texture(36, 10)
+    t.fill(SKY)
+    t.saveFile(str(sky))
+    level = make_level(tmp_path, 6, 6, [WALL], floor=255, ceiling=255, skytex=str(sky))
+    r, target = renderer(level, (32, 20), (2.5, 2.5), (1, 0))
+    r.render()
+    px = argb(target, tmp_path)
+    assert (px[0] == word(SKY)).all() and (px[19] == word(SKY)).all()
+
+
+def test_render_normalises_the_camera_direction_and_needs_a_camera(tmp_path):
+    r, target = renderer(b.Level(), (8, 6), (5.5, 5.5), (0, 5))
+    d = r.getCamera().dir
+    r.render()
+    assert (d.x, d.y) == (0, 1)
+    r._camera = None
+    with pytest.raises(RuntimeError):
+        r.render()
+
+
+def test_without_a_level_only_the_background_is_drawn(tmp_path):
+    r, target = renderer(None, (8, 6), (5.5, 5.5), (1, 0))
+    r.render()
+    assert (argb(target, tmp_path) == BACKGROUND).all()
+    assert r.getWorldPosByScreenCoords(3, 5)[0] == 1
+
+
+def test_flashlight_adds_light_to_walls(tmp_path):
+    level = make_level(tmp_path, 5, 8, [(16, 16, 16)], floor=255, ceiling=255)
+    r, target = renderer(level, (8, 40), (2.5, 5.0), (0, 1), fov=0)
+    light = b.Texture(4, 3)
+    light.fill((64, 64, 64, 128))
+    r._setFlashlight(light)
+    r.render()
+    px = argb(target, tmp_path)[:, 0]
+    # Distance 2: half height 13 from row 7, intensity int(512 / 4) = 128, texel step 1.5: two rows lit.
+    wall = alpha_blend(0xFF101010, 0xFF000000, 0)
+    assert list(px[7:10]) == [add_scaled(wall, 0x80404040, 128)] * 2 + [wall]
+    r._setFlashlight(None)
+    r.render()
+    assert argb(target, tmp_path)[7, 0] == wall
+    with pytest.raises(TypeError):
+        r._setFlashlight(5)
+
+
+@pytest.mark.parametrize("size", [(1, 1), (3, 2), (5, 39)])
+@pytest.mark.parametrize("pitch, fov", [(-1000, 60), (1000, 60), (20, 720), (0, -400), (15, 360)])
+def test_extreme_views_stay_inside_the_target(tmp_path, size, pitch, fov):
+    sky = tmp_path / "sky.png"
+    t = b.Texture(7, 5)
+    t.fill(SKY)
+    t.saveFile(str(sky))
+    level = make_level(tmp_path, 6, 6, [WALL, FLOOR], floor=1, ceiling=1, skytex=str(sky),
+                       cells={(2, 2): [1, 0, 0, 9, 9, 9, 9]})
+    r, target = renderer(level, size, (3.5, 3.5), (-1, -0.5), fov=fov, pitch=pitch)
+    r.render()
+    for y in (0, size[1] - 1):
+        r.getWorldPosByScreenCoords(size[0] - 1, y)
+        r.getEntityAtScreenCoords(0, y)
+
+
+def test_picking_reports_wall_floor_and_ceiling(tmp_path):
+    level = make_level(tmp_path, 6, 8, [WALL])
+    r, target = renderer(level, (32, 20), (2.5, 2.5), (0, 1), fov=60)
+    r.render()
+    kind, x, y = r.getWorldCellByScreenCoords(16, 10)  # the horizon row in front of a wall
+    assert (kind, x, y) == (b.TEXTURE_NORTH, 2, 7)
+    kind, wx, wy = r.getWorldPosByScreenCoords(16, 19)
+    assert kind == 1 and wy == pytest.approx(2.5 + 12.5 / 9, rel=1e-6)
+    assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
+    assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
+    for bad in (-1, 32):
+        with pytest.raises(IndexError):
+            r.getWorldPosByScreenCoords(bad, 3)
+        with pytest.raises(IndexError):
+            r.getEntityAtScreenCoords(bad, 3)
+
+
+def test_column_without_wall_has_an_invalid_hit(tmp_path):
+    level = make_level(tmp_path, 6, 6, [WALL], border=False)
+    r, target = renderer(level, (8, 20), (2.5, 2.5), (1, 0), fov=10)
+    r.render()
+    assert r.getWorldPosByScreenCoords(4, 10) == (0, 0, 0)  # the horizon: no wall there
+    assert r.getWorldPosByScreenCoords(4, 15)[0] == 1
+
+
+def test_engine_frame_draws_the_level(engine, tmp_path):
+    target = b.Texture(64, 40)
+    r = b.RaycastingRenderer(target, b.Level())
+    r.getCamera().pos.x = 10.5
+    engine.ecs.addSystem(r)
+    engine.update()
+    px = argb(target, tmp_path)
+    assert (px != BACKGROUND).any()

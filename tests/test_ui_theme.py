@@ -1,0 +1,150 @@
+import json
+import os
+
+import pytest
+
+import brovaline as b
+from ui_support import WIDGETS, fixed, make_renderer, pixels, theme, tile_at, write_theme  # noqa: F401
+
+
+def load(tmp_path, **kwargs):
+    return b.UITheme(str(write_theme(tmp_path, **kwargs)))
+
+
+def test_theme_members_are_loaded_relative_to_the_theme_file(tmp_path, monkeypatch):
+    path = write_theme(tmp_path / "themes")
+    monkeypatch.chdir(tmp_path)
+    t = b.UITheme(os.path.join("themes", "theme.json"))
+    assert t.getFont("aileron").size == 12
+    assert t.widgets == WIDGETS
+    assert t.widgets is t.widgets  # the parsed dictionary itself, not a copy
+    assert path.exists()
+
+
+@pytest.mark.parametrize("text, value, rgba", [
+    ("FF0000", 0x00FF0000, (255, 0, 0, 0)),
+    ("0xFF0000", 0x00FF0000, (255, 0, 0, 0)),
+    ("0XFF0000", 0x00FF0000, (255, 0, 0, 0)),
+    ("80FF0000", 0x80FF0000, (255, 0, 0, 128)),
+    ("0x80ff0000", 0x80FF0000, (255, 0, 0, 128)),
+    (255, 0x255, (0, 2, 0x55, 0)),
+])
+def test_colour_strings(tmp_path, text, value, rgba):
+    t = load(tmp_path, colors={"background": text})
+    assert t.getIntColor("background") == value
+    assert t.getColor("background") == rgba
+
+
+@pytest.mark.parametrize("color, value", [((1, 2, 3), 0xFF010203), ((1, 2, 3, 4), 0x04010203), ([0, 0, 0], 0xFF000000)])
+def test_convert_rgba_to_int_color(theme, color, value):
+    assert theme._convertRgbaToIntColor(color) == value
+
+
+@pytest.mark.parametrize("color", [(1, 2), (1, 2, 3, 4, 5)])
+def test_convert_rgba_to_int_color_needs_3_or_4_values(theme, color):
+    with pytest.raises(ValueError):
+        theme._convertRgbaToIntColor(color)
+
+
+def test_lookups_of_unknown_names(theme):
+    for lookup in (theme.getColor, theme.getIntColor, theme.getFont):
+        with pytest.raises(KeyError):
+            lookup("nothing")
+    with pytest.raises(KeyError):
+        theme.getFont(None)
+    with pytest.raises(TypeError, match="name"):
+        theme.getFont(3)
+    with pytest.raises(AttributeError):
+        theme.widgets = {}
+
+
+@pytest.mark.parametrize("member", ["tileset", "fonts", "colors", "widgets"])
+def test_missing_member_is_a_key_error(tmp_path, member):
+    path = write_theme(tmp_path)
+    data = json.loads(path.read_text())
+    del data[member]
+    path.write_text(json.dumps(data))
+    with pytest.raises(KeyError, match=member):
+        b.UITheme(str(path))
+
+
+@pytest.mark.parametrize("change, error", [
+    ({"widgets": [1, 2]}, TypeError),
+    ({"tileset": "missing.png"}, IOError),
+    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 10}}}, IOError),
+    ({"fonts": {"aileron": {"file": "x.ttf"}}}, KeyError),
+    ({"colors": {"background": "red"}}, ValueError),
+])
+def test_broken_themes_are_rejected(tmp_path, change, error):
+    with pytest.raises(error):
+        load(tmp_path, **change)
+
+
+def test_unreadable_files(tmp_path):
+    with pytest.raises(OSError):
+        b.UITheme(str(tmp_path / "missing.json"))
+    bad = tmp_path / "bad.json"
+    bad.write_text("{not json")
+    with pytest.raises(ValueError):
+        b.UITheme(str(bad))
+
+
+def panel_frame(theme, tmp_path, width, height, widgets=None):
+    """Draws a fixed-size panel at (10, 10) and returns the target's pixels."""
+    r = make_renderer(theme, size=(40, 40), fill=False)
+    if widgets is not None:
+        theme.widgets.clear()
+        theme.widgets.update(widgets)
+    r.widget.addChild(fixed(b.UIPanel(), width, height), 10, 10)
+    r.render()
+    return pixels(r.getTarget(), tmp_path)
+
+
+def test_nine_patch_stretches_edges_and_middle(theme, tmp_path):
+    px = panel_frame(theme, tmp_path, 20, 16)
+    assert tile_at(px, 10, 10) == (0, 0)   # top-left corner at natural size
+    assert tile_at(px, 13, 13) == (3, 3)
+    assert tile_at(px, 26, 10) == (8, 0)   # top-right corner at x + width - 4
+    assert tile_at(px, 29, 25) == (11, 11)
+    assert tile_at(px, 14, 10)[0] in range(4, 8)  # the top edge stretched over 12 pixels
+    assert tile_at(px, 20, 18) in {(x, y) for x in range(4, 8) for y in range(4, 8)}
+    assert tile_at(px, 9, 9) is None and tile_at(px, 30, 26) is None
+
+
+def test_nine_patch_at_corner_size_draws_the_corners_only(theme, tmp_path):
+    px = panel_frame(theme, tmp_path, 8, 8)
+    assert [tile_at(px, x, y) for x, y in [(10, 10), (14, 10), (10, 14), (17, 17)]] == [(0, 0), (8, 0), (0, 8), (11, 11)]
+
+
+def test_nine_patch_smaller_than_its_corners_overlaps_them(theme, tmp_path):
+    px = panel_frame(theme, tmp_path, 6, 6)
+    assert tile_at(px, 10, 10) == (0, 0)
+    assert tile_at(px, 12, 12) == (8, 8)  # the bottom-right corner drawn last, at x + 6 - 4
+    assert tile_at(px, 16, 16) is None
+
+
+@pytest.mark.parametrize("spec", [
+    {"x": -5000, "y": -5000, "leftWidth": 10 ** 9, "middleWidth": 2 ** 31 - 1, "rightWidth": 7,
+     "topHeight": 2 ** 31 - 1, "middleHeight": -4, "bottomHeight": 2 ** 31 - 1},
+    {"x": 120, "y": 75, "leftWidth": 400, "middleWidth": 400, "rightWidth": 400,
+     "topHeight": 400, "middleHeight": 400, "bottomHeight": 400},
+])
+def test_hostile_panel_specs_stay_inside_both_surfaces(tmp_path, spec):
+    t = load(tmp_path, widgets=dict(WIDGETS, panel=spec))
+    px = panel_frame(t, tmp_path, 30, 30)
+    assert px.shape == (40, 40, 4)  # drawn without reading or writing outside the surfaces
+
+
+def test_widget_specs_are_read_every_frame(tmp_path):
+    t = load(tmp_path)
+    moved = dict(WIDGETS["panel"], x=12)
+    px = panel_frame(t, tmp_path, 12, 12, widgets=dict(WIDGETS, panel=moved))
+    assert tile_at(px, 10, 10) == (12, 0)
+
+
+def test_missing_widget_key_fails_when_drawn(tmp_path):
+    t = load(tmp_path)
+    broken = dict(WIDGETS["panel"])
+    del broken["middleHeight"]
+    with pytest.raises(KeyError, match="middleHeight"):
+        panel_frame(t, tmp_path, 12, 12, widgets=dict(WIDGETS, panel=broken))
