@@ -56,13 +56,29 @@ fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
 	  $(FUZZ_DIR)/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
 
-fuzz-python: $(VENV)/.deps
+# The atheris harnesses need coverage from the module itself: it is built by clang with
+# fuzzer-no-link, and one preloaded library holds both the ASan/UBSan runtime and libFuzzer (with
+# two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
+CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
+fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
 	$(PY) -m pip install --quiet atheris
-	$(MAKE) --no-print-directory asan-module
+	$(CMAKE) -S . -B $(FUZZ_DIR)/module -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
+	      -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DPython_EXECUTABLE=$(PY) >/dev/null
+	$(CMAKE) --build $(FUZZ_DIR)/module --target brovaline
 	mkdir -p $(FUZZ_DIR)/artifacts
 	for f in $(PY_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
-	  $(ASAN_ENV) $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -print_final_stats=1 \
+	  LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module \
+	  $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+$(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
+	mkdir -p $(FUZZ_DIR)/runtime
+	cp $(CLANG_RT)/libclang_rt.asan-x86_64.a $(FUZZ_DIR)/runtime/asan.a
+	ar d $(FUZZ_DIR)/runtime/asan.a asan_preinit.cpp.o
+	clang++ -shared -o $@ -Wl,--whole-archive $(CLANG_RT)/libclang_rt.fuzzer_no_main-x86_64.a \
+	  $(FUZZ_DIR)/runtime/asan.a $(CLANG_RT)/libclang_rt.asan_cxx-x86_64.a -Wl,--no-whole-archive -lpthread -ldl -lrt -lm
 
 $(FUZZ_DIR)/obj/%.o: src/%.cpp .fuzz-deps-ok
 	@mkdir -p $(dir $@)
