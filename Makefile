@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python
+.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
 demo: build
 	$(PY) examples/demo.py
@@ -61,6 +61,8 @@ fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
 # two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
 CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
 FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
+PY_FUZZ_ENV := LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module
 fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
 	$(PY) -m pip install --quiet atheris
 	$(CMAKE) -S . -B $(FUZZ_DIR)/module -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
@@ -68,9 +70,7 @@ fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
 	$(CMAKE) --build $(FUZZ_DIR)/module --target brovaline
 	mkdir -p $(FUZZ_DIR)/artifacts
 	for f in $(PY_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
-	  LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module \
-	  $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
+	  $(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
 
 $(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
@@ -79,6 +79,14 @@ $(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
 	ar d $(FUZZ_DIR)/runtime/asan.a asan_preinit.cpp.o
 	clang++ -shared -o $@ -Wl,--whole-archive $(CLANG_RT)/libclang_rt.fuzzer_no_main-x86_64.a \
 	  $(FUZZ_DIR)/runtime/asan.a $(CLANG_RT)/libclang_rt.asan_cxx-x86_64.a -Wl,--no-whole-archive -lpthread -ldl -lrt -lm
+
+# Replaces the committed seeds by an edge-covering subset of seeds and found inputs.
+fuzz-seeds:
+	for f in $(NATIVE_FUZZERS) $(PY_FUZZERS); do rm -rf fuzz/corpus/$$f.new && \
+	  mkdir -p fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f && \
+	  if [ -x $(FUZZ_DIR)/$${f}_fuzz ]; then run=$(FUZZ_DIR)/$${f}_fuzz; else run="$(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py"; fi && \
+	  eval $$run -merge=1 -use_counters=0 fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f >/dev/null 2>&1 && \
+	  rm -rf fuzz/corpus/$$f && mv fuzz/corpus/$$f.new fuzz/corpus/$$f || exit 1; done
 
 $(FUZZ_DIR)/obj/%.o: src/%.cpp .fuzz-deps-ok
 	@mkdir -p $(dir $@)

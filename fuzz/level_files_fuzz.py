@@ -31,26 +31,26 @@ def _write_assets():
 
 
 _write_assets()
-IMAGE_NAMES = ["t.png", "sheet.png", "dot.png", "bad.png", "missing.png", "", ".",
-               os.path.join(ASSETS, "t.png"), FONT_FILE]
+IMAGES = ["t.png", "sheet.png", "dot.png", os.path.join(ASSETS, "t.png")]
+BAD_IMAGES = ["bad.png", "missing.png", "", ".", FONT_FILE]
 COMPONENT_NAMES = ["position", "velocity", "rotation", "collision", "sprite", "mystery"]
 
 
 class LevelValues(Values):
     def image(self):
-        return self.pick(IMAGE_NAMES)
+        return self.pick_good(IMAGES, BAD_IMAGES)
 
     def colour(self):
-        return [self.integer(0, 255) for _ in range(self.pick([3, 3, 3, 2, 4]))]
+        return [self.integer(0, 255) for _ in range(self.pick_good([3], [2, 4]))]
 
     def animation(self):
-        return self.record({"frames": lambda: self.integer(-1, 6), "oscillate": lambda: self.integer(0, 1),
-                            "speed": self.number, "startFrame": lambda: self.integer(-2, 12),
-                            "directions": lambda: self.integer(-1, 8)})
+        return self.record({"frames": lambda: self.integer(1, 6), "oscillate": lambda: self.integer(0, 1),
+                            "speed": self.number, "startFrame": lambda: self.integer(0, 12),
+                            "directions": lambda: self.integer(1, 8)})
 
     def sprite(self):
         return self.record({
-            "texture": self.image, "xFrames": lambda: self.integer(-1, 8), "yFrames": lambda: self.integer(-1, 4),
+            "texture": self.image, "xFrames": lambda: self.integer(1, 8), "yFrames": lambda: self.integer(1, 4),
             "animations": lambda: {self.pick(["_", "walk", "run", ""]): self.maybe(self.animation)
                                    for _ in range(self.small(0, 3))}})
 
@@ -67,7 +67,7 @@ class LevelValues(Values):
                                 "hasFlags": lambda: [self.integer() for _ in range(self.small(0, 3))],
                                 "ignoreFlags": lambda: [self.integer() for _ in range(self.small(0, 3))]})
         if name == "sprite":
-            return self.record({"sprite": lambda: self.integer(-1, 3), "shadeless": lambda: self.fdp.ConsumeBool(),
+            return self.record({"sprite": lambda: self.integer(0, 2), "shadeless": lambda: self.fdp.ConsumeBool(),
                                 "zOffset": self.number, "scale": self.number,
                                 "blendMode": lambda: self.pick(["add", "alpha", "other"]),
                                 "currentAnimation": lambda: self.pick(["_", "walk", "run", "none"]),
@@ -75,7 +75,7 @@ class LevelValues(Values):
         return self.any()
 
     def entity(self):
-        e = {} if self.fdp.ConsumeIntInRange(0, 3) else {"id": self.maybe(self.integer)}
+        e = {"id": self.maybe(self.integer)} if self.fdp.ConsumeBool() else {}
         for name in COMPONENT_NAMES:
             if self.fdp.ConsumeBool():
                 e[name] = self.maybe(self.component, name)

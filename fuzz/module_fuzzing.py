@@ -62,26 +62,37 @@ def accept(call, *args, **kwargs):
 
 
 class Values:
-    """Draws values of every JSON type, biased towards the ones that break conversions."""
+    """Draws values of every JSON type. Each input first chooses how hostile it is: from nearly
+    well-formed files, which get deep into loading and drawing, to files where any value may be
+    missing, of the wrong type or at a numeric extreme."""
 
     def __init__(self, fdp):
         self.fdp = fdp
+        self.odds = (48, 12, 4)[fdp.ConsumeIntInRange(0, 2)]
+
+    def rare(self):
+        """True about once in `odds` draws: when to break the expected form."""
+        return self.fdp.ConsumeIntInRange(0, self.odds) == 0
 
     def pick(self, options):
         return options[self.fdp.ConsumeIntInRange(0, len(options) - 1)]
+
+    def pick_good(self, good, bad):
+        """One of `good`, or rarely one of `bad`."""
+        return self.pick(bad) if self.rare() else self.pick(good)
 
     def small(self, lo=-2, hi=8):
         return self.fdp.ConsumeIntInRange(lo, hi)
 
     def integer(self, lo=-2, hi=8):
         """Mostly in [lo, hi], sometimes at or beyond 32 and 64 bits."""
-        if self.fdp.ConsumeIntInRange(0, 3):
+        if not self.rare():
             return self.small(lo, hi)
         return self.pick([0, -1, 255, 256, 2**31 - 1, 2**31, -2**31 - 1, 2**63, -2**64, 10**30,
                           self.fdp.ConsumeInt(8)])
 
     def number(self, lo=-2.0, hi=8.0):
-        if self.fdp.ConsumeIntInRange(0, 3):
+        if not self.rare():
             return self.fdp.ConsumeFloatInRange(lo, hi)
         return self.pick([0.0, -0.0, 1e-300, 1e300, -1e300, math.inf, -math.inf, math.nan,
                           self.fdp.ConsumeFloat(), self.integer()])
@@ -105,15 +116,15 @@ class Values:
 
     def maybe(self, make, *args):
         """Usually `make(*args)`, sometimes a value of any type in its place."""
-        return make(*args) if self.fdp.ConsumeIntInRange(0, 5) else self.any()
+        return self.any() if self.rare() else make(*args)
 
     def record(self, fields):
         """A dict of the given field makers, with some fields left out and stray keys added."""
         out = {}
         for name, make in fields.items():
-            if self.fdp.ConsumeIntInRange(0, 7):
+            if not self.rare():
                 out[name] = self.maybe(make)
-        if not self.fdp.ConsumeIntInRange(0, 7):
+        if self.rare():
             out[self.fdp.ConsumeUnicodeNoSurrogates(self.small(0, 6))] = self.any()
         return out
 

@@ -30,8 +30,8 @@ def _write_assets():
 
 
 _write_assets()
-TILESETS = ["tiles.png", "dot.png", "bad.png", "missing.png", "", FONT_FILE]
-FONTS = [FONT_FILE, os.path.join(ASSETS, "tiles.png"), "missing.ttf", ""]
+TILESETS, BAD_TILESETS = ["tiles.png", "dot.png"], ["bad.png", "missing.png", "", FONT_FILE]
+BAD_FONTS = [os.path.join(ASSETS, "tiles.png"), "missing.ttf", ""]
 RECT = ("x", "y", "width", "height")
 NINE = ("x", "y", "leftWidth", "middleWidth", "rightWidth", "topHeight", "middleHeight", "bottomHeight")
 THREE_H = ("x", "y", "left", "middle", "right", "height")
@@ -41,15 +41,15 @@ SIDES = ("top", "right", "bottom", "left")
 
 class ThemeValues(Values):
     def spec(self, keys):
-        return self.record({k: lambda: self.integer(-2, 40) for k in keys})
+        return self.record({k: lambda: self.integer(0, 24) for k in keys})
 
     def states(self, keys, names=("normal", "hover")):
         return self.record({n: lambda: self.maybe(self.spec, keys) for n in names})
 
     def colour(self):
         digits = "0123456789abcdefABCDEF"
-        text = "".join(self.pick(digits) for _ in range(self.pick([6, 8, 8, 0, 3, 9])))
-        return self.pick(["", "0x", "0X"]) + text if self.fdp.ConsumeIntInRange(0, 5) else self.any()
+        text = "".join(self.pick(digits) for _ in range(self.pick_good([6, 8], [0, 3, 9])))
+        return self.any() if self.rare() else self.pick(["", "0x", "0X"]) + text
 
     def widgets(self):
         return self.record({
@@ -68,12 +68,11 @@ class ThemeValues(Values):
 
     def theme(self):
         return self.record({
-            "tileset": lambda: self.pick(TILESETS),
-            "fonts": lambda: {self.pick(["aileron", "other"]): self.record({"file": lambda: self.pick(FONTS),
-                                                                            "size": lambda: self.integer(-1, 20)})
-                              for _ in range(self.small(0, 2))},
-            "colors": lambda: {self.pick(["background", "fontColor", "x"]): self.colour()
-                               for _ in range(self.small(0, 3))},
+            "tileset": lambda: self.pick_good(TILESETS, BAD_TILESETS),
+            "fonts": lambda: {self.pick_good(["aileron"], ["other"]): self.record({
+                "file": lambda: self.pick_good([FONT_FILE], BAD_FONTS),
+                "size": lambda: self.integer(1, 20)}) for _ in range(self.small(1, 2))},
+            "colors": lambda: {name: self.colour() for name in ("background", "fontColor", "x") if not self.rare()},
             "widgets": self.widgets,
         })
 
