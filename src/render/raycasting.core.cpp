@@ -231,7 +231,7 @@ void renderSky(const PixelView& target, const PixelView& sky, double camDegrees,
 void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* flashlight,
                  Hit* hits) {
     const int W = target.width, H = target.height;
-    if (!hasPixels(target)) return;
+    if (W <= 0 || (H > 0 && !target.pixels)) return;  // a target without rows still casts its rays
     const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
     const std::vector<RowFog> rows = rowTable(target, level, view);
     const TextureTable table(level);
