@@ -1,7 +1,7 @@
 """Long sessions: whatever is built and dropped over and over must give its memory back.
 
-Each test warms up once (first-use caches, interned names), then repeats the build-and-drop and
-compares four counters with the warmed-up state: blocks of Python's object allocator, bytes in
+Each test builds and drops as often to warm up (first-use caches, interned names, free lists)
+as it then repeats while measuring, and compares four counters with the warmed-up state: blocks of Python's object allocator, bytes in
 use by the C heap (glibc's mallinfo2: grids, hit buffers, FreeType), SDL's live allocations
 (surfaces, chunks, fonts) and live engine objects (weak references to the last ones built).
 """
@@ -62,8 +62,10 @@ class Usage:
 
 
 def repeated(build, times):
-    """Warms up, then builds and drops `times` times; returns a weak reference to the last build."""
-    build()
+    """Builds and drops `times` times to warm up (first-use caches, the interpreter's free lists),
+    then measures as many more; returns the starting usage and a weak reference to the last build."""
+    for _ in range(times):
+        build()
     start = Usage()
     last = None
     for _ in range(times):
@@ -93,7 +95,7 @@ def assets(tmp_path_factory):
         "sprites": [{"texture": "sheet.png", "xFrames": 2, "yFrames": 2,
                      "animations": {"walk": {"frames": 2, "directions": 2}}}],
         "entities": [{"id": i, "position": {"x": 2 + i, "y": 3}, "sprite": {"sprite": 0},
-                      "mystery": {"value": i}} for i in range(4)],
+                      "lifetimeNote": {"value": i}} for i in range(4)],
     }
     (d / "a.lvl.json").write_text(json.dumps(header))
     (d / "a.lvl").write_bytes(bytes(range(256)) * 3)
