@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     level.groundFogDensity = smallOrAny(in, -2, 40);
 
     // The camera and the target.
-    fuzz::Pixels target(in, 40);
+    fuzz::Pixels target(in, 40, 0);
     const std::vector<uint32_t> untouched = target.data;
     bv::FrameView view;
     view.pos = {fuzz::coordinate(in, lw), fuzz::coordinate(in, lh)};

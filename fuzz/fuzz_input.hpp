@@ -48,14 +48,14 @@ inline double direction(FuzzedDataProvider& in) {
 }
 
 // An owned pixel buffer of exactly pitch * height pixels (ASan sees any read past it), with a
-// pitch that may exceed the width.
+// pitch that may exceed the width; a side of 0 leaves it without pixels.
 struct Pixels {
     std::vector<uint32_t> data;
     bv::PixelView view{nullptr, 0, 0, 0};
 
     Pixels() = default;
-    Pixels(FuzzedDataProvider& in, int maxSide) {
-        int w = in.ConsumeIntegralInRange<int>(1, maxSide), h = in.ConsumeIntegralInRange<int>(1, maxSide);
+    Pixels(FuzzedDataProvider& in, int maxSide, int minSide = 1) {
+        int w = in.ConsumeIntegralInRange<int>(minSide, maxSide), h = in.ConsumeIntegralInRange<int>(minSide, maxSide);
         int pitch = w + in.ConsumeIntegralInRange<int>(0, 3);
         data.resize(size_t(pitch) * size_t(h));
         uint32_t seed = in.ConsumeIntegral<uint32_t>();
