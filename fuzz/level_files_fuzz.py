@@ -128,15 +128,32 @@ def use_level(v, level):
     accept(level.syncEntitiesFromEcs, ecs)
 
 
-def huge_grid(header):
-    """True for a header of a grid above 2^20 cells that the loader accepts: each such load
-    allocates up to 470 MB, which only slows the search down."""
+def huge_grid(parsed):
+    """A grid above 2^20 cells that the loader accepts: each such load allocates up to 470 MB,
+    which only slows the search down."""
+    w, h = parsed.get("width"), parsed.get("height")
+    return type(w) is int and type(h) is int and 0 < w and 0 < h and w * h > 2**20
+
+
+def known_fault(parsed):
+    """Inputs of a reported fault that is not fixed yet, kept out so that the search goes on:
+    an animation whose startFrame + frames passes 2^31 - 1 overflows in SpriteComponent."""
+    sprites = parsed.get("sprites")
+    for sprite in sprites if isinstance(sprites, list) else ():
+        animations = sprite.get("animations") if isinstance(sprite, dict) else None
+        for a in animations.values() if isinstance(animations, dict) else ():
+            if isinstance(a, dict) and type(a.get("frames")) is int and type(a.get("startFrame")) is int \
+                    and a["frames"] + a["startFrame"] > 2**31 - 1:
+                return True
+    return False
+
+
+def skipped(header):
     try:
         parsed = json.loads(header)
-        w, h = parsed["width"], parsed["height"]
-        return type(w) is int and type(h) is int and 0 < w and 0 < h and w * h > 2**20
     except Exception:
         return False
+    return isinstance(parsed, dict) and (huge_grid(parsed) or known_fault(parsed))
 
 
 def test_one_input(data):
@@ -145,7 +162,7 @@ def test_one_input(data):
     with tempfile.TemporaryDirectory(dir=ASSETS) as work:
         path = os.path.join(work, "a.lvl")
         header = fdp.ConsumeUnicodeNoSurrogates(v.small(0, 200)) if v.small(0, 9) == 0 else encode(v.header())
-        if huge_grid(header):
+        if skipped(header):
             return
         with open(path + ".json", "w") as f:
             f.write(header)
