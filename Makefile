@@ -36,9 +36,10 @@ asan-module: $(VENV)/.deps
 	$(CMAKE) --build $(ASAN_DIR) --target brovaline
 
 # Fuzzing. libFuzzer harnesses (clang, ASan, UBSan) drive the plain C++ code; atheris harnesses
-# drive the level and theme files through the ASan/UBSan module of test-asan. Each harness runs
-# FUZZ_SECONDS, starting from its committed seeds in fuzz/corpus/<harness>; what it finds new
-# goes to build/fuzz/corpus, and inputs that crash to build/fuzz/artifacts.
+# drive level and theme files through the module. Each harness runs FUZZ_SECONDS, starting from
+# its committed seeds in fuzz/corpus/<harness>; what it finds new goes to build/fuzz/corpus, and
+# inputs that crash to build/fuzz/artifacts. To replay one: build/fuzz/<harness>_fuzz FILE, or
+# $(PY_FUZZ_ENV) .venv/bin/python fuzz/<harness>_fuzz.py FILE.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build/fuzz
 FUZZ_APT_PACKAGES := clang libclang-rt-14-dev
@@ -82,10 +83,11 @@ $(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
 	  $(FUZZ_DIR)/runtime/asan.a $(CLANG_RT)/libclang_rt.asan_cxx-x86_64.a -Wl,--no-whole-archive -lpthread -ldl -lrt -lm
 
 # Replaces the committed seeds by an edge-covering subset of seeds and found inputs.
-fuzz-seeds:
+fuzz-seeds: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) $(FUZZ_RUNTIME)
 	for f in $(NATIVE_FUZZERS) $(PY_FUZZERS); do rm -rf fuzz/corpus/$$f.new && \
 	  mkdir -p fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f && \
-	  if [ -x $(FUZZ_DIR)/$${f}_fuzz ]; then run=$(FUZZ_DIR)/$${f}_fuzz; else run="$(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py"; fi && \
+	  case " $(NATIVE_FUZZERS) " in *" $$f "*) run=$(FUZZ_DIR)/$${f}_fuzz;; \
+	    *) run="$(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py";; esac && \
 	  eval $$run -merge=1 -use_counters=0 fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f >/dev/null 2>&1 && \
 	  rm -rf fuzz/corpus/$$f && mv fuzz/corpus/$$f.new fuzz/corpus/$$f || exit 1; done
 
