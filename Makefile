@@ -63,8 +63,9 @@ fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
 # two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
 CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
 FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
+# The venv comes first on PATH: a merge runs the harness script again by its own name.
 PY_FUZZ_ENV := LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
-	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module PATH=$(abspath $(VENV))/bin:$$PATH
 fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
 	$(PY) -m pip install --quiet atheris
 	$(CMAKE) -S . -B $(FUZZ_DIR)/module -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \

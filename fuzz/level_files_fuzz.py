@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Level file pairs from hostile data, loaded and used through the module.
 
     python fuzz/level_files_fuzz.py [libFuzzer options] [corpus directories]

@@ -1,3 +1,4 @@
+#!/usr/bin/env python3
 """Theme files from hostile data, loaded and drawn through the module.
 
     python fuzz/theme_fuzz.py [libFuzzer options] [corpus directories]
