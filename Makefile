@@ -3,14 +3,20 @@ PYTHON ?= python3
 VENV := .venv
 PY := $(VENV)/bin/python
 APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-image-dev \
-                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools
+                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools xvfb
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
-demo: build
+DEMO_ASSETS := examples/assets/level.lvl.json
+
+demo: build $(DEMO_ASSETS)
 	$(PY) examples/demo.py
+
+# The generator writes the level header last: its presence marks a complete set of assets.
+$(DEMO_ASSETS): examples/make_assets.py $(wildcard examples/assetgen/*.py) | $(VENV)/.deps
+	$(PY) examples/make_assets.py
 
 test: build
 	$(PY) -m pytest -q tests
@@ -133,4 +139,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok examples/assets

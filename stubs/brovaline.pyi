@@ -120,9 +120,9 @@ class Joystick:
     """A joystick announced by the engine."""
 
     def __init__(self, name: str | None, axes: int, buttons: int) -> None: ...
-    def isButtonPressed(self, button: int, /) -> int:
+    def isButtonPressed(self, button: int) -> int:
         """1 while the button is down, else 0."""
-    def getAxis(self, axis: int, /) -> float:
+    def getAxis(self, axis: int) -> float:
         """The axis position, from -1.0 to just below 1.0."""
     @property
     def name(self) -> str | None: ...
@@ -201,19 +201,19 @@ class Vector2:
         """A new vector with the same coordinates."""
     def getDegrees(self) -> float:
         """The direction in degrees, in (-180, 180]."""
-    def angleTo(self, other: Vector2, /) -> float:
+    def angleTo(self, other: Vector2) -> float:
         """The unsigned angle to another vector, in radians."""
-    def angleToInDegrees(self, other: Vector2, /) -> float:
+    def angleToInDegrees(self, other: Vector2) -> float:
         """The unsigned angle to another vector, in degrees."""
-    def set(self, other: Vector2, /) -> None:
+    def set(self, other: Vector2) -> None:
         """Copies the coordinates of another vector."""
-    def add(self, other: Vector2, /) -> None:
+    def add(self, other: Vector2) -> None:
         """Adds another vector in place."""
-    def sub(self, other: Vector2, /) -> None:
+    def sub(self, other: Vector2) -> None:
         """Subtracts another vector in place."""
-    def scale(self, other: float, /) -> None:
+    def scale(self, other: float) -> None:
         """Multiplies both coordinates by a number in place."""
-    def rotate(self, degrees: float, /) -> None:
+    def rotate(self, degrees: float) -> None:
         """Rotates counter-clockwise by a number of degrees in place."""
     def negate(self) -> None:
         """Negates both coordinates in place."""
@@ -268,7 +268,7 @@ class Font(Resource):
     def __init__(self, filename: str, size: int) -> None: ...
     def getFontSize(self) -> int:
         """The point size the font was opened with."""
-    def getRenderedTextSize(self, text: str, /) -> tuple[int, int]:
+    def getRenderedTextSize(self, text: str) -> tuple[int, int]:
         """(width, height) of the text on one line."""
     def render(self, text: str, color: _Color) -> Texture:
         """Renders one line of text into a new Texture."""
@@ -375,7 +375,7 @@ class SpriteComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level, input: dict[str, Any]) -> None:
         """Fills the component from its level-file record."""
-    def dumpToDict(self, level: Level, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level) -> dict[str, Any]:
         """The component's level-file record."""
     sprite: Sprite | None
     @property
@@ -414,13 +414,13 @@ class Entity:
     """An id and a set of components, at most one per component class."""
 
     def __init__(self, id: int = -1, *components: object) -> None: ...
-    def addComponent(self, component: object, /) -> None:
+    def addComponent(self, component: object) -> None:
         """Adds a component unless one of its exact class is present."""
-    def removeComponent(self, component: object, /) -> None:
+    def removeComponent(self, component: object) -> None:
         """Removes the component stored under type(component)."""
-    def removeComponentType(self, componentType: type, /) -> None:
+    def removeComponentType(self, componentType: type) -> None:
         """Removes the component stored under a class."""
-    def getComponent(self, componentType: type[_C], /) -> _C | None:
+    def getComponent(self, componentType: type[_C]) -> _C | None:
         """The component stored under exactly this class, or None."""
     def getComponents(self) -> ValuesView[Any]:
         """A live view of all components."""
@@ -436,7 +436,7 @@ class PositionComponent:
     def __init__(self, pos: Vector2 | None = None) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the position from the record's "x" and "y"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record {"x", "y"} of the position."""
     x: float
     y: float
@@ -451,7 +451,7 @@ class VelocityComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the velocity from "x" and "y", and the optional "impulse" and "friction"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record of the velocity, friction and a non-zero impulse."""
     x: float
     y: float
@@ -468,7 +468,7 @@ class RotationComponent:
     def __init__(self, dir: Vector2 | None = None) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets the direction from the record's "x" and "y"."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record {"x", "y"} of the direction."""
     dir: Vector2
     _dir: Vector2
@@ -485,7 +485,7 @@ class CollisionComponent:
     ) -> None: ...
     def loadFromDict(self, level: Level | None, input: dict[str, Any]) -> None:
         """Sets every field from the record; omitted entries take their defaults."""
-    def dumpToDict(self, level: Level | None, /) -> dict[str, Any]:
+    def dumpToDict(self, level: Level | None) -> dict[str, Any]:
         """The record of the radius, trigger flag and flag lists."""
     radius: float
     _radius: float
@@ -515,22 +515,22 @@ class Ecs:
     """The entity-component system: entities, and the systems updated once per frame."""
 
     def __init__(self, engine: Engine | None) -> None: ...
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Updates every system, in the order they were added."""
-    def addEntity(self, entity: Entity, /) -> None: ...
-    def removeEntity(self, entity: Entity, /) -> None: ...
+    def addEntity(self, entity: Entity) -> None: ...
+    def removeEntity(self, entity: Entity) -> None: ...
     @overload
     def getEntities(self) -> list[Entity]:
         """The live entity list."""
     @overload
     def getEntities(self, *requiredComponentTypes: type) -> Iterator[Entity]:
         """A lazy filter over the entities having all given component classes."""
-    def getEntityById(self, id: int, /) -> Entity | None: ...
+    def getEntityById(self, id: int) -> Entity | None: ...
     def getSystems(self) -> list[AbstractSystem]: ...
     def removeAllEntities(self) -> None: ...
-    def addSystem(self, system: AbstractSystem, /) -> None: ...
-    def removeSystem(self, system: AbstractSystem, /) -> None: ...
-    def _updateEntityMembership(self, entity: Entity, /) -> None: ...
+    def addSystem(self, system: AbstractSystem) -> None: ...
+    def removeSystem(self, system: AbstractSystem) -> None: ...
+    def _updateEntityMembership(self, entity: Entity) -> None: ...
     _systems: list[AbstractSystem]
     _entities: list[Entity]
     _engine: Engine | None
@@ -539,17 +539,17 @@ class AbstractSystem:
     """Base of all systems: processes the entities that have all of its component classes."""
 
     def __init__(self, *interestedComponentTypes: type) -> None: ...
-    def _interestedIn(self, entity: Entity, /) -> bool:
+    def _interestedIn(self, entity: Entity) -> bool:
         """True when the entity has every interested component class."""
-    def _removeEntity(self, entity: Entity, /) -> None: ...
-    def _updateEntityMembership(self, entity: Entity, /) -> None: ...
+    def _removeEntity(self, entity: Entity) -> None: ...
+    def _updateEntityMembership(self, entity: Entity) -> None: ...
     def _updateEntity(self, entity: Entity, timeStep: float) -> None:
         """Processes one entity; does nothing in the base class."""
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Calls _updateEntity for every member entity."""
-    def _setEngine(self, engine: Engine | None, /) -> None: ...
+    def _setEngine(self, engine: Engine | None) -> None: ...
     def getEngine(self) -> Engine | None: ...
-    def _setEcs(self, ecs: Ecs | None, /) -> None: ...
+    def _setEcs(self, ecs: Ecs | None) -> None: ...
     def getEcs(self) -> Ecs | None: ...
     @property
     def entities(self) -> list[Entity]:
@@ -598,32 +598,32 @@ class Level(Resource):
         """The texture a face of cell (x, y) refers to, or None."""
     def printLevel(self) -> None:
         """Prints the grid as text."""
-    def saveFile(self, filename: _Path, /) -> None:
+    def saveFile(self, filename: _Path) -> None:
         """Writes the grid to `filename` (should end with ".lvl") and its header to `filename` + ".json"."""
-    def _loadFromFile(self, filename: _Path, /) -> None: ...
+    def _loadFromFile(self, filename: _Path) -> None: ...
     def _loadMetadata(self, filename: str, header: str) -> None: ...
     def _loadAssets(self) -> None: ...
-    def _convertPath(self, path: str, /) -> str: ...
+    def _convertPath(self, path: str) -> str: ...
     def createComponent(self, componentName: str, component: dict[str, Any]) -> Any:
         """Builds one component from its name and level-file record."""
-    def addEntity(self, entity: Entity, /) -> None:
+    def addEntity(self, entity: Entity) -> None:
         """Appends an entity to the level."""
-    def removeEntity(self, entity: Entity, /) -> None:
+    def removeEntity(self, entity: Entity) -> None:
         """Removes an entity from the level (ValueError if absent)."""
     def removeAllEntities(self) -> None:
         """Removes every entity from the level."""
     def getEntities(self, *requiredComponentTypes: type) -> list[Entity]:
         """The level's entity list, or a new list of the entities having all given component classes."""
-    def syncEntitiesToEcs(self, ecs: Ecs, /) -> None:
+    def syncEntitiesToEcs(self, ecs: Ecs) -> None:
         """Replaces the Ecs's entities by the level's."""
-    def syncEntitiesFromEcs(self, ecs: Ecs, /) -> None:
+    def syncEntitiesFromEcs(self, ecs: Ecs) -> None:
         """Replaces the level's entities by the Ecs's."""
-    def addEntityFromJson(self, entity: dict[str, Any], /) -> None:
+    def addEntityFromJson(self, entity: dict[str, Any]) -> None:
         """Appends an entity record to the header."""
-    def removeEntityFromJson(self, entity: Entity, /) -> None:
+    def removeEntityFromJson(self, entity: Entity) -> None:
         """Removes an entity from the level and its record from the header."""
     def _updateEntityMetadata(self) -> None: ...
-    def _dumpToDict(self, obj: object, /) -> Any: ...
+    def _dumpToDict(self, obj: object) -> Any: ...
     def _loadFromDict(self, component: object, input: dict[str, Any]) -> None: ...
     @property
     def width(self) -> int: ...
@@ -664,7 +664,7 @@ class CollisionBodySystem(AbstractSystem):
     """Keeps the list of all collision bodies and traces segments against them."""
 
     def __init__(self) -> None: ...
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Does nothing: the member list is kept current by the Ecs."""
     def traceEntities(self, pos: Vector2, dir: Vector2, maxDist: float) -> list[tuple[Entity, float]]:
         """The bodies the segment from pos along dir (normalised in place) passes through, nearest first."""
@@ -675,11 +675,11 @@ class MovementSystem(AbstractSystem):
     def __init__(self, level: Level | None) -> None: ...
     def _updateEntity(self, entity: Entity, timeStep: float) -> None:
         """Applies friction to the impulse and moves the entity by (velocity + impulse) * timeStep."""
-    def update(self, timeStep: float, /) -> None:
+    def update(self, timeStep: float) -> None:
         """Moves every member entity."""
-    def _setEcs(self, ecs: Ecs | None, /) -> None:
+    def _setEcs(self, ecs: Ecs | None) -> None:
         """Also adds the collision-body system to (or removes it from) the Ecs."""
-    def _setEngine(self, engine: Engine | None, /) -> None:
+    def _setEngine(self, engine: Engine | None) -> None:
         """Also hands the engine to the collision-body system."""
     @property
     def collisionBodySystem(self) -> CollisionBodySystem:
@@ -733,7 +733,7 @@ class RaycastingRenderer(Renderer):
     def __init__(self, target: Texture, level: Level | None) -> None: ...
     def getCamera(self) -> Camera:
         """The camera object that is used for rendering the scene."""
-    def _setFlashlight(self, flashlight: Texture | None, /) -> None:
+    def _setFlashlight(self, flashlight: Texture | None) -> None:
         """Sets the flashlight texture (None turns it off)."""
     def render(self) -> None:
         """Draws one frame of the level onto the target."""
@@ -778,13 +778,13 @@ class UITheme:
 
     def __init__(self, filename: _Path) -> None:
         """Loads a theme file; the files it names are resolved against its directory."""
-    def getIntColor(self, name: str, /) -> int:
+    def getIntColor(self, name: str) -> int:
         """The colour as 0xAARRGGBB."""
-    def getColor(self, name: str, /) -> tuple[int, int, int, int]:
+    def getColor(self, name: str) -> tuple[int, int, int, int]:
         """The colour as (r, g, b, a)."""
-    def getFont(self, name: str, /) -> Font:
+    def getFont(self, name: str) -> Font:
         """Returns the font loaded under this name."""
-    def _convertRgbaToIntColor(self, color: _Color, /) -> int:
+    def _convertRgbaToIntColor(self, color: _Color) -> int:
         """Converts (r, g, b[, a]) to 0xAARRGGBB; alpha defaults to 255."""
     @property
     def widgets(self) -> dict[str, Any]:
@@ -798,9 +798,9 @@ class UIRenderer(Renderer):
         """Returns the size of the render target"""
     def render(self) -> None:
         """Renders a single frame onto the render target"""
-    def _setEngine(self, engine: Engine | None, /) -> None: ...
-    def _onClick(self, evt: MouseClickEvent, /) -> None: ...
-    def _onScroll(self, evt: MouseWheelEvent, /) -> None: ...
+    def _setEngine(self, engine: Engine | None) -> None: ...
+    def _onClick(self, evt: MouseClickEvent) -> None: ...
+    def _onScroll(self, evt: MouseWheelEvent) -> None: ...
     widget: UIWidget
     """The root widget (at first an empty UIAnchoredContainer)."""
     @property
@@ -830,9 +830,9 @@ class UIWidget:
         """This method returns true if the given coordinates are inside the widget"""
     def _pointInRect(self, pointX: int, pointY: int, rectX: int, rectY: int, rectW: int, rectH: int) -> bool:
         """True when the point lies strictly inside the rectangle."""
-    def _setParent(self, parent: AbstractUIContainer | None, /) -> None: ...
-    def _onClick(self, evt: MouseClickEvent, /) -> bool: ...
-    def _onScroll(self, evt: MouseWheelEvent, /) -> bool: ...
+    def _setParent(self, parent: AbstractUIContainer | None) -> None: ...
+    def _onClick(self, evt: MouseClickEvent) -> bool: ...
+    def _onScroll(self, evt: MouseWheelEvent) -> bool: ...
     sizePolicyX: int
     """SIZE_AUTO, SIZE_FIXED or SIZE_GROW."""
     sizePolicyY: int
@@ -869,7 +869,7 @@ class AbstractUIContainer(UIWidget):
 
     def getChildren(self) -> list[UIWidget]:
         """This method returns a list of the child UIWidget elements of the container"""
-    def removeChild(self, child: UIWidget, /) -> None:
+    def removeChild(self, child: UIWidget) -> None:
         """Removes the child if it is in the container."""
     def removeAllChildren(self) -> None:
         """Removes every child."""
@@ -903,7 +903,7 @@ class UIAnchoredContainer(AbstractUIContainer):
 
     def addChild(self, child: UIWidget, x: int, y: int, anchorTypeX: int = 0, anchorTypeY: int = 2) -> None:
         """Adds a child at an offset from the anchored edges (ANCHOR_LEFT/RIGHT/CENTER, ANCHOR_TOP/BOTTOM/CENTER)."""
-    def removeChild(self, child: UIWidget, /) -> None:
+    def removeChild(self, child: UIWidget) -> None:
         """Removes the child and its anchoring."""
     _wrappedChildren: list[_UIAnchorWrapper]
 
@@ -916,7 +916,7 @@ class UIText(UIWidget):
     def __init__(self, text: str | None, color: _Color | None = None) -> None: ...
     def getText(self) -> str | None:
         """The text."""
-    def setText(self, text: str | None, /) -> None:
+    def setText(self, text: str | None) -> None:
         """Sets the text (a str); it is split into lines."""
     def getRenderedTextSize(self) -> tuple[int, int]:
         """The size the text needs; (0, 0) while the widget is not attached to a renderer."""
@@ -930,7 +930,7 @@ class UIButton(UIListContainer):
     def __init__(self, label: str | None) -> None: ...
     def getText(self) -> str | None:
         """The label's text."""
-    def setText(self, label: str | None, /) -> None:
+    def setText(self, label: str | None) -> None:
         """Sets the label's text."""
     text: str | None
 
@@ -1005,30 +1005,30 @@ class Engine:
     def _toggleFullscreen(self) -> None: ...
     def toggleFullscreen(self) -> None:
         """Switches desktop fullscreen on or off and fires a FullscreenEvent."""
-    def setFullscreen(self, fullscreen: object, /) -> None: ...
-    def setWindowTitle(self, title: str, /) -> None: ...
+    def setFullscreen(self, fullscreen: object) -> None: ...
+    def setWindowTitle(self, title: str) -> None: ...
     def getWindowPos(self) -> tuple[int, int]: ...
-    def setWindowPos(self, pos: Sequence[int], /) -> None: ...
-    def setWindowIcon(self, icon: str, /) -> None: ...
-    def setWindowSize(self, size: Sequence[int], /) -> None: ...
+    def setWindowPos(self, pos: Sequence[int]) -> None: ...
+    def setWindowIcon(self, icon: str) -> None: ...
+    def setWindowSize(self, size: Sequence[int]) -> None: ...
     def getWindowSize(self) -> tuple[int, int]: ...
     def getFps(self) -> float: ...
     def getTimeStep(self) -> float: ...
-    def saveScreenshot(self, filename: str, /) -> None: ...
+    def saveScreenshot(self, filename: str) -> None: ...
     def subscribeEvent(self, eventType: type[_T], eventHandler: Callable[[_T], object]) -> None:
         """Calls eventHandler(evt) for every event of exactly this class."""
     def unsubscribeEvent(self, eventType: type, eventHandler: Callable[..., object]) -> None:
         """Removes the first subscription of eventHandler."""
     def fireEvent(self, evt: object, evtType: type | None = None) -> None:
         """Delivers evt to the subscribers of evtType (default: type(evt))."""
-    def captureMouse(self, capture: object, /) -> None:
+    def captureMouse(self, capture: object) -> None:
         """Hides the cursor and reports only relative motion while on."""
     def isMouseCaptured(self) -> bool: ...
-    def getKeyName(self, keycode: int, /) -> str:
+    def getKeyName(self, keycode: int) -> str:
         """SDL's name of a key code ('' for codes without one)."""
-    def isKeyPressed(self, keycode: int, /) -> int:
+    def isKeyPressed(self, keycode: int) -> int:
         """1 while the key is down (as of the last poll), else 0."""
-    def isMouseButtonPressed(self, button: int, /) -> bool:
+    def isMouseButtonPressed(self, button: int) -> bool:
         """Whether the mouse button (1 = left) is down."""
     def getMouseDist(self) -> tuple[int, int]:
         """The relative motion of this frame's last mouse motion."""

@@ -42,9 +42,18 @@ def solid(tmp_path, name, rgb, size=(4, 4)):
     return str(path)
 
 
+def image(tmp_path, name, rows):
+    """A PNG file whose pixels are the given rows of 0xAARRGGBB words; returns its path."""
+    words = np.array(rows, dtype=np.uint32)
+    rgba = np.stack([words >> 16, words >> 8, words, words >> 24], axis=-1).astype(np.uint8)
+    path = tmp_path / name
+    Image.fromarray(rgba, "RGBA").save(path)
+    return str(path)
+
+
 def make_level(tmp_path, width, height, textures, cells=None, border=True, floor=0, ceiling=0, wall=0, **header):
-    """A level file pair: `textures` lists (r, g, b) colours, `cells` maps (x, y) to a block type or
-    to all seven bytes; `header` adds keys such as fogDensity or skytex."""
+    """A level file pair: `textures` lists (r, g, b) colours or image paths, `cells` maps (x, y) to a
+    block type or to all seven bytes; `header` adds keys such as fogDensity or skytex."""
     grid = bytearray()
     cells = cells or {}
     for y in range(height):
@@ -57,7 +66,7 @@ def make_level(tmp_path, width, height, textures, cells=None, border=True, floor
             elif given is not None:
                 cell = list(given)
             grid += bytes(cell)
-    names = [solid(tmp_path, f"tex{i}.png", rgb) for i, rgb in enumerate(textures)]
+    names = [t if isinstance(t, str) else solid(tmp_path, f"tex{i}.png", t) for i, t in enumerate(textures)]
     path = tmp_path / "scene.lvl"
     path.write_bytes(bytes(grid))
     meta = {"width": width, "height": height, "textures": names, "fogDensity": 0, **header}

@@ -60,3 +60,39 @@ def test_import_fails_cleanly_when_sdl_cannot_start():
             print(type(exc).__name__, exc.msg)
     """)
     assert result.stdout.strip() == "EngineSdlException Could not initialize the engine."
+
+
+def _vector():
+    return b.Vector2(1.0, 0.0)
+
+
+def _ecs_with_entity():
+    ecs = b.Ecs(None)
+    ecs.addEntity(b.Entity(7))
+    return ecs
+
+
+@pytest.mark.parametrize("make, method, keyword, value, result", [
+    (_vector, "rotate", "degrees", 180.0, None),
+    (_vector, "scale", "other", 2.0, None),
+    (_vector, "angleToInDegrees", "other", b.Vector2(0.0, 1.0), 90.0),
+    (lambda: b.Entity(), "getComponent", "componentType", b.PositionComponent, None),
+    (_ecs_with_entity, "getEntityById", "id", 7, 7),
+    (lambda: b.AbstractSystem(), "_setEcs", "ecs", None, None),
+    (lambda: b.Joystick("pad", 1, 1), "isButtonPressed", "button", 0, 0),
+    (lambda: b.Engine(), "getKeyName", "keycode", b.KEY_A, "A"),
+    (lambda: b.PositionComponent(b.Vector2(1.0, 2.0)), "dumpToDict", "level", None, {"x": 1.0, "y": 2.0}),
+    (lambda: b.MovementSystem(None), "_setEngine", "engine", None, None),
+])
+def test_one_argument_methods_take_it_by_position_or_keyword(make, method, keyword, value, result):
+    by_position, by_keyword = make(), make()
+    for r in (getattr(by_position, method)(value), getattr(by_keyword, method)(**{keyword: value})):
+        assert (r.id if isinstance(r, b.Entity) else r) == result
+    if isinstance(by_position, b.Vector2):
+        assert str(by_position) == str(by_keyword)
+    with pytest.raises(TypeError, match="unexpected keyword argument 'wrong'"):
+        getattr(make(), method)(wrong=value)
+    with pytest.raises(TypeError, match="multiple values"):
+        getattr(make(), method)(value, **{keyword: value})
+    with pytest.raises(TypeError):
+        getattr(make(), method)()

@@ -34,6 +34,10 @@ def test_collision_event_stores_both_entities():
     assert wall.entity2 is None
     with pytest.raises(AttributeError):
         evt.entity1 = other
+    evt._entity1 = None  # the raw fields are writable, type-checked
+    assert evt.entity1 is None and evt._entity2 is other
+    with pytest.raises(TypeError, match="Argument '_entity2'"):
+        evt._entity2 = 3
     with pytest.raises(NotImplementedError, match="__del__"):
         del evt.entity2
 

@@ -84,14 +84,18 @@ def test_get_key_name(engine, key, name):
     assert isinstance(engine.getKeyName(0x3FFFFFFF), str)  # not a code point: still text
 
 
-@pytest.mark.parametrize("method", ["getKeyName", "isKeyPressed", "isMouseButtonPressed"])
-def test_int_arguments(engine, method):
+@pytest.mark.parametrize("call", [
+    lambda e, v: e.getKeyName(v), lambda e, v: e.isKeyPressed(v), lambda e, v: e.isMouseButtonPressed(v),
+    lambda e, v: b.Joystick("pad", 1, 1).isButtonPressed(v), lambda e, v: b.Joystick("pad", 1, 1).getAxis(v),
+    lambda e, v: b.Joystick("pad", v, 1), lambda e, v: b.Joystick("pad", 1, v),
+])
+def test_int_arguments(engine, call):
     with pytest.raises(TypeError, match="an integer is required"):
-        getattr(engine, method)("a")
+        call(engine, "a")
     with pytest.raises(TypeError, match="an integer is required"):
-        getattr(engine, method)(1.0)
+        call(engine, 1.0)
     with pytest.raises(OverflowError):
-        getattr(engine, method)(2 ** 32)
+        call(engine, 2 ** 32)
 
 
 def test_key_and_button_state_types(engine):

@@ -46,6 +46,9 @@ def test_default_level(default_level):
     level, lines = default_level
     assert (level.width, level.height, level.getSize()) == (30, 30, (30, 30))
     assert level.metadata == {"width": 30, "height": 30, "fogColor": [0, 0, 0], "fogDensity": 5}
+    assert (level._width, level._height) == (30, 30) and level._metadata is level.metadata
+    with pytest.raises(AttributeError):
+        level._width = 40  # the grid size is fixed
     assert level.filename == "???" and level._assetsPath is None
     [checker] = level.textures
     assert (checker.width, checker.height) == (64, 64) and level._textureSurfaces == (checker,)
@@ -211,6 +214,7 @@ def test_fog_settings(tmp_path, default_level):
     level = b.Level(write_level(tmp_path, {"width": 1, "height": 1, "groundFogColor": [1, 2, 3],
                                            "groundFogDensity": 4, "fogDensity": 7}))
     assert (level._groundFogColor, level.groundFogDensity, level.fogDensity) == (0xFF010203, 4, 7)
+    assert (level._fogColor, level._groundFogDensity, level._fogDensity) == (0xFF000000, 4, 7)
     level.groundFogColor = [255, 0, 0]
     assert level.groundFogColor == (255, 0, 0)
     for bad in [(1, 2), (1, 2, 3, 4), (256, 0, 0), (-1, 0, 0)]:
@@ -305,6 +309,12 @@ def test_a_bad_entity_stops_entity_loading(tmp_path, unraisable):
     assert len(level.getEntities()) == 1
     [(context, error)] = unraisable
     assert context == "brovaline.Level._loadEntities" and isinstance(error, KeyError)
+
+
+@pytest.mark.parametrize("raw_id", [7.0, "7", True])
+def test_entity_ids_are_converted_to_int(tmp_path, raw_id):
+    [entity] = entity_level(tmp_path, [{"id": raw_id}]).getEntities()
+    assert entity.id == int(raw_id) and type(entity.id) is int
 
 
 @pytest.mark.parametrize("entity", [{"id": "x"}, {"id": 1.5, "position": {"x": 0, "y": 0}}, ["position"]])

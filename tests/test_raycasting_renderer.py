@@ -1,7 +1,7 @@
 import pytest
 
 import brovaline as b
-from raycast_scene import BACKGROUND, add_scaled, alpha_blend, argb, make_level, renderer
+from raycast_scene import BACKGROUND, add_scaled, alpha_blend, argb, image, make_level, renderer
 
 WALL, FLOOR, CEILING, SKY = (200, 100, 40), (20, 200, 60), (90, 30, 220), (10, 20, 250)
 
@@ -56,6 +56,33 @@ def test_default_camera_wall_extent(tmp_path):
     wall = alpha_blend(word(WALL), 0xFF000000, 0)
     assert column[94] == BACKGROUND and column[345] == BACKGROUND
     assert (column[95:345] == wall).all()
+
+
+@pytest.mark.parametrize("direction", [(0, -1), (1, 0), (0, 1), (-1, 0)])
+def test_faces_show_their_texture_left_to_right_from_outside(tmp_path, direction):
+    left, right = 0xFF0000C8, 0xFFC80000
+    level = make_level(tmp_path, 5, 5, [image(tmp_path, "lr.png", [[left, right]])], floor=255, ceiling=255)
+    # A narrow view of one cell of the face two cells ahead.
+    r, target = renderer(level, (32, 20), (2.5, 2.5), direction, fov=20)
+    r.render()
+    row = argb(target, tmp_path)[10]
+    assert (row[:15] == alpha_blend(left, 0, 0)).all() and (row[17:] == alpha_blend(right, 0, 0)).all()
+
+
+def test_near_wall_is_clipped_and_shows_the_middle_of_its_texture(tmp_path):
+    rows = [0xFF000010, 0xFF000020, 0xFF000030, 0xFF000040]
+    level = make_level(tmp_path, 5, 5, [image(tmp_path, "v.png", [[c] for c in rows])], floor=255, ceiling=255)
+    r, target = renderer(level, (32, 20), (2.5, 3.5), (0, 1), fov=0, pitch=0)
+    r.render()
+    column = argb(target, tmp_path)[:, 0]
+    # Distance 0.5: half height int(12.5 / 0.5 + 0.5) = 25 from the horizon row 10, so the wall's
+    # real top is row -15; rows 0 to 18 are wall, row 19 (the last) is left to the floor.
+    step, tex_y = 4 / 51, 15 * 4 / 51
+    for y in range(19):
+        assert column[y] == alpha_blend(rows[int(tex_y)], 0, 0), y
+        tex_y += step
+    assert column[19] == BACKGROUND
+    assert set(column[:19]) == {alpha_blend(rows[1], 0, 0), alpha_blend(rows[2], 0, 0)}
 
 
 def test_sky_shows_through_missing_floor_and_ceiling(tmp_path):

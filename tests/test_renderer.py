@@ -84,3 +84,10 @@ def test_engine_frame_calls_render(engine):
     engine.update()
     engine.update()
     assert frames == [(64, 40), (64, 40)]
+
+
+def test_documented_texts():
+    assert "the abstract base class for all brovaline renderers" in b.Renderer.__doc__
+    assert b.Renderer.render.__doc__ == "Should be overwritten by deriving classes."
+    assert "the camera object that is used for rendering the scene" in b.RaycastingRenderer.getCamera.__doc__
+    assert "If the ray leaves the level boundaries, None is returned" in b.RaycastingRenderer.castRay.__doc__

@@ -1,3 +1,5 @@
+import sys
+
 import pytest
 
 import brovaline as b
@@ -127,6 +129,26 @@ def test_additive_blending(scene):
     src = shaded((100, 0, 0), 128)
     red = min(255, 0 + ((src >> 16 & 0xFF) * 128 >> 8))
     assert px[12, 16] == (0xFF000000 | red << 16 | 180 << 8 | 100)
+    e = sprite_entity(AHEAD, sheet((100, 0, 0), alpha=128), blendMode=2)  # not additive: alpha blending
+    _, px = scene(e)
+    assert px[12, 16] == alpha_blend(BACKGROUND, src, 128)
+
+
+@pytest.mark.parametrize("missing", ["animation", "sprite"])
+def test_undrawable_sprite_ends_the_pass(scene, monkeypatch, missing):
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", reports.append)
+    far, broken, near = (sprite_entity(pos, sheet(rgb)) for pos, rgb in
+                         [((9.5, 5.55), BLUE), ((7.5, 5.55), RED), ((4.5, 5.55), RED)])
+    component = broken.getComponent(b.SpriteComponent)
+    if missing == "animation":
+        component.currentAnimation = None
+    else:
+        component.sprite = None
+    _, px = scene(far, broken, near)
+    # The far sprite is drawn, the pass stops at the broken one, the near one is not drawn.
+    assert px[10, 16] == alpha_blend(BACKGROUND, shaded(BLUE), 255)
+    assert [(r.exc_type, r.object) for r in reports] == [(AttributeError, "brovaline.RaycastingRenderer.renderSprites")]
 
 
 @pytest.mark.parametrize("shadeless", [False, True])

@@ -25,7 +25,8 @@ def test_frame_grid_must_be_positive(x_frames, y_frames):
         b.Sprite(b.Texture(8, 8), x_frames, y_frames, [])
 
 
-@pytest.mark.parametrize("args", [(1, 0, False, 1, 0, 1), (1, 1, False, 1, -1, 1), (1, 1, False, 1, 0, 0)])
+@pytest.mark.parametrize("args", [(1, 0, False, 1, 0, 1), (1, 1, False, 1, -1, 1), (1, 1, False, 1, 0, 0),
+                                  (1, 4, False, 1, 2**31 - 1, 1)])
 def test_animation_counts_are_checked(args):
     with pytest.raises(ValueError):
         b.SpriteAnimation("a", *args[1:])
@@ -42,6 +43,20 @@ def test_sprite_argument_checks():
         b.SpriteAnimation(3, 1, False, 1, 0, 1)
 
 
+def test_raw_sprite_fields(walk_run):
+    sprite, walk, run = walk_run
+    assert (sprite._xFrames, sprite._yFrames, sprite._width, sprite._height) == (8, 2, 32, 32)
+    assert sprite._texture is sprite.texture and sprite._animations is sprite.animations
+    # Unusable raw values leave a component without animations instead of crashing.
+    sprite._animations = None
+    with pytest.raises(StopIteration):
+        b.SpriteComponent(sprite)
+    c = b.SpriteComponent()
+    c.sprite = sprite
+    with pytest.raises(KeyError):
+        c.currentAnimationKey = "walk"
+
+
 def test_later_animation_of_the_same_name_wins():
     first, second = anim("a"), anim("a")
     s = b.Sprite(b.Texture(8, 8), 1, 1, [first, anim("b"), second])
@@ -56,10 +71,14 @@ def test_component_starts_with_the_first_animation(walk_run):
     assert (c.zOffset, c.scale, c.blendMode, c._blendMode, c.shadeless) == (0.5, 1.0, "add", 1, False)
     with pytest.raises(StopIteration):
         b.SpriteComponent(b.Sprite(b.Texture(8, 8), 1, 1, []))
-    with pytest.raises(TypeError):
+    with pytest.raises(TypeError, match="Argument 'blendMode'"):
         b.SpriteComponent(blendMode="add")
-    with pytest.raises(ValueError):
-        b.SpriteComponent(blendMode=2)
+    with pytest.raises(TypeError, match="Argument '_blendMode'"):
+        c._blendMode = "add"  # the raw field takes the integer only
+    for out_of_range in (-1, 2**32):
+        with pytest.raises(OverflowError):
+            b.SpriteComponent(blendMode=out_of_range)
+    assert b.SpriteComponent(blendMode=2)._blendMode == 2  # any unsigned value; only 1 adds
 
 
 def test_setting_the_current_animation(walk_run):

@@ -61,6 +61,7 @@ def test_installed_stub_is_the_source_stub():
         pytest.skip("the module is not the installed package")
     installed = INSTALLED_STUB.read_text(encoding="utf-8")
     assert installed == SOURCE_STUB.read_text(encoding="utf-8"), "the installed stub is stale: run make build"
+    assert (INSTALLED_STUB.parent / "py.typed").is_file()
 
 
 def test_every_public_module_name_is_in_the_stub():

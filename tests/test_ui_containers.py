@@ -134,8 +134,23 @@ def test_anchored_children_are_unique_and_removable():
     c.removeChild(w)
     assert c.getChildren() == [] and c._wrappedChildren == []
     assert w.getParent() is c  # removing leaves the child's links as they were
-    with pytest.raises(TypeError, match="child"):
-        c.removeChild(None)
+    c.removeChild(None)  # None is no child: nothing happens
+    with pytest.raises(TypeError, match="Argument 'child' has incorrect type"):
+        c.removeChild("widget")
+
+
+def test_removing_all_children_drops_their_anchors(theme):
+    r = make_renderer(theme)
+    old, new = b.UIAnchoredContainer(), b.UIAnchoredContainer()
+    w = fixed(b.UIWidget(), 10, 10)
+    old.addChild(w, 70, 70)
+    old.removeAllChildren()
+    assert old.getChildren() == [] and old._wrappedChildren == []
+    new.addChild(w, 5, 6)
+    r.widget.addChild(new, 0, 0)
+    r.widget.addChild(old, 0, 0)  # positioned after `new`: it must not move `w` any more
+    r.render()
+    assert (w._x, w._y) == (5, 6)
 
 
 def test_anchor_wrapper():

@@ -156,6 +156,32 @@ def test_drag_notifications_reach_python_overrides():
     assert w.calls == [("start", 10, 10), ("drag", 0, 0), ("drag", 5, 0), ("drag", 185, 2), ("end", 200, 12)]
 
 
+@pytest.mark.parametrize("widget", [b.UIWidget, lambda: b.UISlider(0)])
+@pytest.mark.parametrize("method, count", [("onDragStart", 2), ("onDragEnd", 2), ("onDrag", 4), ("update", 3)])
+def test_argument_count_errors_name_the_method(widget, method, count):
+    with pytest.raises(TypeError, match=rf"^{method}\(\) takes exactly {count} positional arguments \(1 given\)"):
+        getattr(widget(), method)(0)
+
+
+def test_one_argument_methods_take_their_argument_by_keyword(theme):
+    w, lst = b.UIWidget(), b.UIListContainer()
+    w._setParent(parent=lst)
+    assert w.getParent() is lst
+    assert w._onClick(evt=None) is False and w._onScroll(evt=None) is False
+    lst.removeChild(child=w)
+    text, button = b.UIText("a"), b.UIButton("a")
+    text.setText(text="b")
+    button.setText(label="c")
+    assert (text.text, button.text) == ("b", "c")
+    assert theme.getColor(name="background") == (0x20, 0x30, 0x40, 0xFF)
+    assert theme.getIntColor(name="background") == 0xFF203040
+    assert theme.getFont(name="aileron").size == 12
+    assert theme._convertRgbaToIntColor(color=(1, 2, 3)) == 0xFF010203
+    evt = b.MouseClickEvent(1, 1, 1)
+    make_renderer(theme)._onClick(evt=evt)
+    assert evt.isAlreadyHandled is False
+
+
 def test_drag_starts_when_moving_onto_a_widget_with_the_button_held():
     w = fixed(Recorder(), 100, 100)
     w._x = 50

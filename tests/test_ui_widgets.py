@@ -56,7 +56,7 @@ def test_set_text_types():
     text = b.UIText("a")
     text.text = "b\nc"
     assert text.getText() == "b\nc"
-    with pytest.raises(TypeError):
+    with pytest.raises(TypeError, match=r"Argument 'text' has incorrect type \(expected str, got int\)"):
         text.setText(5)
     with pytest.raises(AttributeError):
         text.setText(None)
@@ -107,7 +107,7 @@ def test_button_three_patch(theme, tmp_path, hovered, source_x):
     row = [tile_at(px, 10 + i, 10) for i in range(30)]
     sx = source_x
     assert row[0] == (sx, 32) and row[4] == (sx + 4, 32) and row[12] == (sx + 4, 32) and row[19] == (sx + 11, 32)
-    assert row[20][0] in range(sx + 4, sx + 12) and row[25][0] in range(sx + 4, sx + 12)  # the squeezed tile
+    assert [x for x, _ in row[20:26]] == [sx + 4 + i for i in (0, 1, 3, 4, 5, 7)]  # squeezed as SDL stretches
     assert row[26] == (sx + 12, 32) and row[29] == (sx + 15, 32)
     assert tile_at(px, 40, 10) is None and tile_at(px, 10, 33) == (sx, 55)
 
@@ -244,6 +244,14 @@ def test_slider_drawing_places_the_thumb_on_the_track(theme, tmp_path):
     assert tile_at(px, 10 + 94, 10)[0] in range(40, 48)        # track
 
 
+@pytest.mark.parametrize("value, thumb_x", [(29, 16 + 29), (57, 16 + 57), (100, 16 + 100)])
+def test_thumb_offset_is_a_single_precision_share_of_the_track(theme, tmp_path, value, thumb_x):
+    slider = fixed(b.UISlider(value), 16 + 100 + 10 + 16, 10)  # a track of 100 pixels
+    px = pixels(attached(theme, slider).getTarget(), tmp_path)
+    assert tile_at(px, 10 + thumb_x, 10) == (60, 0)
+    assert tile_at(px, 10 + thumb_x - 1, 10) != (60, 0)
+
+
 @pytest.mark.parametrize("pointer_x, value", [(10 + 16 + 5, 0), (0, 0), (10 + 16 + 5 + 79, 50), (400, 100)])
 def test_dragging_the_thumb(theme, pointer_x, value):
     slider = fixed(b.UISlider(50), 200, 10)
@@ -303,6 +311,11 @@ def test_scroll_panel_scrolls_its_content(theme):
     assert panel.scrollPosY == 220
     r.render()
     assert content._y == 10 + 10 - 220
+    content.height = 150  # shrinks: the offset follows the new end instead of scrolling it out of view
+    r.render()
+    assert panel.scrollPosY == 70
+    r.render()
+    assert content._y == 10 + 10 - 70
 
 
 def test_wheel_scrolls_the_bar_when_hovered(theme, pointer_engine):

@@ -41,7 +41,7 @@ PyTypeObject* createType(const ClassSpec& spec) {
     for (const PyType_Slot& s : spec.extraSlots) slots.push_back(s);
     slots.push_back({0, nullptr});
 
-    // The spec's name must outlive the type: keep the qualified names in static storage.
+    // PyType_Spec names must outlive their types: keep the qualified names in static storage.
     static std::vector<std::unique_ptr<std::string>> names;
     names.push_back(std::make_unique<std::string>(std::string("brovaline.") + spec.name));
 

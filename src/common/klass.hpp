@@ -79,7 +79,7 @@ PyObject* newT(PyTypeObject* type, PyObject*, PyObject*) {
 }
 }  // namespace detail
 
-// A spec with the size, allocation, deallocation and GC slots derived from the object struct T.
+// A class description with the size, allocation, deallocation and GC slots derived from the object struct T.
 template <class T>
 ClassSpec specFor(const char* name, PyTypeObject* base = nullptr) {
     ClassSpec s{name, Py_ssize_t(sizeof(T)), base};

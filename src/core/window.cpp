@@ -1,5 +1,6 @@
 // Engine window operations: fullscreen, title, position, size, icon and screenshots.
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 
@@ -131,14 +132,14 @@ PyMethodDef engineWindowMethods[] = {
     BV_METHOD_NOARGS("isFullscreen", Engine_isFullscreen, nullptr),
     BV_METHOD_NOARGS("_toggleFullscreen", Engine_internalToggleFullscreen, nullptr),
     BV_METHOD_NOARGS("toggleFullscreen", Engine_toggleFullscreen, nullptr),
-    BV_METHOD_O("setFullscreen", Engine_setFullscreen, nullptr),
-    BV_METHOD_O("setWindowTitle", Engine_setWindowTitle, nullptr),
+    BV_METHOD_ARG("setFullscreen", Engine_setFullscreen, "fullscreen", nullptr),
+    BV_METHOD_ARG("setWindowTitle", Engine_setWindowTitle, "title", nullptr),
     BV_METHOD_NOARGS("getWindowPos", Engine_getWindowPos, nullptr),
-    BV_METHOD_O("setWindowPos", Engine_setWindowPos, nullptr),
-    BV_METHOD_O("setWindowIcon", Engine_setWindowIcon, nullptr),
-    BV_METHOD_O("setWindowSize", Engine_setWindowSize, nullptr),
+    BV_METHOD_ARG("setWindowPos", Engine_setWindowPos, "pos", nullptr),
+    BV_METHOD_ARG("setWindowIcon", Engine_setWindowIcon, "icon", nullptr),
+    BV_METHOD_ARG("setWindowSize", Engine_setWindowSize, "size", nullptr),
     BV_METHOD_NOARGS("getWindowSize", Engine_getWindowSize, nullptr),
-    BV_METHOD_O("saveScreenshot", Engine_saveScreenshot, nullptr),
+    BV_METHOD_ARG("saveScreenshot", Engine_saveScreenshot, "filename", nullptr),
     BV_METHODS_END,
 };
 

@@ -3,6 +3,7 @@
 
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 
 namespace bv {
@@ -113,7 +114,7 @@ PyObject* Position_dumpToDict(PyObject* self, PyObject*) {
 
 PyMethodDef positionMethods[] = {
     BV_METHOD("loadFromDict", Position_loadFromDict, "Sets the position from the record's \"x\" and \"y\"."),
-    BV_METHOD_O("dumpToDict", Position_dumpToDict, "The record {\"x\", \"y\"} of the position."),
+    BV_METHOD_ARG("dumpToDict", Position_dumpToDict, "level", "The record {\"x\", \"y\"} of the position."),
     BV_METHODS_END,
 };
 
@@ -198,7 +199,7 @@ PyObject* Velocity_dumpToDict(PyObject* self, PyObject*) {
 PyMethodDef velocityMethods[] = {
     BV_METHOD("loadFromDict", Velocity_loadFromDict,
               "Sets the velocity from \"x\" and \"y\", and the optional \"impulse\" and \"friction\"."),
-    BV_METHOD_O("dumpToDict", Velocity_dumpToDict, "The record of the velocity, friction and a non-zero impulse."),
+    BV_METHOD_ARG("dumpToDict", Velocity_dumpToDict, "level", "The record of the velocity, friction and a non-zero impulse."),
     BV_METHODS_END,
 };
 
@@ -247,7 +248,7 @@ PyObject* Rotation_dumpToDict(PyObject* self, PyObject*) {
 
 PyMethodDef rotationMethods[] = {
     BV_METHOD("loadFromDict", Rotation_loadFromDict, "Sets the direction from the record's \"x\" and \"y\"."),
-    BV_METHOD_O("dumpToDict", Rotation_dumpToDict, "The record {\"x\", \"y\"} of the direction."),
+    BV_METHOD_ARG("dumpToDict", Rotation_dumpToDict, "level", "The record {\"x\", \"y\"} of the direction."),
     BV_METHODS_END,
 };
 
@@ -351,7 +352,7 @@ int setFlags(PyObject* self, PyObject* value, void*) {
 PyMethodDef collisionMethods[] = {
     BV_METHOD("loadFromDict", Collision_loadFromDict,
               "Sets every field from the record; omitted entries take their defaults."),
-    BV_METHOD_O("dumpToDict", Collision_dumpToDict, "The record of the radius, trigger flag and flag lists."),
+    BV_METHOD_ARG("dumpToDict", Collision_dumpToDict, "level", "The record of the radius, trigger flag and flag lists."),
     BV_METHODS_END,
 };
 

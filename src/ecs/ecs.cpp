@@ -1,4 +1,5 @@
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "ecs/ecs.hpp"
@@ -163,17 +164,17 @@ PyObject* Ecs_updateEntityMembership(PyObject* self, PyObject* entity) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("update", Ecs_update, "Updates every system, in the order they were added."),
-    BV_METHOD_O("addEntity", Ecs_addEntity, nullptr),
-    BV_METHOD_O("removeEntity", Ecs_removeEntity, nullptr),
+    BV_METHOD_ARG("update", Ecs_update, "timeStep", "Updates every system, in the order they were added."),
+    BV_METHOD_ARG("addEntity", Ecs_addEntity, "entity", nullptr),
+    BV_METHOD_ARG("removeEntity", Ecs_removeEntity, "entity", nullptr),
     {"getEntities", Ecs_getEntities, METH_VARARGS,
      "The live entity list, or a lazy filter over the entities having all given component classes."},
-    BV_METHOD_O("getEntityById", Ecs_getEntityById, nullptr),
+    BV_METHOD_ARG("getEntityById", Ecs_getEntityById, "id", nullptr),
     BV_METHOD_NOARGS("getSystems", Ecs_getSystems, nullptr),
     BV_METHOD_NOARGS("removeAllEntities", Ecs_removeAllEntities, nullptr),
-    BV_METHOD_O("addSystem", Ecs_addSystem, nullptr),
-    BV_METHOD_O("removeSystem", Ecs_removeSystem, nullptr),
-    BV_METHOD_O("_updateEntityMembership", Ecs_updateEntityMembership, nullptr),
+    BV_METHOD_ARG("addSystem", Ecs_addSystem, "system", nullptr),
+    BV_METHOD_ARG("removeSystem", Ecs_removeSystem, "system", nullptr),
+    BV_METHOD_ARG("_updateEntityMembership", Ecs_updateEntityMembership, "entity", nullptr),
     BV_METHODS_END,
 };
 

@@ -1,4 +1,5 @@
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
 
@@ -108,10 +109,10 @@ PyObject* Entity_getComponents(PyObject* self, PyObject*) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("addComponent", Entity_addComponent, "Adds a component unless one of its exact class is present."),
-    BV_METHOD_O("removeComponent", Entity_removeComponent, "Removes the component stored under type(component)."),
-    BV_METHOD_O("removeComponentType", Entity_removeComponentType, "Removes the component stored under a class."),
-    BV_METHOD_O("getComponent", Entity_getComponent, "The component stored under exactly this class, or None."),
+    BV_METHOD_ARG("addComponent", Entity_addComponent, "component", "Adds a component unless one of its exact class is present."),
+    BV_METHOD_ARG("removeComponent", Entity_removeComponent, "component", "Removes the component stored under type(component)."),
+    BV_METHOD_ARG("removeComponentType", Entity_removeComponentType, "componentType", "Removes the component stored under a class."),
+    BV_METHOD_ARG("getComponent", Entity_getComponent, "componentType", "The component stored under exactly this class, or None."),
     BV_METHOD_NOARGS("getComponents", Entity_getComponents, "A live view of all components."),
     BV_METHODS_END,
 };

@@ -57,11 +57,19 @@ PyObject* Sprite_animations(PyObject* self, void*) {
     return Py_NewRef(s->animations);
 }
 
+PyTypeObject* dictType = &PyDict_Type;
+
 PyGetSetDef props[] = {
     ro<&SpriteObject::texture>("texture"),
     ro<&SpriteObject::width>("width"),
     ro<&SpriteObject::height>("height"),
     computed("animations", Sprite_animations),
+    rwTyped<&SpriteObject::texture, &TextureType>("_texture"),
+    rw<&SpriteObject::width>("_width"),
+    rw<&SpriteObject::height>("_height"),
+    rw<&SpriteObject::xFrames>("_xFrames"),
+    rw<&SpriteObject::yFrames>("_yFrames"),
+    rwTyped<&SpriteObject::animations, &dictType>("_animations"),
     propsEnd(),
 };
 

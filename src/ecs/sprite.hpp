@@ -23,9 +23,9 @@ struct SpriteObject {
     PyObject* texture;     // Texture: the sheet
     int32_t width;         // frame size in pixels
     int32_t height;
-    int32_t xFrames;       // frame columns and rows, both >= 1
+    int32_t xFrames;       // frame columns and rows; the raw properties may set any value
     int32_t yFrames;
-    PyObject* animations;  // dict: name -> SpriteAnimation
+    PyObject* animations;  // dict (name -> SpriteAnimation) or None
 
     void refs(auto&& f) {
         f(texture);

@@ -28,6 +28,11 @@ int SpriteAnimation_init(PyObject* self, PyObject* args, PyObject* kwargs) {
         double speed = toDouble(a[3]);
         int32_t startFrame = atLeast(a[4], 0, "startFrame");
         int32_t directions = atLeast(a[5], 1, "directions");
+        if (int64_t(startFrame) + frameCount > INT32_MAX) {
+            PyErr_Format(PyExc_ValueError, "SpriteAnimation frames %d to %d + %d pass the 32-bit frame range",
+                         int(startFrame), int(startFrame), int(frameCount));
+            throwPy();
+        }
         setRef(s->name, a[0]);
         s->frameCount = frameCount;
         s->oscillate = oscillate;

@@ -1,6 +1,7 @@
 // SpriteComponent: a sprite on an entity, with its playback state and rendering options.
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/sprite.hpp"
 #include "render/blend_mode.hpp"
@@ -42,10 +43,11 @@ namespace {
 
 SpriteComponentObject* asComponent(PyObject* o) { return reinterpret_cast<SpriteComponentObject*>(o); }
 
-// The animations dict of the component's sprite (borrowed), or null without a sprite.
+// The animations dict of the component's sprite (borrowed), or null without a sprite or dict.
 PyObject* animationsOf(SpriteComponentObject* c) {
     if (!c->sprite || !PyObject_TypeCheck(c->sprite, SpriteType)) return nullptr;
-    return reinterpret_cast<SpriteObject*>(c->sprite)->animations;
+    PyObject* animations = reinterpret_cast<SpriteObject*>(c->sprite)->animations;
+    return animations && PyDict_Check(animations) ? animations : nullptr;
 }
 
 void setSprite(SpriteComponentObject* c, PyObject* value) {
@@ -111,8 +113,8 @@ PyObject* animationKey(SpriteComponentObject* c) {
     throwPy();
 }
 
-BlendMode blendModeValue(PyObject* o) {
-    if (!PyLong_Check(o)) throwArgType("blendMode", "int", o);
+BlendMode blendModeValue(PyObject* o, const char* name) {
+    if (!PyLong_Check(o)) throwArgType(name, "int", o);
     return toBlendMode(o);
 }
 
@@ -128,7 +130,7 @@ int SpriteComponent_init(PyObject* self, PyObject* args, PyObject* kwargs) {
         SpriteComponentObject* c = asComponent(self);
         double zOffset = a[2] ? toDouble(a[2]) : 0.0;
         double scale = a[3] ? toDouble(a[3]) : 1.0;
-        BlendMode blendMode = a[4] ? blendModeValue(a[4]) : BLEND_BLEND;
+        BlendMode blendMode = a[4] ? blendModeValue(a[4], "blendMode") : BLEND_BLEND;
         bool shadeless = a[1] ? truth(a[1]) : false;
         setRef(c->sprite, sprite);
         c->zOffset = zOffset;
@@ -216,7 +218,7 @@ int SC_setBlendMode(PyObject* self, PyObject* value, void*) {
 PyObject* SC_rawBlendMode(PyObject* self, void*) { return PyLong_FromLong(asComponent(self)->blendMode); }
 int SC_setRawBlendMode(PyObject* self, PyObject* value, void*) {
     return guardInt([&] {
-        asComponent(self)->blendMode = blendModeValue(value);
+        asComponent(self)->blendMode = blendModeValue(value, "_blendMode");
         return 0;
     });
 }
@@ -237,7 +239,7 @@ int SC_setAnimationKey(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD("loadFromDict", SpriteComponent_loadFromDict, "Fills the component from its level-file record."),
-    BV_METHOD_O("dumpToDict", SpriteComponent_dumpToDict, "The component's level-file record."),
+    BV_METHOD_ARG("dumpToDict", SpriteComponent_dumpToDict, "level", "The component's level-file record."),
     BV_METHODS_END,
 };
 

@@ -1,4 +1,5 @@
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "ecs/ecs.hpp"
@@ -116,14 +117,14 @@ PyObject* System_setEcs(PyObject* self, PyObject* ecs) {
 PyObject* System_getEcs(PyObject* self, PyObject*) { return newRefOrNone(asSystem(self)->ecs); }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("_interestedIn", System_interestedIn, "True when the entity has every interested component class."),
-    BV_METHOD_O("_removeEntity", System_removeEntity, nullptr),
-    BV_METHOD_O("_updateEntityMembership", System_updateEntityMembership, nullptr),
+    BV_METHOD_ARG("_interestedIn", System_interestedIn, "entity", "True when the entity has every interested component class."),
+    BV_METHOD_ARG("_removeEntity", System_removeEntity, "entity", nullptr),
+    BV_METHOD_ARG("_updateEntityMembership", System_updateEntityMembership, "entity", nullptr),
     BV_METHOD("_updateEntity", System_updateEntity, "Processes one entity; does nothing in the base class."),
-    BV_METHOD_O("update", System_update, "Calls _updateEntity for every member entity."),
-    BV_METHOD_O("_setEngine", System_setEngine, nullptr),
+    BV_METHOD_ARG("update", System_update, "timeStep", "Calls _updateEntity for every member entity."),
+    BV_METHOD_ARG("_setEngine", System_setEngine, "engine", nullptr),
     BV_METHOD_NOARGS("getEngine", System_getEngine, nullptr),
-    BV_METHOD_O("_setEcs", System_setEcs, nullptr),
+    BV_METHOD_ARG("_setEcs", System_setEcs, "ecs", nullptr),
     BV_METHOD_NOARGS("getEcs", System_getEcs, nullptr),
     BV_METHODS_END,
 };

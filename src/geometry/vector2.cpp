@@ -1,6 +1,7 @@
 #include "geometry/vector2.hpp"
 
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "geometry/vec.core.hpp"
 
@@ -203,13 +204,13 @@ PyMethodDef methods[] = {
     BV_METHOD_NOARGS("normalize", Vector2_normalize, "Scales the vector to length 1 in place (a zero vector stays)."),
     BV_METHOD_NOARGS("copy", Vector2_copy, "A new vector with the same coordinates."),
     BV_METHOD_NOARGS("getDegrees", Vector2_getDegrees, "The direction in degrees, in (-180, 180]."),
-    BV_METHOD_O("angleTo", Vector2_angleTo, "The unsigned angle to another vector, in radians."),
-    BV_METHOD_O("angleToInDegrees", Vector2_angleToInDegrees, "The unsigned angle to another vector, in degrees."),
-    BV_METHOD_O("set", Vector2_set, "Copies the coordinates of another vector."),
-    BV_METHOD_O("add", Vector2_addInPlace, "Adds another vector in place."),
-    BV_METHOD_O("sub", Vector2_subInPlace, "Subtracts another vector in place."),
-    BV_METHOD_O("scale", Vector2_scale, "Multiplies both coordinates by a number in place."),
-    BV_METHOD_O("rotate", Vector2_rotate, "Rotates counter-clockwise by a number of degrees in place."),
+    BV_METHOD_ARG("angleTo", Vector2_angleTo, "other", "The unsigned angle to another vector, in radians."),
+    BV_METHOD_ARG("angleToInDegrees", Vector2_angleToInDegrees, "other", "The unsigned angle to another vector, in degrees."),
+    BV_METHOD_ARG("set", Vector2_set, "other", "Copies the coordinates of another vector."),
+    BV_METHOD_ARG("add", Vector2_addInPlace, "other", "Adds another vector in place."),
+    BV_METHOD_ARG("sub", Vector2_subInPlace, "other", "Subtracts another vector in place."),
+    BV_METHOD_ARG("scale", Vector2_scale, "other", "Multiplies both coordinates by a number in place."),
+    BV_METHOD_ARG("rotate", Vector2_rotate, "degrees", "Rotates counter-clockwise by a number of degrees in place."),
     BV_METHOD_NOARGS("negate", Vector2_negate, "Negates both coordinates in place."),
     BV_METHODS_END,
 };

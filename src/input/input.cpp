@@ -1,8 +1,10 @@
 // Draining SDL's event queue once per frame, and the Engine's device state queries.
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "core/engine.hpp"
 #include "input/dispatch.hpp"
 #include "input/events.hpp"
+#include "input/int_arg.hpp"
 #include "input/joystick.hpp"
 
 #include <cstring>
@@ -13,15 +15,6 @@ namespace {
 
 EngineObject* asEngine(PyObject* o) { return reinterpret_cast<EngineObject*>(o); }
 PyObject* asObject(EngineObject* e) { return reinterpret_cast<PyObject*>(e); }
-
-// A 32-bit int argument; anything that is not integer-like is a TypeError "an integer is required".
-int32_t intArg(PyObject* o) {
-    if (!PyIndex_Check(o)) {
-        PyErr_SetString(PyExc_TypeError, "an integer is required");
-        throwPy();
-    }
-    return toInt32(o);
-}
 
 // The left modifier key's state, or the right one's when the left is up.
 bool modifierDown(const Uint8* keys, SDL_Keycode left, SDL_Keycode right) {
@@ -166,11 +159,11 @@ void engineUpdateInput(EngineObject* self) {
 }
 
 PyMethodDef engineInputMethods[] = {
-    BV_METHOD_O("captureMouse", Engine_captureMouse, "Hides the cursor and reports only relative motion while on."),
+    BV_METHOD_ARG("captureMouse", Engine_captureMouse, "capture", "Hides the cursor and reports only relative motion while on."),
     BV_METHOD_NOARGS("isMouseCaptured", Engine_isMouseCaptured, nullptr),
-    BV_METHOD_O("getKeyName", Engine_getKeyName, "SDL's name of a key code ('' for codes without one)."),
-    BV_METHOD_O("isKeyPressed", Engine_isKeyPressed, "1 while the key is down (as of the last poll), else 0."),
-    BV_METHOD_O("isMouseButtonPressed", Engine_isMouseButtonPressed, "Whether the mouse button (1 = left) is down."),
+    BV_METHOD_ARG("getKeyName", Engine_getKeyName, "keycode", "SDL's name of a key code ('' for codes without one)."),
+    BV_METHOD_ARG("isKeyPressed", Engine_isKeyPressed, "keycode", "1 while the key is down (as of the last poll), else 0."),
+    BV_METHOD_ARG("isMouseButtonPressed", Engine_isMouseButtonPressed, "button", "Whether the mouse button (1 = left) is down."),
     BV_METHOD_NOARGS("getMouseDist", Engine_getMouseDist, "The relative motion of this frame's last mouse motion."),
     BV_METHOD_NOARGS("getMousePos", Engine_getMousePos, "The mouse position in render-target pixels."),
     BV_METHODS_END,

@@ -1,7 +1,9 @@
 #include "input/joystick.hpp"
 
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
+#include "input/int_arg.hpp"
 
 namespace bv {
 
@@ -21,7 +23,7 @@ int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     return guardInt([&] {
         BV_PARSE_INIT("Joystick", 3, "name", "axes", "buttons");
         if (a[0] != Py_None && !PyUnicode_Check(a[0])) throwArgType("name", "str", a[0]);
-        int32_t axes = toInt32(a[1]), buttons = toInt32(a[2]);
+        int32_t axes = intArg(a[1]), buttons = intArg(a[2]);
         JoystickObject* j = asJoystick(self);
         setRef(j->name, a[0]);
         j->axes = axes;
@@ -32,7 +34,7 @@ int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 PyObject* Joystick_isButtonPressed(PyObject* self, PyObject* button) {
     return guard([&] {
-        int32_t b = toInt32(button);
+        int32_t b = intArg(button);
         SDL_Joystick* joy = device(self);
         return PyLong_FromLong(joy ? SDL_JoystickGetButton(joy, b) : 0);
     });
@@ -40,7 +42,7 @@ PyObject* Joystick_isButtonPressed(PyObject* self, PyObject* button) {
 
 PyObject* Joystick_getAxis(PyObject* self, PyObject* axis) {
     return guard([&] {
-        int32_t a = toInt32(axis);
+        int32_t a = intArg(axis);
         SDL_Joystick* joy = device(self);
         return PyFloat_FromDouble(joy ? SDL_JoystickGetAxis(joy, a) / 32768.0 : 0.0);
     });
@@ -53,8 +55,8 @@ PyObject* Joystick_str(PyObject* self) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("isButtonPressed", Joystick_isButtonPressed, "1 while the button is down, else 0."),
-    BV_METHOD_O("getAxis", Joystick_getAxis, "The axis position, from -1.0 to just below 1.0."),
+    BV_METHOD_ARG("isButtonPressed", Joystick_isButtonPressed, "button", "1 while the button is down, else 0."),
+    BV_METHOD_ARG("getAxis", Joystick_getAxis, "axis", "The axis position, from -1.0 to just below 1.0."),
     BV_METHODS_END,
 };
 

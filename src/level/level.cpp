@@ -213,10 +213,16 @@ PyMethodDef coreMethods[] = {
     BV_METHODS_END,
 };
 
+PyTypeObject* dictType = &PyDict_Type;
+
+// The grid size is fixed at construction, so the raw size fields are read-only too.
 PyGetSetDef coreProps[] = {
     computed("width", Level_width),
     computed("height", Level_height),
     computed("metadata", Level_metadata),
+    computed("_width", Level_width),
+    computed("_height", Level_height),
+    rwTyped<&LevelObject::metadata, &dictType>("_metadata"),
     propsEnd(),
 };
 

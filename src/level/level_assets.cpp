@@ -1,6 +1,7 @@
 // Level assets (sky, textures, sprites), asset paths and the fog settings.
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/sprite.hpp"
 #include "level/level.hpp"
@@ -219,7 +220,7 @@ void loadAssets(PyObject* self) {
 
 PyMethodDef assetMethods[] = {
     BV_METHOD_NOARGS("_loadAssets", Level_loadAssets, "Loads the sky, the textures and the sprites of the header."),
-    BV_METHOD_O("_convertPath", Level_convertPath, "Resolves an asset file name against the assets path."),
+    BV_METHOD_ARG("_convertPath", Level_convertPath, "path", "Resolves an asset file name against the assets path."),
     BV_METHODS_END,
 };
 
@@ -228,6 +229,8 @@ PyGetSetDef assetProps[] = {
     rw<&LevelObject::groundFogDensity>("groundFogDensity"),
     computed<Level_setFogColor>("fogColor", Level_fogColor),
     computed<Level_setGroundFogColor>("groundFogColor", Level_groundFogColor),
+    rw<&LevelObject::fogDensity>("_fogDensity"),
+    rw<&LevelObject::groundFogDensity>("_groundFogDensity"),
     rw<&LevelObject::fogColor>("_fogColor"),
     rw<&LevelObject::groundFogColor>("_groundFogColor"),
     computed("textures", Level_textures),

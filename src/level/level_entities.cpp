@@ -2,10 +2,13 @@
 // them back into the header.
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/output.hpp"
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
 #include "level/level.hpp"
+
+#include <cmath>
 
 namespace bv {
 namespace level_detail {
@@ -73,8 +76,11 @@ Ref loadEntity(PyObject* self, PyObject* entity) {
     if (!idValue && PyErr_Occurred()) throwPy();
     // int() of the id, but a fractional id is refused rather than truncated.
     if (idValue && PyFloat_Check(idValue)) {
-        PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
-        throwPy();
+        double d = PyFloat_AS_DOUBLE(idValue);
+        if (d != std::trunc(d)) {
+            PyErr_SetString(PyExc_ValueError, "Entity ID must be int");
+            throwPy();
+        }
     }
     Ref id = idValue ? Ref::checked(PyNumber_Long(idValue)) : Ref::checked(PyLong_FromLong(-1));
     PyList_SET_ITEM(args.get(), 0, id.release());
@@ -302,19 +308,19 @@ void loadEntities(PyObject* self) {
 
 PyMethodDef entityMethods[] = {
     BV_METHOD("createComponent", Level_createComponent, "Builds one component from its name and level-file record."),
-    BV_METHOD_O("addEntity", Level_addEntity, "Appends an entity to the level."),
-    BV_METHOD_O("removeEntity", Level_removeEntity, "Removes an entity from the level (ValueError if absent)."),
+    BV_METHOD_ARG("addEntity", Level_addEntity, "entity", "Appends an entity to the level."),
+    BV_METHOD_ARG("removeEntity", Level_removeEntity, "entity", "Removes an entity from the level (ValueError if absent)."),
     BV_METHOD_NOARGS("removeAllEntities", Level_removeAllEntities, "Removes every entity from the level."),
     {"getEntities", Level_getEntities, METH_VARARGS,
      "The level's entity list, or a new list of the entities having all given component classes."},
-    BV_METHOD_O("syncEntitiesToEcs", Level_syncEntitiesToEcs, "Replaces the Ecs's entities by the level's."),
-    BV_METHOD_O("syncEntitiesFromEcs", Level_syncEntitiesFromEcs, "Replaces the level's entities by the Ecs's."),
-    BV_METHOD_O("addEntityFromJson", Level_addEntityFromJson, "Appends an entity record to the header."),
-    BV_METHOD_O("removeEntityFromJson", Level_removeEntityFromJson,
+    BV_METHOD_ARG("syncEntitiesToEcs", Level_syncEntitiesToEcs, "ecs", "Replaces the Ecs's entities by the level's."),
+    BV_METHOD_ARG("syncEntitiesFromEcs", Level_syncEntitiesFromEcs, "ecs", "Replaces the level's entities by the Ecs's."),
+    BV_METHOD_ARG("addEntityFromJson", Level_addEntityFromJson, "entity", "Appends an entity record to the header."),
+    BV_METHOD_ARG("removeEntityFromJson", Level_removeEntityFromJson, "entity",
                 "Removes an entity from the level and its record from the header."),
     BV_METHOD_NOARGS("_updateEntityMetadata", Level_updateEntityMetadata,
                      "Rewrites the header's entity records from the level's entities."),
-    BV_METHOD_O("_dumpToDict", Level_dumpToDict, "Converts a component to plain data."),
+    BV_METHOD_ARG("_dumpToDict", Level_dumpToDict, "obj", "Converts a component to plain data."),
     BV_METHOD("_loadFromDict", Level_loadFromDict, "Sets each entry of a record as an attribute of a component."),
     BV_METHODS_END,
 };

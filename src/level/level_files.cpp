@@ -1,6 +1,7 @@
 // The level file pair: the raw grid file and its JSON header ("<grid file>.json").
 #include "common/dispatch.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/output.hpp"
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"
@@ -206,10 +207,10 @@ void initializeEmpty(PyObject* self, int32_t width, int32_t height) {
 }
 
 PyMethodDef fileMethods[] = {
-    BV_METHOD_O("saveFile", Level_saveFile,
+    BV_METHOD_ARG("saveFile", Level_saveFile, "filename",
                 "Writes the level to `filename` (the grid; should end with \".lvl\") and its header to "
                 "`filename` + \".json\"."),
-    BV_METHOD_O("_loadFromFile", Level_loadFromFile, "Reads the level file pair."),
+    BV_METHOD_ARG("_loadFromFile", Level_loadFromFile, "filename", "Reads the level file pair."),
     BV_METHOD("_loadMetadata", Level_loadMetadata, "Parses and checks the JSON header text."),
     BV_METHODS_END,
 };

@@ -1,6 +1,7 @@
 #include "physics/collision_bodies.hpp"
 
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "physics/bodies.hpp"
 
@@ -85,7 +86,7 @@ PyObject* CollisionBodySystem_traceEntities(PyObject* self, PyObject* const* arg
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("update", CollisionBodySystem_update, "Does nothing: the member list is kept current by the Ecs."),
+    BV_METHOD_ARG("update", CollisionBodySystem_update, "timeStep", "Does nothing: the member list is kept current by the Ecs."),
     BV_METHOD("traceEntities", CollisionBodySystem_traceEntities,
               "traceEntities(pos, dir, maxDist) -> [(entity, distance)]: the bodies the segment from pos along dir "
               "(normalised in place) passes through, nearest first."),

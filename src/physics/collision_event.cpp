@@ -26,6 +26,8 @@ int CollisionEvent_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 PyGetSetDef props[] = {
     ro<&CollisionEventObject::entity1>("entity1", "The entity that moved."),
     ro<&CollisionEventObject::entity2>("entity2", "The body it touched, or None for a wall of the level."),
+    rwTyped<&CollisionEventObject::entity1, &EntityType>("_entity1"),
+    rwTyped<&CollisionEventObject::entity2, &EntityType>("_entity2"),
     propsEnd(),
 };
 

@@ -1,5 +1,6 @@
 // MovementSystem: moves entities by velocity and impulse, against collision bodies and level walls.
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "level/level.hpp"
@@ -219,9 +220,9 @@ PyObject* MovementSystem_setEngine(PyObject* self, PyObject* engine) {
 PyMethodDef methods[] = {
     BV_METHOD("_updateEntity", MovementSystem_updateEntity,
               "Applies friction to the impulse and moves the entity by (velocity + impulse) * timeStep."),
-    BV_METHOD_O("update", MovementSystem_update, "Moves every member entity."),
-    BV_METHOD_O("_setEcs", MovementSystem_setEcs, "Also adds the collision-body system to (or removes it from) the Ecs."),
-    BV_METHOD_O("_setEngine", MovementSystem_setEngine, "Also hands the engine to the collision-body system."),
+    BV_METHOD_ARG("update", MovementSystem_update, "timeStep", "Moves every member entity."),
+    BV_METHOD_ARG("_setEcs", MovementSystem_setEcs, "ecs", "Also adds the collision-body system to (or removes it from) the Ecs."),
+    BV_METHOD_ARG("_setEngine", MovementSystem_setEngine, "engine", "Also hands the engine to the collision-body system."),
     BV_METHODS_END,
 };
 

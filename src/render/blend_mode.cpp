@@ -4,14 +4,7 @@
 
 namespace bv {
 
-BlendMode toBlendMode(PyObject* value) {
-    uint32_t v = toUInt32(value);
-    if (v != BLEND_BLEND && v != BLEND_ADD) {
-        PyErr_Format(PyExc_ValueError, "blend mode must be BLENDMODE_BLEND (0) or BLENDMODE_ADD (1), not %u", v);
-        throwPy();
-    }
-    return BlendMode(v);
-}
+BlendMode toBlendMode(PyObject* value) { return BlendMode(toUInt32(value)); }
 
 namespace {
 

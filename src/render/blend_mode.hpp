@@ -5,8 +5,8 @@
 
 namespace bv {
 
-// BLENDMODE_BLEND (0) or BLENDMODE_ADD (1). OverflowError for a negative or too large value,
-// ValueError for any other value, TypeError for a non-integer.
+// Any unsigned 32-bit int: BLENDMODE_ADD (1) blends additively, every other value with alpha
+// blending. OverflowError for a negative or too large value, TypeError for a non-integer.
 BlendMode toBlendMode(PyObject* value);
 
 }  // namespace bv

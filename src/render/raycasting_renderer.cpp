@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/components.hpp"
 #include "ecs/sprite.hpp"
@@ -184,8 +185,8 @@ PyObject* RR_castRay(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
 }
 
 PyMethodDef coreMethods[] = {
-    BV_METHOD_NOARGS("getCamera", RR_getCamera, "The camera object that is used for rendering the scene."),
-    BV_METHOD_O("_setFlashlight", RR_setFlashlight, "Sets the flashlight texture (None turns it off)."),
+    BV_METHOD_NOARGS("getCamera", RR_getCamera, "Returns the camera object that is used for rendering the scene."),
+    BV_METHOD_ARG("_setFlashlight", RR_setFlashlight, "flashlight", "Sets the flashlight texture (None turns it off)."),
     BV_METHOD_NOARGS("render", RR_render, "Draws one frame of the level onto the target."),
     BV_METHOD("castRay", RR_castRay,
               "Casts a ray from pos along dir; returns where it meets a wall. If the ray leaves the level "

@@ -68,7 +68,7 @@ PyGetSetDef props[] = {
 
 ClassRegistration reg("Renderer", [] {
     ClassSpec spec = specFor<RendererObject>("Renderer", AbstractSystemType);
-    spec.doc = "The abstract base class for all brovaline renderers.";
+    spec.doc = "This is the abstract base class for all brovaline renderers.";
     spec.methods = methods;
     spec.getset = props;
     spec.init = Renderer_init;

@@ -2,6 +2,7 @@
 // entity, far to near.
 #include <algorithm>
 
+#include "ecs/ecs.hpp"
 #include "level/level.hpp"
 #include "render/raycasting_renderer.hpp"
 #include "render/sprite_order.hpp"
@@ -18,6 +19,13 @@ double engineTimeStep(RaycastingRendererObject* r) {
     if (!r->engine || r->engine == Py_None) return 0;
     Ref step = callMethod(intern("getTimeStep"), r->engine);
     return toDouble(step);
+}
+
+// A sprite entity the pass cannot draw ends the pass for the frame.
+[[noreturn]] void throwUndrawable(const SpriteEntity& e, const char* what) {
+    long long id = PyObject_TypeCheck(e.entity, EntityType) ? reinterpret_cast<EntityObject*>(e.entity)->id : -1;
+    PyErr_Format(PyExc_AttributeError, "the SpriteComponent of entity %lld has no %s", id, what);
+    throwPy();
 }
 
 PixelView sheetOf(const SpriteComponentObject* c) {
@@ -40,12 +48,14 @@ void renderSprites(RaycastingRendererObject* r, const PixelView& target, int64_t
     int64_t groundFogAlpha = 0;
     for (const SpriteEntity& e : order) {
         SpriteComponentObject* c = e.sprite;
+        if (!currentAnimationOf(c)) throwUndrawable(e, "current animation");
         advanceSpriteAnimation(c, timeStep);
         if (level->groundFogDensity > 0)
             groundFogAlpha = std::min<int64_t>(truncSat(level->groundFogDensity * c->dist), 255);
         const int64_t fogAlpha = truncSat(level->fogDensity * c->dist);
         const _internal_Vec2 rel = _internal_matrix2_2_apply(inverse, {e.pos->x - camPos->x, e.pos->y - camPos->y});
         if (rel.x <= 0) continue;
+        if (!c->sprite || !PyObject_TypeCheck(c->sprite, SpriteType)) throwUndrawable(e, "sprite");
         sprite::Cell cell;
         if (!spriteSheetCell(c, cell)) continue;
         SpriteDraw draw{sheetOf(c), cell, rel.x, rel.y, c->scale, c->zOffset, c->shadeless, c->blendMode,

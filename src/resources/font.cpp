@@ -3,6 +3,7 @@
 #include "common/args.hpp"
 #include "common/cstring.hpp"
 #include "common/klass.hpp"
+#include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"
 
@@ -99,7 +100,7 @@ PyObject* Font_renderLines(PyObject* self, PyObject* const* args, Py_ssize_t nar
 
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getFontSize", Font_getFontSize, "The point size the font was opened with."),
-    BV_METHOD_O("getRenderedTextSize", Font_getRenderedTextSize, "(width, height) of the text on one line."),
+    BV_METHOD_ARG("getRenderedTextSize", Font_getRenderedTextSize, "text", "(width, height) of the text on one line."),
     BV_METHOD("render", Font_render, "Renders one line of text into a new Texture."),
     BV_METHOD("renderLines", Font_renderLines, "Renders lines stacked top to bottom into a new Texture."),
     BV_METHODS_END,

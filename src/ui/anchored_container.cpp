@@ -130,7 +130,7 @@ PyObject* UIAnchoredContainer_addChild(PyObject* self, PyObject* const* args, Py
 
 PyObject* UIAnchoredContainer_removeChild(PyObject* self, PyObject* child) {
     return guard([&] {
-        checkArg(child, UIWidgetType, "child", false);
+        checkArg(child, UIWidgetType, "child");
         PyObject* wrappers = wrappersOf(self);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(wrappers); ++i) {
             PyObject* item = PyList_GET_ITEM(wrappers, i);
@@ -147,10 +147,21 @@ PyObject* UIAnchoredContainer_removeChild(PyObject* self, PyObject* child) {
     });
 }
 
+// Clears the anchors with the children, so that a removed child is no longer placed by this container.
+PyObject* UIAnchoredContainer_removeAllChildren(PyObject* self, PyObject*) {
+    return guard([&] {
+        for (PyObject* list : {wrappersOf(self), childrenOf(self)})
+            check(PyList_SetSlice(list, 0, PyList_GET_SIZE(list), nullptr));
+        return none();
+    });
+}
+
 PyMethodDef methods[] = {
     BV_METHOD("addChild", UIAnchoredContainer_addChild,
               "Adds a child at an offset from the anchored edges (ANCHOR_LEFT/RIGHT/CENTER, ANCHOR_TOP/BOTTOM/CENTER)."),
-    BV_METHOD_O("removeChild", UIAnchoredContainer_removeChild, "Removes the child and its anchoring."),
+    BV_METHOD_ARG("removeChild", UIAnchoredContainer_removeChild, "child",
+              "Removes the child and its anchoring."),
+    BV_METHOD_NOARGS("removeAllChildren", UIAnchoredContainer_removeAllChildren, "Removes every child and its anchoring."),
     BV_METHODS_END,
 };
 

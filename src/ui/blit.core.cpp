@@ -1,6 +1,7 @@
 #include "ui/blit.core.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace bv::ui {
 
@@ -13,15 +14,25 @@ Rect64 intersect(const Rect64& r, const Rect64& clip) {
 uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod) {
     uint32_t a = src >> 24;
     if (alphaMod != 255) a = a * alphaMod / 255;
-    if (a == 255) return src | 0xFF000000u;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        if (a < 255) s = s * a / 255;
+        out |= (s + (255 - a) * d / 255) << shift;
+    }
+    return out | (a + (255 - a) * (dst >> 24) / 255) << 24;
+}
+
+uint32_t blendOverPlain(uint32_t dst, uint32_t src) {
+    uint32_t a = src >> 24;
+    if (a == 255) return src;
     if (a == 0) return dst;
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
-        int32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-        out |= uint32_t(d + (s - d) * int32_t(a) / 255) << shift;
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        out |= ((s * a >> 8) + (d * (255 - a) >> 8)) << shift;
     }
-    uint32_t da = dst >> 24;
-    return out | (a + da * (255 - a) / 255) << 24;
+    return out | ((a * 255 >> 8) + ((dst >> 24) * (255 - a) >> 8)) << 24;
 }
 
 namespace {
@@ -30,10 +41,45 @@ Rect64 bounds(const PixelView& v) { return {0, 0, v.width, v.height}; }
 
 uint32_t* row(const PixelView& v, int64_t y) { return v.pixels + y * int64_t(v.pitch); }
 
-// The source index sampled by destination index i (at the pixel centre) when n source pixels are
-// stretched over m destination pixels; 128-bit so that no theme value can overflow it.
-int64_t scaleIndex(int64_t i, int64_t n, int64_t m) {
-    return int64_t((__int128(2 * i + 1) * n) / (__int128(2) * m));
+// One axis of a scaled blit as SDL2's SDL_BlitScaled lays it out: the piece is trimmed to the
+// source buffer and the destination to the visible span in real numbers, both rounded half away
+// from zero and trimmed again; the destination pixels then step through the source in 16.16 fixed
+// point, starting half a step in.
+struct StretchAxis {
+    int64_t src, srcLen, dst, dstLen, step;
+
+    // Source index of destination pixel i (0 <= i < dstLen).
+    int64_t at(int64_t i) const { return src + int64_t((__int128(step) / 2 + __int128(i) * step) >> 16); }
+};
+
+// False when nothing of the axis is visible.
+bool stretchAxis(int64_t from, int64_t fromLen, int64_t srcSize, int64_t to, int64_t toLen, int64_t visible,
+                 int64_t visibleLen, StretchAxis& out) {
+    const double scale = double(toLen) / double(fromLen);
+    double s0 = double(from), s1 = s0 + double(fromLen), d0 = double(to), d1 = d0 + double(toLen);
+    if (s0 < 0) {
+        d0 -= s0 * scale;
+        s0 = 0;
+    }
+    if (s1 > double(srcSize)) {
+        d1 -= (s1 - double(srcSize)) * scale;
+        s1 = double(srcSize);
+    }
+    // Nothing visible; this also keeps the trimmed source within its piece for any sizes.
+    if (d1 <= double(visible) || d0 >= double(visible + visibleLen)) return false;
+    if (d0 < double(visible)) {
+        s0 += (double(visible) - d0) / scale;
+        d0 = double(visible);
+    }
+    if (d1 > double(visible + visibleLen)) {
+        s1 -= (d1 - double(visible + visibleLen)) / scale;
+        d1 = double(visible + visibleLen);
+    }
+    Rect64 srcSpan = intersect({std::llround(s0), 0, std::llround(s1 - s0), 1}, {0, 0, srcSize, 1});
+    Rect64 dstSpan = intersect({std::llround(d0), 0, std::llround(d1 - d0), 1}, {visible, 0, visibleLen, 1});
+    if (srcSpan.w <= 0 || dstSpan.w <= 0) return false;
+    out = {srcSpan.x, srcSpan.w, dstSpan.x, dstSpan.w, int64_t((__int128(srcSpan.w) << 16) / dstSpan.w)};
+    return true;
 }
 
 }  // namespace
@@ -49,24 +95,27 @@ void blitCopy(const PixelView& src, Rect64 from, const PixelView& dst, int64_t d
     for (int64_t y = 0; y < out.h; ++y) {
         const uint32_t* s = row(src, inSrc.y + out.y - dstY + y) + (inSrc.x + out.x - dstX);
         uint32_t* d = row(dst, out.y + y) + out.x;
-        for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
+        if (alphaMod == 255)
+            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOverPlain(d[x], s[x]);
+        else
+            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
     }
 }
 
 void blitScaled(const PixelView& src, Rect64 from, const PixelView& dst, Rect64 to, Rect64 clip,
                 uint32_t alphaMod) {
     if (from.w <= 0 || from.h <= 0 || to.w <= 0 || to.h <= 0 || !src.pixels || !dst.pixels) return;
-    Rect64 out = intersect(intersect(to, clip), bounds(dst));
-    for (int64_t y = out.y; y < out.y + out.h; ++y) {
-        // Sample at the centre of each destination pixel.
-        int64_t sy = from.y + scaleIndex(y - to.y, from.h, to.h);
-        if (sy < 0 || sy >= src.height) continue;
-        const uint32_t* s = row(src, sy);
-        uint32_t* d = row(dst, y);
-        for (int64_t x = out.x; x < out.x + out.w; ++x) {
-            int64_t sx = from.x + scaleIndex(x - to.x, from.w, to.w);
-            if (sx >= 0 && sx < src.width) d[x] = blendOver(d[x], s[sx], alphaMod);
-        }
+    // Like SDL, a piece drawn at its own size is a plain copy.
+    if (from.w == to.w && from.h == to.h) return blitCopy(src, from, dst, to.x, to.y, clip, alphaMod);
+    Rect64 visible = intersect(clip, bounds(dst));
+    StretchAxis ax, ay;
+    if (!stretchAxis(from.x, from.w, src.width, to.x, to.w, visible.x, visible.w, ax) ||
+        !stretchAxis(from.y, from.h, src.height, to.y, to.h, visible.y, visible.h, ay))
+        return;
+    for (int64_t j = 0; j < ay.dstLen; ++j) {
+        const uint32_t* s = row(src, ay.at(j));
+        uint32_t* d = row(dst, ay.dst + j) + ax.dst;
+        for (int64_t i = 0; i < ax.dstLen; ++i) d[i] = blendOver(d[i], s[ax.at(i)], alphaMod);
     }
 }
 

@@ -126,9 +126,9 @@ int UIButton_textSet(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getText", UIButton_getText, "The label's text."),
-    BV_METHOD_O("setText", UIButton_setText, "Sets the label's text."),
+    BV_METHOD_ARG("setText", UIButton_setText, "label", "Sets the label's text."),
     BV_METHOD("render", renderMethod<buttonRender>, "Renders the button and its label"),
-    BV_METHOD_O("_onClick", eventMethod<buttonOnClick>, nullptr),
+    BV_METHOD("_onClick", (eventMethod<buttonOnClick, "_onClick">), nullptr),
     BV_METHODS_END,
 };
 

@@ -136,12 +136,13 @@ PyObject* AbstractUIContainer_removeAllChildren(PyObject* self, PyObject*) {
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getChildren", AbstractUIContainer_getChildren,
                      "This method returns a list of the child UIWidget elements of the container"),
-    BV_METHOD_O("removeChild", AbstractUIContainer_removeChild, "Removes the child if it is in the container."),
+    BV_METHOD_ARG("removeChild", AbstractUIContainer_removeChild, "child",
+              "Removes the child if it is in the container."),
     BV_METHOD_NOARGS("removeAllChildren", AbstractUIContainer_removeAllChildren, "Removes every child."),
     BV_METHOD("render", renderMethod<containerRender>, "Renders the child widgets"),
     BV_METHOD("update", updateMethod<containerUpdate>, "Updates the child widgets"),
-    BV_METHOD_O("_onClick", eventMethod<containerOnClick>, nullptr),
-    BV_METHOD_O("_onScroll", eventMethod<containerOnScroll>, nullptr),
+    BV_METHOD("_onClick", (eventMethod<containerOnClick, "_onClick">), nullptr),
+    BV_METHOD("_onScroll", (eventMethod<containerOnScroll, "_onScroll">), nullptr),
     BV_METHODS_END,
 };
 

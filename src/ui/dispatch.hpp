@@ -3,6 +3,7 @@
 #pragma once
 #include "common/args.hpp"
 #include "common/dispatch.hpp"
+#include "common/one_arg.hpp"
 #include "ui/objects.hpp"
 
 namespace bv::ui {
@@ -53,15 +54,18 @@ PyObject* updateMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
     });
 }
 
-template <bool (*F)(PyObject*, PyObject*)>
-PyObject* eventMethod(PyObject* self, PyObject* evt) {
-    return guard([&] { return boolean(F(self, evt)); });
+template <bool (*F)(PyObject*, PyObject*), Literal Name>
+PyObject* eventMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    return guard([&] {
+        BV_PARSE(Name.text, 1, "evt");
+        return boolean(F(self, a[0]));
+    });
 }
 
-template <void (*F)(PyObject*, int32_t, int32_t)>
+template <void (*F)(PyObject*, int32_t, int32_t), Literal Name>
 PyObject* dragEdgeMethod(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
-        BV_PARSE("onDragStart", 2, "mouseX", "mouseY");
+        BV_PARSE(Name.text, 2, "mouseX", "mouseY");
         F(self, toInt32(a[0]), toInt32(a[1]));
         return none();
     });

@@ -1,5 +1,5 @@
-// What drawing widgets need from their renderer: the theme, its widget specifications, the target
-// surface with its clip rectangle, and the theme's figures drawn from specification entries.
+// What drawing widgets need from their renderer: the theme, its widget entries, the target surface
+// with its clip rectangle, and the theme figures (pieces, nine- and three-patches) those entries name.
 #pragma once
 #include "ui/blit.core.hpp"
 #include "ui/objects.hpp"

@@ -50,7 +50,7 @@ int UIPanel_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 PyMethodDef methods[] = {
     BV_METHOD("render", renderMethod<panelRender>, "Renders the panel and its children"),
-    BV_METHOD_O("_onClick", eventMethod<panelOnClick>, nullptr),
+    BV_METHOD("_onClick", (eventMethod<panelOnClick, "_onClick">), nullptr),
     BV_METHODS_END,
 };
 

@@ -91,6 +91,8 @@ void scrollPanelUpdate(PyObject* self, int32_t mouseX, int32_t mouseY, bool isMo
     slider->x = int32_t(int64_t(p->x) + p->width - slider->width - right);
     slider->y = int32_t(p->y + top);
     slider->maxValue = p->maxScrollPosY;
+    // Content that shrank must not stay scrolled beyond its new end.
+    if (slider->value > slider->maxValue) setSliderValue(bar, slider->value);
     updateWidget(bar, mouseX, mouseY, isMouseLeftPressed);
     p->scrollPosY = slider->value;
 }
@@ -204,8 +206,8 @@ PyMethodDef methods[] = {
      METH_FASTCALL, "Sets the padding: 1 to 4 values in the order top, right, bottom, left."},
     BV_METHOD("render", renderMethod<scrollPanelRender>, "Renders the content widget"),
     BV_METHOD("update", updateMethod<scrollPanelUpdate>, "Updates the content and the scroll bar."),
-    BV_METHOD_O("_onClick", eventMethod<scrollPanelOnClick>, nullptr),
-    BV_METHOD_O("_onScroll", eventMethod<scrollPanelOnScroll>, nullptr),
+    BV_METHOD("_onClick", (eventMethod<scrollPanelOnClick, "_onClick">), nullptr),
+    BV_METHOD("_onScroll", (eventMethod<scrollPanelOnScroll, "_onScroll">), nullptr),
     BV_METHODS_END,
 };
 

@@ -67,7 +67,8 @@ void setPercent(PyObject* self, float p) {
 
 int64_t thumbStart(PyObject* self) {
     Axis a = axisOf(self);
-    return a.start + a.minus + int64_t(std::trunc(double(a.track()) * getPercent(self)));
+    // Single precision like the percent itself: 29 % of 100 pixels is 29, not 28.
+    return a.start + a.minus + int64_t(std::trunc(float(a.track()) * getPercent(self)));
 }
 
 void sliderCalculateMinSize(PyObject* self) {
@@ -224,10 +225,11 @@ int UISlider_percentSet(PyObject* self, PyObject* value, void*) {
 PyMethodDef methods[] = {
     BV_METHOD("render", renderMethod<sliderRender>, "Renders the slider"),
     BV_METHOD("update", updateMethod<sliderUpdate>, "Updates the hover state of the slider and its step buttons."),
-    BV_METHOD_O("_onClick", eventMethod<sliderOnClick>, nullptr),
-    BV_METHOD("onDragStart", dragEdgeMethod<sliderOnDragStart>, "Starts dragging the thumb when it is under the pointer."),
+    BV_METHOD("_onClick", (eventMethod<sliderOnClick, "_onClick">), nullptr),
+    BV_METHOD("onDragStart", (dragEdgeMethod<sliderOnDragStart, "onDragStart">),
+              "Starts dragging the thumb when it is under the pointer."),
     BV_METHOD("onDrag", dragMethod<sliderOnDrag>, "Moves the thumb's centre to the pointer."),
-    BV_METHOD("onDragEnd", dragEdgeMethod<sliderOnDragEnd>, "Ends dragging the thumb."),
+    BV_METHOD("onDragEnd", (dragEdgeMethod<sliderOnDragEnd, "onDragEnd">), "Ends dragging the thumb."),
     BV_METHODS_END,
 };
 

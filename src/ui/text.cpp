@@ -64,10 +64,7 @@ std::pair<int64_t, int64_t> textSize(PyObject* self) {
 }
 
 void setText(PyObject* self, PyObject* text) {
-    if (text != Py_None && !PyUnicode_Check(text)) {
-        PyErr_Format(PyExc_TypeError, "text must be a str, not %.200s", Py_TYPE(text)->tp_name);
-        throwPy();
-    }
+    checkArg(text, &PyUnicode_Type, "text");
     TextObject* t = asText(self);
     setRef(t->text, text);
     Ref lines = callMethod(intern("splitlines"), text);
@@ -154,7 +151,8 @@ int UIText_textSet(PyObject* self, PyObject* value, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getText", UIText_getText, "The text."),
-    BV_METHOD_O("setText", UIText_setText, "Sets the text (a str); it is split into lines."),
+    BV_METHOD_ARG("setText", UIText_setText, "text",
+              "Sets the text (a str); it is split into lines."),
     BV_METHOD_NOARGS("getRenderedTextSize", UIText_getRenderedTextSize,
                      "Determines the size which is required for the text. Note that this only works if the widget "
                      "is appended to a renderer."),

@@ -2,6 +2,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
+#include "ui/dispatch.hpp"
 #include "ui/objects.hpp"
 
 namespace bv {
@@ -178,10 +179,12 @@ PyObject* UITheme_widgets(PyObject* self, void*) {
 }
 
 PyMethodDef methods[] = {
-    BV_METHOD_O("getIntColor", UITheme_getIntColor, "Returns the RGB color as an int with one byte per color"),
-    BV_METHOD_O("getColor", UITheme_getColor, "Returns the RGBA color as a tuple"),
-    BV_METHOD_O("getFont", UITheme_getFont, "Returns the font loaded under this name."),
-    BV_METHOD_O("_convertRgbaToIntColor", UITheme_convertRgbaToIntColor,
+    BV_METHOD_ARG("getIntColor", UITheme_getIntColor, "name",
+              "Returns the RGB color as an int with one byte per color"),
+    BV_METHOD_ARG("getColor", UITheme_getColor, "name", "Returns the RGBA color as a tuple"),
+    BV_METHOD_ARG("getFont", UITheme_getFont, "name",
+              "Returns the font loaded under this name."),
+    BV_METHOD_ARG("_convertRgbaToIntColor", UITheme_convertRgbaToIntColor, "color",
                 "Converts (r, g, b[, a]) to 0xAARRGGBB; alpha defaults to 255."),
     BV_METHODS_END,
 };

@@ -181,9 +181,9 @@ int UIRenderer_setWidget(PyObject* self, PyObject* value, void*) {
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("getSize", UIRenderer_getSize, "Returns the size of the render target"),
     BV_METHOD_NOARGS("render", UIRenderer_render, "Renders a single frame onto the render target"),
-    BV_METHOD_O("_setEngine", UIRenderer_setEngine, nullptr),
-    BV_METHOD_O("_onClick", UIRenderer_onClick, nullptr),
-    BV_METHOD_O("_onScroll", UIRenderer_onScroll, nullptr),
+    BV_METHOD_ARG("_setEngine", UIRenderer_setEngine, "engine", nullptr),
+    BV_METHOD_ARG("_onClick", UIRenderer_onClick, "evt", nullptr),
+    BV_METHOD_ARG("_onScroll", UIRenderer_onScroll, "evt", nullptr),
     BV_METHODS_END,
 };
 

@@ -36,8 +36,14 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     CHECK(dst.at(5, 3) == 0);
     // Far outside everything: nothing happens (and nothing is touched).
     blitCopy(src.view, {1 << 30, 1 << 30, 1 << 30, 1 << 30}, dst.view, -(1LL << 33), 1LL << 33, kNoClip);
+    // Less than half a source pixel shows: like SDL, nothing is drawn.
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-(1LL << 33), -(1LL << 33), 1LL << 34, 1LL << 34}, kNoClip);
-    CHECK(dst.at(0, 0) == code(4, 4));
+    CHECK(dst.at(0, 0) == 0);
+    blitScaled(src.view, {-(1LL << 31), 0, 1, 8}, dst.view, {0, 0, 1LL << 32, 8}, kNoClip);
+    blitScaled(src.view, {0, 0, 1LL << 31, 8}, dst.view, {-(1LL << 33), 0, 1, 8}, kNoClip);
+    CHECK(dst.at(0, 0) == 0);
+    blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
+    CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
 }
 
 TEST(blit_respects_the_clip_rectangle) {
@@ -56,12 +62,37 @@ TEST(blit_scaled_stretches_by_nearest_pixel) {
     CHECK(dst.at(4, 0) == code(1, 0) && dst.at(7, 1) == code(1, 0));
 }
 
+// SDL_BlitScaled's sampling: 16.16 fixed-point steps from half a step in, and a clipped piece
+// re-rounded to the source pixels the visible part covers.
+TEST(blit_scaled_samples_like_sdl) {
+    Buffer src(8, 1, true);
+    const int squeezed[] = {0, 1, 3, 4, 5, 7};
+    Buffer whole(6, 1, false);
+    blitScaled(src.view, {0, 0, 8, 1}, whole.view, {0, 0, 6, 1}, kNoClip);
+    for (int i = 0; i < 6; ++i) CHECK(whole.at(i, 0) == code(squeezed[i], 0));
+    Buffer clipped(6, 1, false);
+    blitScaled(src.view, {0, 0, 8, 1}, clipped.view, {0, 0, 6, 1}, {2, 0, 3, 1});
+    CHECK(clipped.at(1, 0) == 0 && clipped.at(5, 0) == 0);
+    CHECK(clipped.at(2, 0) == code(3, 0) && clipped.at(3, 0) == code(4, 0) && clipped.at(4, 0) == code(6, 0));
+    Buffer shifted(6, 1, false);
+    blitScaled(src.view, {0, 0, 8, 1}, shifted.view, {-3, 0, 6, 1}, kNoClip);
+    CHECK(shifted.at(0, 0) == code(4, 0) && shifted.at(1, 0) == code(5, 0) && shifted.at(2, 0) == code(7, 0));
+    CHECK(shifted.at(3, 0) == 0);
+}
+
 TEST(blend_over_keeps_opaque_and_transparent_extremes) {
     CHECK(blendOver(0xFF102030, 0xFFAABBCC, 255) == 0xFFAABBCC);
     CHECK(blendOver(0xFF102030, 0x00AABBCC, 255) == 0xFF102030);
     CHECK(blendOver(0xFF000000, 0xFFFFFFFF, 0) == 0xFF000000);
     uint32_t half = blendOver(0xFF000000, 0xFFFFFFFF, 128);
     CHECK(((half >> 16) & 0xFF) == 128 && half >> 24 == 0xFF);
+    CHECK(blendOver(0xFF102030, 0x80FF0000, 255) == 0xFF870F17);  // SDL's scaled blend, in divisions by 255
+}
+
+TEST(plain_blend_rounds_like_sdl_blits) {
+    CHECK(blendOverPlain(0x12345678, 0xFFAABBCC) == 0xFFAABBCC);
+    CHECK(blendOverPlain(0x12345678, 0x00AABBCC) == 0x12345678);
+    CHECK(blendOverPlain(0xFFB75092, 0x3CEB3FFD) == 0xFDC24AAA);  // in shifts by 8: an opaque pixel loses alpha
 }
 
 TEST(nine_patch_at_corner_size_draws_only_corners) {

@@ -1,0 +1,1 @@
+"""Procedural generators for every asset of the demo game."""

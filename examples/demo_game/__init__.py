@@ -1,0 +1,1 @@
+"""The demo game: world, player control, scripted tour, sound, HUD and menu."""
