@@ -56,3 +56,10 @@ def test_cast_ray_without_a_level():
     r = b.RaycastingRenderer(b.Texture(4, 4), None)
     with pytest.raises(RuntimeError):
         r.castRay(b.Vector2(1, 1), b.Vector2(1, 0))
+
+
+def test_crossing_just_outside_the_grid_is_not_read_as_its_first_column():
+    level = b.Level()
+    level.setBlock(0, 1, 0)  # an opening in the west border next to the corner
+    hit = b.RaycastingRenderer(b.Texture(4, 4), level).castRay(b.Vector2(1e-14, 1e-14), b.Vector2(1, 0))
+    assert hit is None or hit.x >= 0

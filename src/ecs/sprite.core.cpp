@@ -32,6 +32,7 @@ CameraRelation cameraRelation(double cx, double cy, double x, double y, double r
 int32_t directionIndex(double angleToCam, int32_t directions) {
     if (directions < 1 || !std::isfinite(angleToCam)) return 0;
     double turns = (angleToCam + 1.0 / (2.0 * directions)) * directions;
+    if (!std::isfinite(turns)) return 0;
     // Bounded before the integer conversion; the remainder keeps it in 0..directions-1.
     turns = std::fmod(std::trunc(turns), double(directions));
     int32_t d = int32_t(turns);

@@ -48,7 +48,7 @@ public:
     Grid(int32_t width, int32_t height);
 
     static bool validSize(int64_t width, int64_t height) {
-        return width > 0 && height > 0 && width * height <= kMaxCells;
+        return width > 0 && height > 0 && height <= kMaxCells / width;
     }
 
     int32_t width() const { return width_; }

@@ -79,9 +79,10 @@ void leave(Hit* hit) {
     hit->length = std::numeric_limits<double>::infinity();
 }
 
-// Cell index of a crossing coordinate (truncated towards zero); false outside 0..limit-1.
+// Cell index of a crossing coordinate; false outside 0..limit-1. Rounding down (not towards zero)
+// keeps a crossing just left of or above the grid from being read as column or row 0.
 bool cellIndex(double v, uint32_t limit, int& out) {
-    double t = std::trunc(v);
+    double t = std::floor(v);
     if (!(t >= 0 && t < limit)) return false;
     out = int(t);
     return true;

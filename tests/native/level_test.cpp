@@ -26,6 +26,7 @@ TEST(gridFindRefusesCellsOutsideTheGrid) {
     CHECK(!level::Grid::validSize(1 << 20, 1 << 20));
     CHECK(level::Grid::validSize(4096, 4096));  // 16M cells, the largest grid
     CHECK(!level::Grid::validSize(4096, 4097));
+    CHECK(!level::Grid::validSize(int64_t(1) << 40, int64_t(1) << 40));  // no overflow in the check
 }
 
 TEST(gridFillPadsShortInputAndIgnoresTheRest) {
@@ -66,6 +67,7 @@ TEST(directionIndexStaysInRange) {
     CHECK_EQ(sprite::directionIndex(0.93, 8), 7);
     CHECK_EQ(sprite::directionIndex(-0.3, 8), 7);  // trunc(-1.9) = -1 wraps to 7
     CHECK_EQ(sprite::directionIndex(1e300, 8) < 8, true);
+    CHECK_EQ(sprite::directionIndex(1e308, 8), 0);  // the scaled angle overflows to infinity
     CHECK_EQ(sprite::directionIndex(NAN, 8), 0);
     CHECK_EQ(sprite::directionIndex(0.5, 0), 0);
 }
