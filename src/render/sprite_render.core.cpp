@@ -7,7 +7,7 @@
 namespace bv {
 
 void drawSprite(const PixelView& target, const SpriteDraw& s, const Hit* hits, int64_t baseline, double ratio,
-                uint32_t fogColor, uint32_t groundFogColor) {
+                uint32_t fogColor, uint32_t groundFogColor, int x0, int x1) {
     const int W = target.width, H = target.height;
     if (!(s.depth > 0) || W <= 0 || H <= 0) return;
     const int64_t half = truncSat(H / ratio / s.depth);
@@ -31,8 +31,11 @@ void drawSprite(const PixelView& target, const SpriteDraw& s, const Hit* hits, i
         texStartY = double(-ymin) * texStepY;
         ymin = 0;
     }
-    const int64_t xend = std::min<int64_t>(xmax, W);
+    const int64_t xend = std::min<int64_t>({xmax, W, x1});
     if (xmin >= xend || ymin >= ymax) return;
+    // The texture column advances by repeated steps from the billboard's left edge, as when the
+    // whole billboard is drawn at once.
+    for (; xmin < x0 && xmin < xend; xmin++) texPosX += texStepX;
 
     const float span = float(ymax - ymin), groundFog = float(s.groundFogAlpha);
     const uint32_t fogAlpha = uint32_t(std::min<int64_t>(s.fogAlpha, 255));

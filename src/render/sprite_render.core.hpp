@@ -2,6 +2,7 @@
 // walls of the frame, fogged and blended into the target.
 #pragma once
 #include <cstdint>
+#include <limits>
 
 #include "ecs/sprite.core.hpp"
 #include "render/blend.core.hpp"
@@ -20,8 +21,10 @@ struct SpriteDraw {
     int64_t fogAlpha, groundFogAlpha;
 };
 
-// Draws one billboard; `hits` holds one wall hit per target column.
+// Draws the part of one billboard that falls in columns x0..x1-1; `hits` holds one wall hit per
+// target column.
 void drawSprite(const PixelView& target, const SpriteDraw& sprite, const Hit* hits, int64_t baseline, double ratio,
-                uint32_t fogColor, uint32_t groundFogColor);
+                uint32_t fogColor, uint32_t groundFogColor, int x0 = 0,
+                int x1 = std::numeric_limits<int>::max());
 
 }  // namespace bv
