@@ -6,7 +6,7 @@ loop orders). The engine draws three scenes along that path: plain walls, floor 
 same with fog, ground fog and a sky; and that with 50 directional animated sprites, each on one
 thread and on all of the machine's cores.
 
-    python bench/bench_raycaster.py [--frames N] [--sizes 640x400,1920x1080]
+    python bench/bench_raycaster.py [--frames N] [--rounds R] [--sizes 640x400,1920x1080]
 """
 import argparse
 import json
@@ -22,6 +22,7 @@ from pathlib import Path
 
 os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
 os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
+os.environ.setdefault("OPENBLAS_NUM_THREADS", "1")  # idle BLAS threads would compete with the renderer
 
 import numpy as np  # noqa: E402
 from PIL import Image  # noqa: E402
@@ -133,6 +134,7 @@ def camera_at(i, n):
 
 
 def engine_frames(level, w, h, frames, threads, sheet=None):
+    """Frame times in ms along the camera path."""
     r = b.RaycastingRenderer(b.Texture(w, h), level)
     r.threads = threads
     ecs = add_sprites(r, sheet) if sheet else None  # noqa: F841 (keeps the entities alive)
@@ -144,17 +146,22 @@ def engine_frames(level, w, h, frames, threads, sheet=None):
         cam.pos.x, cam.pos.y, cam.dir.x, cam.dir.y = px, py, dx, dy
         t0 = time.perf_counter()
         r.render()
-        times.append(time.perf_counter() - t0)
-    return statistics.median(times) * 1000
+        times.append((time.perf_counter() - t0) * 1000)
+    return times
 
 
-def reference_frames(folder, sizes, frames):
-    """Median ms per size of the textbook raycaster (the faster floor order), or {} without g++."""
+def build_reference(folder):
+    """The textbook raycaster's executable, or None without g++."""
     compiler = shutil.which("g++")
     if not compiler:
-        return {}
+        return None
     exe = folder / "ref_raycaster"
     subprocess.run([compiler, "-O2", "-std=c++17", "-o", str(exe), str(HERE / "ref_raycaster.cpp")], check=True)
+    return exe
+
+
+def reference_frames(exe, sizes, frames):
+    """Median ms per size of the textbook raycaster (the faster of its floor orders)."""
     out = subprocess.run([str(exe), "--frames", str(frames), "--sizes", ",".join(f"{w}x{h}" for w, h in sizes),
                           "--floor", "both"], check=True, capture_output=True, text=True).stdout
     result = {}
@@ -168,7 +175,8 @@ def reference_frames(folder, sizes, frames):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--frames", type=int, default=120)
+    parser.add_argument("--frames", type=int, default=60, help="frames per round")
+    parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--sizes", default="640x400,1920x1080")
     args = parser.parse_args()
     sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
@@ -180,18 +188,30 @@ def main():
         scenes = [("walls, floor, ceiling", plain, None), ("+ fog, ground fog, sky", foggy, None),
                   ("+ 50 sprites", foggy, sheet)]
         cores = b.RaycastingRenderer(b.Texture(1, 1), None).threads
-        reference = reference_frames(folder, sizes, args.frames)
+        exe = build_reference(folder)
+        # The machine is shared: baseline and engine take turns, round after round, and the
+        # medians are taken over all rounds.
+        reference, engine = {}, {}
+        for _ in range(args.rounds):
+            if exe:
+                for size, ms in reference_frames(exe, sizes, args.frames).items():
+                    reference.setdefault(size, []).append(ms)
+            for w, h in sizes:
+                for name, level, sprites in scenes:
+                    for threads in sorted({1, cores}):
+                        times = engine_frames(level, w, h, args.frames, threads, sprites)
+                        engine.setdefault((w, h, name, threads), []).extend(times)
         for w, h in sizes:
-            ref = reference.get((w, h))
+            ref = statistics.median(reference[(w, h)]) if (w, h) in reference else None
             print(f"{w}x{h}: baseline " + (f"{ref:.3f} ms/frame" if ref else "not built (no g++)"))
-            for name, level, sprites in scenes:
+            for name, _, _ in scenes:
                 cells = []
-                for threads in (1, cores):
-                    ms = engine_frames(level, w, h, args.frames, threads, sprites)
+                for threads in sorted({1, cores}):
+                    ms = statistics.median(engine[(w, h, name, threads)])
                     ratio = f" = {ms / ref:.2f} x baseline" if ref else ""
                     cells.append(f"{threads} thread{'s' if threads > 1 else ''} {ms:7.3f} ms{ratio}")
                 print(f"  {name:<24} " + "; ".join(cells))
-                sys.stdout.flush()
+        sys.stdout.flush()
 
 
 if __name__ == "__main__":
