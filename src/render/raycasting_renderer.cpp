@@ -119,14 +119,16 @@ void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* 
     const WallFrame walls(target, view, frame, &sky, std::atan2(dir->y, dir->x) * _RAD_TO_DEGREES, &light,
                           kBackground);
     Hit* hits = r->hitBuf.data();
-    const double ratio = cam->ratio;
+    std::vector<SpriteProjection> projections;
+    for (const SpriteDraw& s : sprites.draws) projections.push_back(projectSprite(target, s, baseline, cam->ratio));
     // A column's sprites are depth-tested against that column's hit only, so each chunk draws
     // its walls and then its part of every billboard.
     const std::function<void(size_t)> chunk = [&](size_t i) {
         const int x0 = int(i) * kChunk, x1 = std::min(target.width, x0 + kChunk);
         walls.draw(x0, x1, hits);
-        for (const SpriteDraw& s : sprites.draws)
-            drawSprite(target, s, hits, baseline, ratio, sprites.fogColor, sprites.groundFogColor, x0, x1);
+        for (size_t k = 0; k < sprites.draws.size(); k++)
+            drawSpriteColumns(target, sprites.draws[k], projections[k], hits, sprites.fogColor,
+                              sprites.groundFogColor, x0, x1);
     };
     const size_t chunks = size_t((target.width + kChunk - 1) / kChunk);
     if (ColumnPool* pool = poolOf(r))

@@ -188,6 +188,39 @@ void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const P
     }
 }
 
+// A billboard, per pixel: projection, depth test per column, fog and blending.
+void referenceSprite(PixelView t, const SpriteDraw& s, const Hit* hits, int64_t baseline, double ratio,
+                     uint32_t fogColor, uint32_t groundFogColor) {
+    const int W = t.width, H = t.height;
+    if (!(s.depth > 0)) return;
+    const int64_t half = toInt(H / ratio / s.depth);
+    int64_t screenX = toInt(double(W / 2) + W * s.side / s.depth);
+    screenX = toInt(double(screenX) - double(screenX - W / 2) * 0.25);
+    int64_t xmin = toInt(double(screenX) - double(half) * s.scale);
+    const int64_t xmax = toInt(double(screenX) + double(half) * s.scale);
+    int64_t ymin = toInt(double(half) * s.zOffset + double(baseline) - s.scale * double(half));
+    const int64_t ymax = std::min<int64_t>(toInt(double(baseline) + s.scale * double(half) + double(half) * s.zOffset), H);
+    const double texStepX = s.frame.w / double(half * 2) / s.scale, texStepY = s.frame.h / double(half * 2) / s.scale;
+    double texPosX = 0, texStartY = 0;
+    if (xmin < 0) texPosX = double(-xmin) * texStepX, xmin = 0;
+    if (ymin < 0) texStartY = double(-ymin) * texStepY, ymin = 0;
+    for (int64_t x = xmin; x < std::min<int64_t>(xmax, W); x++, texPosX += texStepX) {
+        if (!(hits[x].length > s.depth)) continue;
+        double texPosY = texStartY;
+        for (int64_t y = ymin; y < ymax; y++, texPosY += texStepY) {
+            int tx = s.frame.x + int(std::clamp<int64_t>(toInt(texPosX), 0, s.frame.w - 1));
+            int ty = s.frame.y + int(std::clamp<int64_t>(toInt(texPosY), 0, s.frame.h - 1));
+            uint32_t px = s.sheet.at(tx, ty);
+            if (!s.shadeless) {
+                float f = float(y - ymin) / float(ymax - ymin);
+                uint32_t a = uint32_t(int64_t(f * f * float(s.groundFogAlpha)));
+                px = alphaBlend(alphaBlend(px, groundFogColor, a), fogColor, uint32_t(std::min<int64_t>(s.fogAlpha, 255)));
+            }
+            t.at(int(x), int(y)) = blendPixel(s.blendMode, t.at(int(x), int(y)), px);
+        }
+    }
+}
+
 FrameView frame(double px, double py, double dx, double dy, int fov, int pitch, int height, double ratio = 1.6) {
     FrameView v;
     v.pos = {px, py};
@@ -224,7 +257,7 @@ void referenceFrame(PixelView t, const LevelView& l, const FrameView& v, const P
         for (int x = 0; x < t.width; x++) t.at(x, y) = kBackground;
     if (sky) referenceSky(t, *sky, camDegrees, v.fov, v.baseline);
     referenceWalls(t, l, v, flash, hits);
-    for (const SpriteDraw& s : sprites) drawSprite(t, s, hits, v.baseline, v.ratio, l.fogColor, l.groundFogColor);
+    for (const SpriteDraw& s : sprites) referenceSprite(t, s, hits, v.baseline, v.ratio, l.fogColor, l.groundFogColor);
 }
 
 // The same frame drawn as the renderer does: chunks of `chunk` columns, each with its walls and
@@ -233,11 +266,13 @@ void chunkedFrame(PixelView t, const LevelView& l, const FrameView& v, const Pix
                   const PixelView* flash, const std::vector<SpriteDraw>& sprites, Hit* hits, ColumnPool& pool,
                   int chunk) {
     const WallFrame frame(t, l, v, sky, camDegrees, flash, kBackground);
+    std::vector<SpriteProjection> projections;
+    for (const SpriteDraw& s : sprites) projections.push_back(projectSprite(t, s, v.baseline, v.ratio));
     pool.run(size_t((t.width + chunk - 1) / chunk), [&](size_t i) {
         const int x0 = int(i) * chunk, x1 = std::min(t.width, x0 + chunk);
         frame.draw(x0, x1, hits);
-        for (const SpriteDraw& s : sprites)
-            drawSprite(t, s, hits, v.baseline, v.ratio, l.fogColor, l.groundFogColor, x0, x1);
+        for (size_t k = 0; k < sprites.size(); k++)
+            drawSpriteColumns(t, sprites[k], projections[k], hits, l.fogColor, l.groundFogColor, x0, x1);
     });
 }
 
