@@ -90,20 +90,32 @@ struct Column {
         const uint32_t fogColor = level->fogColor, fogAlpha = uint32_t(fog);
         uint32_t* out = &target->at(x, int(top));
         const ptrdiff_t pitch = target->pitch;
+        // Near walls stretch each texel over many rows: blend it once per run.
+        const uint32_t* texel = nullptr;
+        uint32_t shaded = 0;
         if (level->groundFogDensity < 1) {
             for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-                int ty = std::min(int(texY), lastRow);
-                *out = alphaBlend(texColumn[ptrdiff_t(ty) * tex->pitch], fogColor, fogAlpha);
+                const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
+                if (t != texel) {
+                    texel = t;
+                    shaded = alphaBlend(*t, fogColor, fogAlpha);
+                }
+                *out = shaded;
             }
             return;
         }
         const float height = float(wallHeight), groundAlpha = float(groundFog);
+        uint32_t amount = 0;
         for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-            int ty = std::min(int(texY), lastRow);
+            const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
             float f = float(y - top) / height;
             uint32_t a = uint32_t(truncSat(f * f * groundAlpha));
-            uint32_t t = alphaBlend(texColumn[ptrdiff_t(ty) * tex->pitch], level->groundFogColor, a);
-            *out = alphaBlend(t, fogColor, fogAlpha);
+            if (t != texel || a != amount) {
+                texel = t;
+                amount = a;
+                shaded = alphaBlend(alphaBlend(*t, level->groundFogColor, a), fogColor, fogAlpha);
+            }
+            *out = shaded;
         }
     }
 
