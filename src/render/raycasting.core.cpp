@@ -135,28 +135,44 @@ struct Column {
 // ceiling row by row, so that those writes share cache lines.
 constexpr int kBlock = 16;
 
-// alphaBlend(p, overlay, alpha) for each of the n pixels.
-void blendAll(uint32_t* px, size_t n, uint32_t overlay, uint32_t alpha) {
+// out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
+// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling.
+template <bool kGround>
+void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* out, const RowFog& r,
+                 uint32_t fogColor, uint32_t groundFogColor) {
     size_t i = 0;
 #ifdef __SSE2__
-    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536.
-    const uint32_t a = alpha & 0xFF;
+    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536,
+    // and the second blend takes the first one's lanes as they are.
     const __m128i zero = _mm_setzero_si128();
-    const __m128i oa = _mm_set_epi16(0, short((overlay >> 16 & 0xFF) * a), short((overlay >> 8 & 0xFF) * a),
-                                     short((overlay & 0xFF) * a), 0, short((overlay >> 16 & 0xFF) * a),
-                                     short((overlay >> 8 & 0xFF) * a), short((overlay & 0xFF) * a));
-    const __m128i ia = _mm_set1_epi16(short(255 - a));
+    const __m128i fogOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.fogTerms.overlay));
+    const __m128i fogInverse = _mm_set1_epi16(short(r.fogTerms.inverse));
+    const __m128i groundOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay));
+    const __m128i groundInverse = _mm_set1_epi16(short(r.groundTerms.inverse));
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     for (; i + 4 <= n; i += 4) {
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
-        __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ia), oa), 8);
-        __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ia), oa), 8);
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+        __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
+        if (kGround) {
+            lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, groundInverse), groundOverlay), 8);
+            hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, groundInverse), groundOverlay), 8);
+        }
+        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fogInverse), fogOverlay), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fogInverse), fogOverlay), 8);
         __m128i mixed = _mm_packus_epi16(lo, hi);
         mixed = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), mixed);
+        alignas(16) uint32_t done[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), mixed);
+        out[slots[i]] = done[0];
+        out[slots[i + 1]] = done[1];
+        out[slots[i + 2]] = done[2];
+        out[slots[i + 3]] = done[3];
     }
 #endif
-    for (; i < n; i++) px[i] = alphaBlend(px[i], overlay, alpha);
+    for (; i < n; i++) {
+        const uint32_t t = kGround ? alphaBlend(texels[i], groundFogColor, r.groundFog) : texels[i];
+        out[slots[i]] = alphaBlend(t, fogColor, r.fog);
+    }
 }
 
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
@@ -223,13 +239,20 @@ struct FlatPass {
             texels[m] = tex->pixels[ptrdiff_t(ty) * tex->pitch + tx];
             slots[m++] = col.x;
         }
-        if (kFloor) blendAll(texels, m, groundFogColor, r.groundFog);
-        blendAll(texels, m, fogColor, r.fog);
-        for (size_t k = 0; k < m; k++) out[slots[k]] = texels[k];
+        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 };
 
 }  // namespace
+
+void WallFrame::BlendTerms::set(uint32_t color, uint32_t alpha) {
+    const uint32_t a = alpha & 0xFF;
+    const uint16_t b = uint16_t((color & 0xFF) * a), g = uint16_t((color >> 8 & 0xFF) * a),
+                   r = uint16_t((color >> 16 & 0xFF) * a);
+    const uint16_t lanes[8] = {b, g, r, 0, b, g, r, 0};
+    std::copy(lanes, lanes + 8, overlay);
+    inverse = uint16_t(255 - a);
+}
 
 WallFrame::WallFrame(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* sky,
                      double skyDegrees, const PixelView* flashlight, uint32_t background)
@@ -263,6 +286,8 @@ WallFrame::WallFrame(const PixelView& target, const LevelView& level, const Fram
         r.fogged = fog > 254;
         int64_t ground = level.groundFogDensity > 0 ? truncSat(level.groundFogDensity * r.dist) : 0;
         r.groundFog = uint32_t(std::min<int64_t>(ground, 255));
+        r.fogTerms.set(level.fogColor, r.fog);
+        r.groundTerms.set(level.groundFogColor, r.groundFog);
     }
     skyRows_.assign(size_t(H), &background_);
     skyColumns_.assign(size_t(W), 0);

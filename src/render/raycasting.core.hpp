@@ -59,10 +59,19 @@ public:
         ptrdiff_t pitch = 0;
     };
 
+    // alphaBlend(p, overlay, alpha) precomputed for 16-bit channel lanes: overlay * alpha per
+    // lane (two pixels, blue, green, red, alpha lane 0) and 255 - alpha.
+    struct BlendTerms {
+        alignas(16) uint16_t overlay[8];
+        uint16_t inverse;
+        void set(uint32_t color, uint32_t alpha);
+    };
+
     struct RowFog {
         double dist;
         uint32_t fog, groundFog;  // blend amounts (ground fog already limited to 255)
         bool fogged;              // the fog colour replaces the texel
+        BlendTerms fogTerms, groundTerms;
     };
 
 private:
