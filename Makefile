@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps
+.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -30,13 +30,91 @@ build: $(VENV)/.deps
 # The whole suite against a module built with ASan and UBSan. A stock interpreter needs the ASan
 # runtime preloaded; leak detection is off because the interpreter's own allocations would report.
 ASAN_DIR := build/asan
-test-asan: $(VENV)/.deps
+ASAN_ENV := LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
+	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(ASAN_DIR)
+test-asan: asan-module
+	$(ASAN_ENV) $(PY) -m pytest -q -p no:cacheprovider tests
+
+# GCC's "undefined" leaves out float-to-integer overflow (NaN or huge doubles made into pixels).
+asan-module: $(VENV)/.deps
 	$(CMAKE) -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
-	      -DPython_EXECUTABLE=$(PY) >/dev/null
+	      -DCMAKE_CXX_FLAGS=-fsanitize=float-cast-overflow -DPython_EXECUTABLE=$(PY) >/dev/null
 	$(CMAKE) --build $(ASAN_DIR) --target brovaline
-	LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
-	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	PYTHONPATH=$(ASAN_DIR) $(PY) -m pytest -q -p no:cacheprovider tests
+
+# Fuzzing. libFuzzer harnesses (clang, ASan, UBSan) drive the plain C++ code; atheris harnesses
+# drive level and theme files through the module. Each harness runs FUZZ_SECONDS, starting from
+# its committed seeds in fuzz/corpus/<harness>; what it finds new goes to build/fuzz/corpus, and
+# inputs that crash to build/fuzz/artifacts. To replay one: build/fuzz/<harness>_fuzz FILE, or
+# $(PY_FUZZ_ENV) .venv/bin/python fuzz/<harness>_fuzz.py FILE.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR := build/fuzz
+FUZZ_APT_PACKAGES := clang libclang-rt-14-dev
+NATIVE_FUZZERS := castray grid frame patches
+PY_FUZZERS := level_files theme
+FUZZ_CXX := clang++ -std=c++20 -g -O1 -fno-omit-frame-pointer -Isrc -Ifuzz -MMD \
+            -fsanitize=address,undefined -fno-sanitize-recover=undefined
+CORE_SOURCES := $(shell find src -name '*.core.cpp')
+FUZZ_CORE_OBJS := $(CORE_SOURCES:src/%.cpp=$(FUZZ_DIR)/obj/%.o)
+
+fuzz: fuzz-native fuzz-python
+
+fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
+	mkdir -p $(FUZZ_DIR)/artifacts
+	for f in $(NATIVE_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
+	  $(FUZZ_DIR)/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+# The atheris harnesses need coverage from the module itself: it is built by clang with
+# fuzzer-no-link, and one preloaded library holds both the ASan/UBSan runtime and libFuzzer (with
+# two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
+CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
+# The venv comes first on PATH: a merge runs the harness script again by its own name.
+PY_FUZZ_ENV := LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module PATH=$(abspath $(VENV))/bin:$$PATH
+fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
+	$(PY) -m pip install --quiet atheris
+	$(CMAKE) -S . -B $(FUZZ_DIR)/module -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
+	      -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DPython_EXECUTABLE=$(PY) >/dev/null
+	$(CMAKE) --build $(FUZZ_DIR)/module --target brovaline
+	mkdir -p $(FUZZ_DIR)/artifacts
+	for f in $(PY_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
+	  $(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
+
+$(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
+	mkdir -p $(FUZZ_DIR)/runtime
+	cp $(CLANG_RT)/libclang_rt.asan-x86_64.a $(FUZZ_DIR)/runtime/asan.a
+	ar d $(FUZZ_DIR)/runtime/asan.a asan_preinit.cpp.o
+	clang++ -shared -o $@ -Wl,--whole-archive $(CLANG_RT)/libclang_rt.fuzzer_no_main-x86_64.a \
+	  $(FUZZ_DIR)/runtime/asan.a $(CLANG_RT)/libclang_rt.asan_cxx-x86_64.a -Wl,--no-whole-archive -lpthread -ldl -lrt -lm
+
+# Replaces the committed seeds by an edge-covering subset of seeds and found inputs.
+fuzz-seeds: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) $(FUZZ_RUNTIME)
+	for f in $(NATIVE_FUZZERS) $(PY_FUZZERS); do rm -rf fuzz/corpus/$$f.new && \
+	  mkdir -p fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f && \
+	  case " $(NATIVE_FUZZERS) " in *" $$f "*) run=$(FUZZ_DIR)/$${f}_fuzz;; \
+	    *) run="$(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py";; esac && \
+	  eval $$run -merge=1 -use_counters=0 fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f >/dev/null 2>&1 && \
+	  rm -rf fuzz/corpus/$$f && mv fuzz/corpus/$$f.new fuzz/corpus/$$f || exit 1; done
+
+$(FUZZ_DIR)/obj/%.o: src/%.cpp .fuzz-deps-ok
+	@mkdir -p $(dir $@)
+	$(FUZZ_CXX) -fsanitize=fuzzer-no-link -c $< -o $@
+
+$(FUZZ_DIR)/%_fuzz: fuzz/%_fuzz.cpp $(FUZZ_CORE_OBJS)
+	$(FUZZ_CXX) -fsanitize=fuzzer $< $(FUZZ_CORE_OBJS) -o $@
+
+.SECONDARY: $(FUZZ_CORE_OBJS)
+-include $(FUZZ_CORE_OBJS:.o=.d) $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz.d)
+
+.fuzz-deps-ok: .system-deps-ok
+	@missing=$$(for p in $(FUZZ_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	touch $@
 
 native-tests: system-deps
 	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
@@ -61,4 +139,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok examples/assets
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok examples/assets

@@ -257,6 +257,8 @@ class Texture(Resource):
         """Paints a two-by-two grey checker pattern."""
     def saveFile(self, filename: str) -> None:
         """Writes the texture as a PNG file."""
+    def __buffer__(self, flags: int, /) -> memoryview:
+        """A writable view of the pixels in place: 0xAARRGGBB words, shape (height, width)."""
     @property
     def width(self) -> int: ...
     @property
@@ -686,6 +688,7 @@ class MovementSystem(AbstractSystem):
         """The companion system holding all collision bodies."""
     _level: Level | None
     _cbs: CollisionBodySystem
+    _broadPhase: bool  # visit only the bodies near each mover (same results); off visits them all
 
 # ---------------------------------------------------------------------------------------------
 # Rendering

@@ -158,14 +158,16 @@ def test_short_grid_file_is_padded_with_empty_cells(tmp_path):
     ({"width": 0, "height": 4}, "The 'width' property must be positive"),
     ({"width": 4, "height": -2}, "The 'height' property must be positive"),
     ({"width": 2**40, "height": 1}, "The 'width' property is too large"),
-    ({"width": 100000, "height": 100000}, "The level is too large"),
+    ({"width": 100000, "height": 100000}, "The level is too large: 100000 x 100000 cells, at most 16777216"),
+    ({"width": 4096, "height": 4097}, "The level is too large: 4096 x 4097 cells, at most 16777216"),
+    ({"width": 2**24 + 1, "height": 1}, "The 'width' property is too large"),
     ([1, 2], "The header must be a JSON object"),
 ])
 def test_header_errors(tmp_path, header, message):
     path = write_level(tmp_path, header)
     with pytest.raises(b.LevelFormatException) as info:
         b.Level(path)
-    assert info.value.msg == message and info.value.filename == path
+    assert info.value.msg.startswith(message) and info.value.filename == path
 
 
 def test_invalid_json(tmp_path):
@@ -179,10 +181,12 @@ def test_invalid_json(tmp_path):
     assert info.value.msg == "Invalid JSON header: " + decoder_message
 
 
-def test_grid_file_longer_than_the_header_says(tmp_path):
-    path = write_level(tmp_path, {"width": 1, "height": 1}, bytes(8))
-    with pytest.raises(b.LevelFormatException, match="longer"):
-        b.Level(path)
+def test_grid_file_longer_than_the_header_says_is_read_up_to_the_grid(tmp_path):
+    path = write_level(tmp_path, {"width": 2, "height": 1}, bytes(range(1, 15)) + b"\xff" * 100)
+    level = b.Level(path)
+    assert level.getBlock(1, 0) == 8 and level.getTextureIndex(b.TEXTURE_WEST, 1, 0) == 14
+    level.saveFile(path)
+    assert open(path, "rb").read() == bytes(range(1, 15))
 
 
 def test_missing_files_raise_io_errors(tmp_path):
@@ -224,11 +228,22 @@ def test_fog_settings(tmp_path, default_level):
         del level.fogColor
 
 
-def test_bad_fog_colour_is_reported_and_loading_goes_on(tmp_path, unraisable):
-    level = b.Level(write_level(tmp_path, {"width": 2, "height": 1, "fogColor": [1, 2], "fogDensity": 9}))
+@pytest.mark.parametrize("bad", [{"fogColor": [1, 2]}, {"fogColor": 3}, {"fogColor": [1, 2, 300]}])
+def test_a_bad_fog_colour_does_not_drop_the_other_fog_settings(tmp_path, unraisable, bad):
+    header = dict({"width": 2, "height": 1, "fogDensity": 9, "groundFogColor": [4, 5, 6], "groundFogDensity": 3},
+                  **bad)
+    level = b.Level(write_level(tmp_path, header))
     [(context, error)] = unraisable
-    assert context == "brovaline.Level._loadFogSettings" and isinstance(error, ValueError)
-    assert level.width == 2 and level.fogColor == (0, 0, 0) and level.fogDensity == 0
+    assert context == "brovaline.Level._loadFogSettings" and isinstance(error, (ValueError, TypeError))
+    assert level.width == 2 and level._fogColor == 0xFF000000  # the default colour
+    assert (level.fogDensity, level.groundFogColor, level.groundFogDensity) == (9, (4, 5, 6), 3)
+
+
+def test_each_bad_fog_setting_is_reported_on_its_own(tmp_path, unraisable):
+    header = {"width": 1, "height": 1, "fogColor": "red", "groundFogColor": [1, 2, 3], "fogDensity": "x"}
+    level = b.Level(write_level(tmp_path, header))
+    assert len(unraisable) == 2
+    assert (level.fogColor, level.fogDensity, level.groundFogColor) == ((0, 0, 0), 5, (1, 2, 3))
 
 
 def test_convert_path(default_level):
@@ -303,12 +318,16 @@ def test_entities_are_loaded(tmp_path):
     assert level.getEntities() is level.getEntities() is level._entities
 
 
-def test_a_bad_entity_stops_entity_loading(tmp_path, unraisable):
-    level = entity_level(tmp_path, [{"position": {"x": 1, "y": 1}}, {"position": {"x": 1}},
-                                    {"position": {"x": 2, "y": 2}}])
-    assert len(level.getEntities()) == 1
-    [(context, error)] = unraisable
+def test_a_bad_entity_is_reported_and_the_rest_load_and_save(tmp_path, unraisable):
+    level = entity_level(tmp_path, [{"id": 1, "position": {"x": 1, "y": 1}}, {"id": 2, "position": {"x": 1}},
+                                    {"id": 3, "position": {"x": 2, "y": 2}}, {"id": "x"}, {"id": 5}])
+    assert [e.id for e in level.getEntities()] == [1, 3, 5]
+    (context, error), (_, bad_id) = unraisable
     assert context == "brovaline.Level._loadEntities" and isinstance(error, KeyError)
+    assert isinstance(bad_id, ValueError)
+    out = str(tmp_path / "saved.lvl")
+    level.saveFile(out)
+    assert [e.id for e in b.Level(out).getEntities()] == [1, 3, 5]
 
 
 @pytest.mark.parametrize("raw_id", [7.0, "7", True])
@@ -336,6 +355,26 @@ def test_entities_save_with_their_components(tmp_path, capsys):
     assert saved[1]["sprite"]["scale"] == 2.0 and saved[1]["sprite"]["currentAnimation"] == "_"
     [mystery] = [c for c in b.Level(out).getEntities()[0].getComponents() if isinstance(c, b.DummyComponent)]
     assert type(mystery).__name__ == "_Component_mystery" and mystery.value == 42
+
+
+def test_save_then_load_reproduces_grid_header_and_entities(tmp_path):
+    write_png(tmp_path / "s.png")
+    header = {"width": 3, "height": 2, "fogColor": [9, 8, 7], "groundFogDensity": 2, "sprites": [{"texture": "s.png"}],
+              "extra": {"nested": [1, "two", None]},
+              "entities": [{"id": 1, "position": {"x": 1.5, "y": 2.0}, "mystery": {"n": 3, "tags": ["a", "b"]}},
+                           {"id": 2, "sprite": {"sprite": 0}, "mystery": {"n": 4, "tags": []}}]}
+    grid = bytes(range(3 * 2 * 7))
+    first = b.Level(write_level(tmp_path, header, grid))
+    first.saveFile(str(tmp_path / "one.lvl"))
+    second = b.Level(str(tmp_path / "one.lvl"))
+    second.saveFile(str(tmp_path / "two.lvl"))
+    for name in ("two.lvl", "two.lvl.json"):
+        assert (tmp_path / name).read_bytes() == (tmp_path / name.replace("two", "one")).read_bytes()
+    assert (tmp_path / "two.lvl").read_bytes() == grid
+    assert second.metadata == dict(first.metadata) and second.metadata["extra"] == header["extra"]
+    assert second.metadata["entities"][0] == header["entities"][0]
+    [mystery] = [c for c in second.getEntities()[1].getComponents() if isinstance(c, b.DummyComponent)]
+    assert (mystery.n, mystery.tags) == (4, [])
 
 
 def test_unregistered_component_class_gives_a_clear_save_error(tmp_path, default_level):

@@ -1,4 +1,7 @@
 import ctypes
+import gc
+import sys
+import weakref
 
 import numpy as np
 import pytest
@@ -64,13 +67,13 @@ def test_impossible_sizes_raise_instead_of_leaving_an_empty_texture(size, error)
         b.Texture(*size)
 
 
-def test_copy_is_exact_and_independent(tmp_path):
+def test_copy_is_exact_and_independent():
     src = filled(3, 2, (10, 20, 30, 40))
     copy = b.Texture(src, "ignored")
     assert copy.getSize() == (3, 2) and copy.filename == ""
-    assert (argb(copy, tmp_path) == 0x280A141E).all()  # semi-transparent pixels unchanged
+    assert (np.asarray(copy) == 0x280A141E).all()  # semi-transparent pixels unchanged
     src.fill((1, 2, 3))
-    assert (argb(copy, tmp_path) == 0x280A141E).all()
+    assert (np.asarray(copy) == 0x280A141E).all()
 
 
 def test_reinitialising_keeps_the_surface():
@@ -119,10 +122,10 @@ def test_file_name_with_nul_is_refused():
 @pytest.mark.parametrize("color, word", [((10, 20, 30), 0xFF0A141E), ((10, 20, 30, 40), 0x280A141E),
                                          ([10, 20, 30], 0xFF0A141E), (range(4), 0x03000102),
                                          ((0, 0, 0, 0), 0)])
-def test_fill_replaces_every_pixel(tmp_path, color, word):
+def test_fill_replaces_every_pixel(color, word):
     t = filled(3, 2, (255, 255, 255))
     t.fill(color)
-    assert (argb(t, tmp_path) == word).all()
+    assert (np.asarray(t) == word).all()
 
 
 @pytest.mark.parametrize("color, error", [((1, 2), TypeError), ((1, 2, 3, 4, 5), TypeError), (7, TypeError),
@@ -141,13 +144,13 @@ def test_fill_length_message():
 
 
 @pytest.mark.parametrize("w, h", [(5, 5), (4, 2), (1, 1), (3, 1)])
-def test_checker_quarters(tmp_path, w, h):
+def test_checker_quarters(w, h):
     t = b.Texture(w, h)
     t.fillChecker()
     hw, hh = w // 2, h // 2
     y, x = np.mgrid[0:h, 0:w]
     dark = ((x < hw) & (y < hh)) | ((x >= hw) & (x < 2 * hw) & (y >= hh) & (y < 2 * hh))
-    assert (argb(t, tmp_path) == np.where(dark, 0xFF333333, 0xFFAAAAAA)).all()
+    assert (np.asarray(t) == np.where(dark, 0xFF333333, 0xFFAAAAAA)).all()
 
 
 # --- copyFrom -----------------------------------------------------------------------------------
@@ -160,13 +163,13 @@ def test_copy_from_blends_by_source_alpha(tmp_path):
     assert near(a, 255) and near(r, 128) and near(bl, 127) and (g == 0).all()
 
 
-def test_copy_from_is_clipped_to_the_destination(tmp_path):
+def test_copy_from_is_clipped_to_the_destination():
     big = filled(4, 4, (9, 9, 9))
     small = filled(2, 3, (1, 2, 3))
     small.copyFrom(big)
-    assert (argb(small, tmp_path) == 0xFF090909).all()
+    assert (np.asarray(small) == 0xFF090909).all()
     big.copyFrom(filled(2, 3, (1, 2, 3)))
-    px = argb(big, tmp_path)
+    px = np.asarray(big)
     assert (px[:3, :2] == 0xFF010203).all() and (px[3, :] == 0xFF090909).all() and (px[:, 2:] == 0xFF090909).all()
 
 
@@ -189,12 +192,81 @@ def test_save_file_reports_a_failed_write(tmp_path):
         b.Texture(1, 1).saveFile(str(tmp_path / "no such dir" / "x.png"))
 
 
+# --- buffer view --------------------------------------------------------------------------------
+
+@pytest.mark.parametrize("w, h", [(3, 2), (1, 5), (0, 0)])
+def test_buffer_is_a_writable_grid_of_argb_words(w, h):
+    t = filled(w, h, (10, 20, 30, 40))
+    view = memoryview(t)
+    assert (view.format, view.itemsize, view.shape, view.strides, view.readonly) == ("I", 4, (h, w), (4 * w, 4), False)
+    px = np.asarray(t)
+    assert px.shape == (h, w) and px.dtype == np.uint32 and (px == 0x280A141E).all()
+    assert bytes(t) == px.tobytes()  # a plain byte buffer request gets the same rows
+
+
+PyBUF_F_CONTIGUOUS, PyBUF_ANY_CONTIGUOUS = 0x0040 | 0x0018, 0x0080 | 0x0018
+get_buffer = ctypes.PYFUNCTYPE(ctypes.c_int, ctypes.py_object, ctypes.c_void_p, ctypes.c_int)(
+    ("PyObject_GetBuffer", ctypes.pythonapi))
+release_buffer = ctypes.PYFUNCTYPE(None, ctypes.c_void_p)(("PyBuffer_Release", ctypes.pythonapi))
+
+
+def request_buffer(obj, flags):
+    """Takes and releases a buffer with the given request flags, as a C consumer would."""
+    view = ctypes.create_string_buffer(128)  # room for a Py_buffer
+    get_buffer(obj, view, flags)
+    release_buffer(view)
+
+
+@pytest.mark.parametrize("w, h, flags, exported", [(3, 2, PyBUF_F_CONTIGUOUS, False), (3, 1, PyBUF_F_CONTIGUOUS, True),
+                                                   (3, 2, PyBUF_ANY_CONTIGUOUS, True)])
+def test_column_order_is_refused_unless_the_rows_are_columns_too(w, h, flags, exported):
+    if exported:
+        request_buffer(b.Texture(w, h), flags)
+    else:
+        with pytest.raises(BufferError, match="not F-contiguous"):
+            request_buffer(b.Texture(w, h), flags)
+
+
+def test_writes_through_the_view_reach_the_texture(tmp_path):
+    t = filled(3, 2, (0, 0, 0))
+    np.asarray(t)[1, 2] = 0xFF102030
+    memoryview(t)[0, 0] = 0x80405060
+    expected = np.full((2, 3), 0xFF000000, dtype=np.uint32)
+    expected[1, 2], expected[0, 0] = 0xFF102030, 0x80405060
+    assert (argb(t, tmp_path) == expected).all()
+    assert (np.asarray(b.Texture(t)) == expected).all()
+
+
+def test_pillow_reads_the_pixels_in_place():
+    t = filled(3, 2, (10, 20, 30, 40))
+    raw = "BGRA" if sys.byteorder == "little" else "ARGB"  # the word's bytes in memory order
+    assert Image.frombuffer("RGBA", (3, 2), t, "raw", raw, 0, 1).getpixel((2, 1)) == (10, 20, 30, 40)
+    # Pillow maps a buffer without copying only for a raw mode equal to the image mode.
+    mapped = Image.frombuffer("RGBA", (3, 2), t, "raw", "RGBA", 0, 1)
+    t.fill((1, 2, 3, 4))
+    assert mapped.getpixel((0, 0)) == ((3, 2, 1, 4) if sys.byteorder == "little" else (4, 1, 2, 3))
+
+
+def test_views_share_the_pixels_and_keep_the_texture_alive():
+    t = filled(4, 4, (1, 2, 3))
+    first, second = np.asarray(t), np.asarray(t)
+    assert np.shares_memory(first, second)
+    alive = weakref.ref(t)
+    del t, second
+    gc.collect()
+    assert alive() is not None and (first == 0xFF010203).all()
+    del first
+    gc.collect()
+    assert alive() is None
+
+
 # --- robustness ---------------------------------------------------------------------------------
 
 @pytest.mark.parametrize("use", [
     lambda t: t.width, lambda t: t.height, lambda t: t.getSize(), lambda t: t.fill((1, 2, 3)),
     lambda t: t.fillChecker(), lambda t: t.saveFile("never.png"), lambda t: t.copyFrom(b.Texture(1, 1)),
     lambda t: b.Texture(1, 1).copyFrom(t), lambda t: b.Texture(b.Texture.__new__(b.Texture)),
+    memoryview, bytes,
 ])
 def test_texture_without_init_raises_instead_of_crashing(use):
     with pytest.raises(RuntimeError, match="Texture.__init__ was not called"):

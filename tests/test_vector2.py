@@ -71,6 +71,48 @@ def test_in_place_operations():
     assert xy(v) == (-8.0, -6.0)
 
 
+class FloatSub(float):
+    pass
+
+
+@pytest.mark.parametrize("name", ["x", "y", "_x", "_y"])
+@pytest.mark.parametrize("value, stored", [(1.5, 1.5), (-0.0, -0.0), (2, 2.0), (FloatSub(2.5), 2.5), (True, 1.0)])
+def test_coordinate_writes_store_doubles(name, value, stored):
+    v = Vector2(7, 7)
+    setattr(v, name, value)
+    assert type(getattr(v, name)) is float and getattr(v, name) == stored
+    assert math.copysign(1, getattr(v, name)) == math.copysign(1, stored)
+    assert xy(v).count(7.0) == 1
+
+
+@pytest.mark.parametrize("write, error", [
+    (lambda v: setattr(v, "x", "1.5"), TypeError), (lambda v: setattr(v, "y", None), TypeError),
+    (lambda v: delattr(v, "x"), NotImplementedError), (lambda v: setattr(v, "z", 1.5), AttributeError),
+    (lambda v: setattr(v, "length", 1.5), AttributeError), (lambda v: setattr(Vector2, "x", 1.5), TypeError),
+])
+def test_bad_writes_are_refused(write, error):
+    v = Vector2(1, 2)
+    with pytest.raises(error):
+        write(v)
+    assert xy(v) == (1.0, 2.0)
+
+
+def test_subclass_properties_take_the_writes():
+    class Clamped(Vector2):
+        @property
+        def x(self):
+            return Vector2.x.__get__(self)
+
+        @x.setter
+        def x(self, value):
+            Vector2.x.__set__(self, min(value, 1.0))
+
+    c = Clamped(0, 0)
+    c.x = 5.0
+    c.y = 5.0
+    assert xy(c) == (1.0, 5.0)
+
+
 def test_rotate_uses_the_old_coordinates():
     v = Vector2(1, 0)
     v.rotate(90)

@@ -8,7 +8,7 @@ from PIL import Image, ImageDraw
 from .paint import save
 
 FONT_DIR = Path("/usr/share/fonts/truetype/dejavu")
-FONTS = {"aileron": ("DejaVuSans.ttf", 14), "title": ("DejaVuSans-Bold.ttf", 18)}
+FONTS = {"aileron": ("DejaVuSans.ttf", 14)}
 
 PANEL = (20, 24, 36, 215)
 PANEL_EDGE = (150, 170, 210, 255)

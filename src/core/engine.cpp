@@ -129,17 +129,33 @@ void runTasks(EngineObject* e) {
     Ref done = Ref::checked(PyList_New(0));
     Ref step = Ref::checked(PyFloat_FromDouble(e->timeStep));
     // By position over the live list: tasks added during the loop run in this frame.
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(tasks.get()); ++i) {
-        Ref pair = Ref::borrow(PyList_GET_ITEM(tasks.get(), i));
-        auto [task, onDone] = unpackPair(pair);
-        Ref result = callObject(task.get(), step.get(), onDone.get());
-        if (truth(result)) check(PyList_Append(done, pair));
+    auto removeFinished = [&] {
+        // A finished task that already left the list (a task cleared it) needs no removal.
+        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(done.get()); ++i) {
+            PyObject* pair = PyList_GET_ITEM(done.get(), i);
+            if (check(PySequence_Contains(tasks, pair))) Ref r = callMethod(intern("remove"), tasks.get(), pair);
+        }
+    };
+    try {
+        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(tasks.get()); ++i) {
+            Ref pair = Ref::borrow(PyList_GET_ITEM(tasks.get(), i));
+            auto [task, onDone] = unpackPair(pair);
+            Ref result = callObject(task.get(), step.get(), onDone.get());
+            if (truth(result)) check(PyList_Append(done, pair));
+        }
+    } catch (const PyError&) {
+        // Tasks that finished before the failure are still removed, so they do not run again.
+        PyObject *type, *value, *traceback;
+        PyErr_Fetch(&type, &value, &traceback);
+        try {
+            removeFinished();
+        } catch (const PyError&) {
+            PyErr_Clear();
+        }
+        PyErr_Restore(type, value, traceback);
+        throw;
     }
-    // A finished task that already left the list (a task cleared it) needs no removal.
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(done.get()); ++i) {
-        PyObject* pair = PyList_GET_ITEM(done.get(), i);
-        if (check(PySequence_Contains(tasks, pair))) Ref r = callMethod(intern("remove"), tasks.get(), pair);
-    }
+    removeFinished();
 }
 
 // Copies a renderer's target into the streaming texture, clipped to the smaller of the two sizes.

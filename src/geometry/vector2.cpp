@@ -30,7 +30,7 @@ Vector2Object* vec(PyObject* o) { return reinterpret_cast<Vector2Object*>(o); }
 double lengthOf(const Vector2Object* v) { return std::sqrt(v->x * v->x + v->y * v->y); }
 
 Vector2Object* otherVector(PyObject* other) {
-    checkArg(other, Vector2Type, "other", /*allowNone=*/false);
+    if (!isVector2(other)) checkArg(other, Vector2Type, "other", /*allowNone=*/false);  // raises
     return vec(other);
 }
 
@@ -78,8 +78,9 @@ PyObject* Vector2_subtract(PyObject* a, PyObject* b) {
 PyObject* Vector2_multiply(PyObject* a, PyObject* b) {
     if (!isVector2(a)) Py_RETURN_NOTIMPLEMENTED;
     Vector2Object* v = vec(a);
+    if (PyFloat_CheckExact(b)) return newVector2(v->x * PyFloat_AS_DOUBLE(b), v->y * PyFloat_AS_DOUBLE(b));
     if (isVector2(b)) return PyFloat_FromDouble(v->x * vec(b)->x + v->y * vec(b)->y);
-    double f = PyFloat_CheckExact(b) ? PyFloat_AS_DOUBLE(b) : PyFloat_AsDouble(b);
+    double f = PyFloat_AsDouble(b);
     if (f == -1.0 && PyErr_Occurred()) {
         if (!PyErr_ExceptionMatches(PyExc_TypeError)) return nullptr;
         PyErr_Clear();
@@ -200,6 +201,28 @@ PyObject* Vector2_negate(PyObject* self, PyObject*) {
 
 PyObject* Vector2_getLength(PyObject* self, void*) { return PyFloat_FromDouble(lengthOf(vec(self))); }
 
+// Interned "x" and "y": attribute names in code objects are these very objects.
+// (Reads stay on the generic path: a tp_getattro of our own would stop the interpreter from
+// calling methods without binding them first, which costs more than it saves on `v.x`.)
+PyObject* nameX;
+PyObject* nameY;
+
+// `v.x = float` and `v.y = float` without the type lookup and descriptor call of the generic path;
+// other values, and subclasses (which may define their own attributes), take the generic path.
+int Vector2_setattro(PyObject* self, PyObject* name, PyObject* value) {
+    if (value && PyFloat_CheckExact(value) && Py_IS_TYPE(self, Vector2Type)) {
+        if (name == nameX) {
+            vec(self)->x = PyFloat_AS_DOUBLE(value);
+            return 0;
+        }
+        if (name == nameY) {
+            vec(self)->y = PyFloat_AS_DOUBLE(value);
+            return 0;
+        }
+    }
+    return PyObject_GenericSetAttr(self, name, value);
+}
+
 PyMethodDef methods[] = {
     BV_METHOD_NOARGS("normalize", Vector2_normalize, "Scales the vector to length 1 in place (a zero vector stays)."),
     BV_METHOD_NOARGS("copy", Vector2_copy, "A new vector with the same coordinates."),
@@ -236,7 +259,12 @@ ClassRegistration reg("Vector2", [] {
         {Py_nb_multiply, reinterpret_cast<void*>(Vector2_multiply)},
         {Py_tp_str, reinterpret_cast<void*>(Vector2_str)},
         {Py_tp_repr, reinterpret_cast<void*>(Vector2_str)},
+        {Py_tp_setattro, reinterpret_cast<void*>(Vector2_setattro)},
     };
+    // Immutable, so that replacing the x or y property cannot be bypassed by the direct writes.
+    spec.flags |= Py_TPFLAGS_IMMUTABLETYPE;
+    nameX = check(PyUnicode_InternFromString("x"));
+    nameY = check(PyUnicode_InternFromString("y"));
     Vector2Type = createType(spec);
     Vector2Type->tp_vectorcall = Vector2_vectorcall;
     return Vector2Type;

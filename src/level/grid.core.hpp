@@ -38,8 +38,8 @@ struct Cell {
 };
 static_assert(sizeof(Cell) == kCellBytes, "a cell is exactly 7 bytes");
 
-// Largest accepted grid, in cells (keeps width * height * 7 far from overflow).
-constexpr int64_t kMaxCells = int64_t(1) << 26;
+// Largest accepted grid, in cells (16M cells, 112 MiB of grid; width * height * 7 stays far from overflow).
+constexpr int64_t kMaxCells = int64_t(1) << 24;
 
 class Grid {
 public:

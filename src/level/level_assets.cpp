@@ -166,24 +166,25 @@ PyTypeObject* listType = &PyList_Type;
 
 }  // namespace
 
-void loadFogSettings(PyObject* self) {
-    LevelObject* l = asLevel(self);
+// Reads one fog setting: `parse(value)` of the header entry, `fallback` when the entry is absent.
+// A bad entry is reported and gets the fallback, so the other settings still load.
+template <class T, class Parse>
+void loadFogSetting(LevelObject* l, const char* key, T& field, T fallback, Parse&& parse) {
     try {
-        if (PyObject* c = headerEntry(l, "fogColor"))
-            l->fogColor = colorFromRgb(c);
-        else
-            l->fogColor = 0xFF000000u;
-        if (PyObject* c = headerEntry(l, "groundFogColor"))
-            l->groundFogColor = colorFromRgb(c);
-        else
-            l->groundFogColor = 0xFFFFFFFFu;
-        PyObject* d = headerEntry(l, "fogDensity");
-        l->fogDensity = d ? intValue(d) : 5;
-        d = headerEntry(l, "groundFogDensity");
-        l->groundFogDensity = d ? intValue(d) : 0;
+        PyObject* v = headerEntry(l, key);
+        field = v ? parse(v) : fallback;
     } catch (const PyError&) {
+        field = fallback;
         reportUnraisable("Level._loadFogSettings");
     }
+}
+
+void loadFogSettings(PyObject* self) {
+    LevelObject* l = asLevel(self);
+    loadFogSetting(l, "fogColor", l->fogColor, 0xFF000000u, colorFromRgb);
+    loadFogSetting(l, "groundFogColor", l->groundFogColor, 0xFFFFFFFFu, colorFromRgb);
+    loadFogSetting(l, "fogDensity", l->fogDensity, 5, intValue);
+    loadFogSetting(l, "groundFogDensity", l->groundFogDensity, 0, intValue);
 }
 
 void loadAssets(PyObject* self) {

@@ -294,15 +294,24 @@ PyObject* Level_loadFromDict(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 
 }  // namespace
 
+// Each record that cannot be built is reported on its own; the records after it still load.
 void loadEntities(PyObject* self) {
+    Ref items;
     try {
         PyObject* md = metadataOf(asLevel(self));
         if (!check(PySequence_Contains(md, intern("entities")))) return;
         Ref list = Ref::checked(PyObject_GetItem(md, intern("entities")));
-        Ref items = Ref::checked(PySequence_List(list));
-        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) loadEntity(self, PyList_GET_ITEM(items.get(), i));
+        items = Ref::checked(PySequence_List(list));
     } catch (const PyError&) {
         reportUnraisable("Level._loadEntities");
+        return;
+    }
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) {
+        try {
+            loadEntity(self, PyList_GET_ITEM(items.get(), i));
+        } catch (const PyError&) {
+            reportUnraisable("Level._loadEntities");
+        }
     }
 }
 

@@ -112,7 +112,11 @@ Size loadMetadata(PyObject* self, PyObject* filename, PyObject* header) {
     if (!PyLong_CheckExact(height)) throwLevelFormatException(filename, "The 'height' property requires an int value");
     int64_t w = headerDimension(filename, width, "width");
     int64_t h = headerDimension(filename, height, "height");
-    if (!level::Grid::validSize(w, h)) throwLevelFormatException(filename, "The level is too large");
+    if (!level::Grid::validSize(w, h)) {
+        std::string msg = "The level is too large: " + std::to_string(w) + " x " + std::to_string(h) +
+                          " cells, at most " + std::to_string(level::kMaxCells) + " are allowed";
+        throwLevelFormatException(filename, msg.c_str());
+    }
     check(PyDict_Update(metadata, parsed));
     return {int32_t(w), int32_t(h)};
 }
@@ -165,20 +169,15 @@ void loadFromFile(PyObject* self, PyObject* filename) {
     Size size = loadMetadata(self, filename, header);
     loadFogSettings(self);
 
+    // Only the grid is read: bytes past width x height cells are ignored, missing ones are zero.
     level::Grid grid(size.width, size.height);
-    Ref limit = Ref::checked(PyLong_FromSize_t(grid.byteSize() + 1));
+    Ref limit = Ref::checked(PyLong_FromSize_t(grid.byteSize()));
     Ref bytes = withFile(filename, "rb", [&](PyObject* f) { return callMethod(intern("read"), f, limit.get()); });
     if (!PyBytes_Check(bytes)) {
         PyErr_SetString(PyExc_TypeError, "the grid file did not read as bytes");
         throwPy();
     }
-    size_t n = size_t(PyBytes_GET_SIZE(bytes.get()));
-    if (n > grid.byteSize()) {
-        std::string msg = "The grid file is longer than the " + std::to_string(size.width) + " x " +
-                          std::to_string(size.height) + " cells of the header";
-        throwLevelFormatException(filename, msg.c_str());
-    }
-    grid.fill(reinterpret_cast<const uint8_t*>(PyBytes_AS_STRING(bytes.get())), n);
+    grid.fill(reinterpret_cast<const uint8_t*>(PyBytes_AS_STRING(bytes.get())), size_t(PyBytes_GET_SIZE(bytes.get())));
     l->grid = std::move(grid);
     loadAssets(self);
     loadEntities(self);

@@ -2,6 +2,7 @@
 
 #include "render/raycast.core.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace bv::physics {
@@ -39,6 +40,21 @@ bool pushOutOfWall(const GridView& grid, Point pos, int probe, double radius, Po
     newPos.x -= probeDir.x * depth;  // along the wall normal, the reversed probe
     newPos.y -= probeDir.y * depth;
     return true;
+}
+
+bool wallWithin(const GridView& grid, Point pos, double radius) {
+    // Probes start only inside the grid and report walls strictly closer than the radius.
+    if (!grid.cells || !(radius > 0)) return false;
+    if (!(pos.x >= 0 && pos.x < grid.width && pos.y >= 0 && pos.y < grid.height)) return false;
+    // A hit lies in (or, on the outer rows, just beside) the closed square of a non-empty cell.
+    auto first = [](double v) { return std::max(0.0, std::floor(v) - 1); };
+    auto last = [](double v, uint32_t size) { return std::min(double(size) - 1, std::floor(v) + 1); };
+    int64_t x0 = int64_t(first(pos.x - radius)), x1 = int64_t(last(pos.x + radius, grid.width));
+    int64_t y0 = int64_t(first(pos.y - radius)), y1 = int64_t(last(pos.y + radius, grid.height));
+    for (int64_t y = y0; y <= y1; ++y)
+        for (int64_t x = x0; x <= x1; ++x)
+            if (grid.cells[(size_t(x) + size_t(y) * grid.width) * 7] != 0) return true;
+    return false;
 }
 
 }  // namespace bv::physics

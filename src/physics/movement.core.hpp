@@ -29,4 +29,8 @@ struct GridView {
 // outside the grid, or a probe that leaves the level without meeting a wall, is no contact.
 bool pushOutOfWall(const GridView& grid, Point pos, int probe, double radius, Point& newPos);
 
+// False when no probe from `pos` can meet a wall closer than `radius`: every cell around the circle
+// (with a cell to spare on each side) is empty, or the probes cannot start at all.
+bool wallWithin(const GridView& grid, Point pos, double radius);
+
 }  // namespace bv::physics

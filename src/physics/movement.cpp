@@ -7,7 +7,9 @@
 #include "physics/bodies.hpp"
 #include "physics/collision_bodies.hpp"
 #include "physics/collision_event.hpp"
+#include "physics/frame_bodies.hpp"
 #include "physics/movement.core.hpp"
+#include "input/dispatch.hpp"
 
 namespace bv {
 
@@ -15,11 +17,16 @@ PyTypeObject* MovementSystemType;
 
 namespace {
 
+using physics::plainEntity;
+using physics::plainFlags;
 using physics::Point;
 
 struct MovementSystemObject : SystemObject {
     PyObject* level;  // Level or None
     PyObject* cbs;    // CollisionBodySystem or None
+    bool broadPhase;  // update visits only the bodies near each mover (same results as visiting all)
+
+    void construct() { broadPhase = true; }
 
     void refs(auto&& f) {
         SystemObject::refs(f);
@@ -48,16 +55,31 @@ int MovementSystem_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     });
 }
 
-// Fires CollisionEvent(entity, other) through the system's engine; without an engine nobody listens.
-void fireCollision(MovementSystemObject* self, PyObject* entity, PyObject* other) {
-    if (!isSet(self->engine)) return;
-    Ref engine = Ref::borrow(self->engine);
-    Ref evt = callObject(reinterpret_cast<PyObject*>(CollisionEventType), entity, orNone(other));
-    engine_methods::fireEvent.call(engine.get(), evt.get());
+// True when firing a collision event could reach Python code: an overridden fireEvent or a
+// subscriber of CollisionEvent.
+bool collisionListened(PyObject* engine) {
+    if (!engine_methods::fireEvent.isNative(engine)) return true;
+    Ref table = Ref::borrow(engineClassAttr(intern("_eventSubscribers")));
+    if (!PyDict_CheckExact(table.get())) return true;
+    PyObject* handlers = PyDict_GetItemWithError(table, reinterpret_cast<PyObject*>(CollisionEventType));
+    if (!handlers && PyErr_Occurred()) throwPy();
+    return handlers && !(PyList_CheckExact(handlers) && PyList_GET_SIZE(handlers) == 0);
 }
 
-// True when a flag of the mover's ignore list is among the other body's flags.
-bool ignores(const CollisionComponentObject* mover, const CollisionComponentObject* other) {
+// Fires CollisionEvent(entity, other) through the system's engine; without an engine or listeners the
+// event is not made. Returns true when Python code may have run.
+bool fireCollision(MovementSystemObject* self, PyObject* entity, PyObject* other) {
+    if (!isSet(self->engine)) return false;
+    Ref engine = Ref::borrow(self->engine);
+    if (!collisionListened(engine)) return false;
+    Ref evt = callObject(reinterpret_cast<PyObject*>(CollisionEventType), entity, orNone(other));
+    fireEvent(engine, evt);
+    return true;
+}
+
+// True when a flag of the mover's ignore list is among the other body's flags. `foreign` is set when
+// the comparisons may have run Python code.
+bool ignores(const CollisionComponentObject* mover, const CollisionComponentObject* other, bool& foreign) {
     Ref ignoreFlags = Ref::borrow(mover->ignoreFlags);  // comparisons run Python code that may replace it
     if (!isSet(ignoreFlags) || !isSet(other->hasFlags)) return false;
     if (!PyList_Check(ignoreFlags.get())) {
@@ -65,6 +87,7 @@ bool ignores(const CollisionComponentObject* mover, const CollisionComponentObje
         throwPy();
     }
     Ref hasFlags = Ref::borrow(other->hasFlags);
+    if (!plainFlags(ignoreFlags.get()) || !plainFlags(hasFlags.get())) foreign = true;
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(ignoreFlags.get()); ++i) {
         Ref flag = Ref::borrow(PyList_GET_ITEM(ignoreFlags.get(), i));
         if (check(PySequence_Contains(hasFlags, flag))) return true;
@@ -73,7 +96,8 @@ bool ignores(const CollisionComponentObject* mover, const CollisionComponentObje
 }
 
 // The other body's collision component and centre; false (reported as unraisable) when its data is unusable.
-bool readBody(PyObject* body, Ref& collision, Point& center) {
+bool readBody(PyObject* body, Ref& collision, Point& center, bool& foreign) {
+    if (!plainEntity(body)) foreign = true;  // its components are asked for through getComponent
     try {
         collision = physics::requireComponent(body, CollisionComponentType);
         Ref position = physics::requireComponent(body, PositionComponentType);
@@ -82,20 +106,78 @@ bool readBody(PyObject* body, Ref& collision, Point& center) {
         return true;
     } catch (const PyError&) {
         reportUnraisable("_collisionDist");
+        foreign = true;
         return false;
     }
 }
 
+// The mover's move as it stands during the body loop.
+struct Move {
+    PyObject* entity;
+    PyObject* colComp;
+    Point pos, direction, newPos;
+};
+
+// Tests the move against one body, correcting it and firing an event on contact. Returns true when
+// Python code may have run.
+bool testBody(MovementSystemObject* self, Move& move, PyObject* body) {
+    bool foreign = false;
+    Ref collision;
+    Point center;
+    if (!readBody(body, collision, center, foreign) || collision.get() == move.colComp) return foreign;
+    auto* mover = reinterpret_cast<CollisionComponentObject*>(move.colComp);
+    auto* other = reinterpret_cast<CollisionComponentObject*>(collision.get());
+    if (ignores(mover, other, foreign)) return foreign;
+    if (physics::resolveBodyOverlap(move.pos, move.direction, move.newPos, center, mover->radius + other->radius,
+                                    other->isOnlyTrigger))
+        foreign |= fireCollision(self, move.entity, body);
+    return foreign;
+}
+
+// Resolves the move against the bodies of `bodies`, in member order. With a frame grid only the bodies
+// near the mover are visited; after Python code may have run the grid is checked again and the walk
+// goes on, a few times per mover, after which the plain loop does the rest.
+bool resolveAgainstBodies(MovementSystemObject* self, Move& move, PyObject* bodies, physics::FrameBodies* frame) {
+    constexpr int kResumes = 2;
+    bool foreign = false;
+    int32_t next = 0;
+    auto* mover = reinterpret_cast<CollisionComponentObject*>(move.colComp);
+    for (int walk = 0; frame && walk <= kResumes && plainFlags(mover->ignoreFlags); ++walk) {
+        const physics::BodyGrid& grid = frame->grid(bodies);
+        foreign = false;  // the grid has caught up with whatever ran
+        if (size_t(next) >= grid.size()) return false;
+        physics::WalkEnd end =
+            physics::walkBodies(grid, mover->radius, move.newPos, next - 1, frame->scratch, [&](int32_t i) {
+                Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
+                bool ran = testBody(self, move, body);
+                return ran ? physics::Visit::interrupted : physics::Visit::done;
+            });
+        if (end.next < 0) return false;
+        next = end.next;
+        if (!end.interrupted) break;
+        foreign = true;
+        frame->invalidate();
+    }
+    // By index, re-reading the size: event handlers may change the list.
+    for (Py_ssize_t i = next; i < PyList_GET_SIZE(bodies); ++i) {
+        Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
+        foreign |= testBody(self, move, body);
+    }
+    return foreign;
+}
+
 // Resolves the move against every other collision body, then pushes the result out of the level's walls.
-// The position changes only when the whole move succeeds.
+// The position changes only when the whole move succeeds. `frame` (may be null) is told about Python
+// code that may have run and about the position written.
 void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, PyObject* posComp, PyObject* colComp,
-                                Point direction) {
+                                Point direction, physics::FrameBodies* frame) {
+    bool foreign = false;
     try {
         Ref posVector = Ref::borrow(reinterpret_cast<PyObject*>(physics::vectorField(
             reinterpret_cast<PositionComponentObject*>(posComp)->pos, "PositionComponent.pos")));
         auto* mover = reinterpret_cast<CollisionComponentObject*>(colComp);
         Point pos = physics::pointOf(reinterpret_cast<Vector2Object*>(posVector.get()));
-        Point newPos{pos.x + direction.x, pos.y + direction.y};
+        Move move{entity, colComp, pos, direction, {pos.x + direction.x, pos.y + direction.y}};
 
         if (isSet(self->cbs)) {
             Ref cbs = Ref::borrow(self->cbs);
@@ -104,19 +186,7 @@ void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, Py
                 PyErr_SetString(PyExc_TypeError, "CollisionBodySystem._entities must be a list");
                 throwPy();
             }
-            // By index, re-reading the size: event handlers may change the list.
-            for (Py_ssize_t i = 0; bodies && i < PyList_GET_SIZE(bodies.get()); ++i) {
-                Ref body = Ref::borrow(PyList_GET_ITEM(bodies.get(), i));
-                Ref collision;
-                Point center;
-                if (!readBody(body, collision, center)) continue;
-                if (collision.get() == colComp) continue;
-                auto* other = reinterpret_cast<CollisionComponentObject*>(collision.get());
-                if (ignores(mover, other)) continue;
-                if (physics::resolveBodyOverlap(pos, direction, newPos, center, mover->radius + other->radius,
-                                                other->isOnlyTrigger))
-                    fireCollision(self, entity, body);
-            }
+            if (bodies) foreign = resolveAgainstBodies(self, move, bodies, frame);
         }
 
         if (isSet(self->level)) {
@@ -124,19 +194,26 @@ void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, Py
             for (int i = 0; i < physics::kProbeCount; ++i) {
                 const level::Grid& grid = reinterpret_cast<LevelObject*>(level.get())->grid;  // handlers may reload it
                 physics::GridView view{grid.bytes(), uint32_t(grid.width()), uint32_t(grid.height())};
-                if (physics::pushOutOfWall(view, pos, i, mover->radius, newPos)) fireCollision(self, entity, nullptr);
+                if (i == 0 && frame && !physics::wallWithin(view, pos, mover->radius)) break;
+                if (physics::pushOutOfWall(view, pos, i, mover->radius, move.newPos))
+                    foreign |= fireCollision(self, entity, nullptr);
             }
         }
 
         auto* target = reinterpret_cast<Vector2Object*>(posVector.get());
-        target->x = newPos.x;
-        target->y = newPos.y;
+        target->x = move.newPos.x;
+        target->y = move.newPos.y;
+        if (frame) frame->moved(target);
     } catch (const PyError&) {
         reportUnraisable("MovementSystem._moveWithCollisionDetection");
+        foreign = true;
     }
+    if (frame && foreign) frame->invalidate();
 }
 
-void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep) {
+// `frame` is the broad phase of the running update, or null for the plain loop.
+void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep, physics::FrameBodies* frame) {
+    if (frame && !plainEntity(entity)) frame->invalidate();  // components asked for through getComponent
     Ref posComp = physics::requireComponent(entity, PositionComponentType);
     Ref velComp = physics::requireComponent(entity, VelocityComponentType);
     Ref colComp = physics::componentOf(entity, CollisionComponentType);
@@ -146,7 +223,9 @@ void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep)
     physics::FrictionStep step = physics::applyFriction(physics::pointOf(impulse), vel->friction, timeStep);
     if (step.cleared) {
         impulse->x = impulse->y = 0;
+        if (frame) frame->moved(impulse);  // the same vector may place a body
     } else {  // the shortened impulse is a new vector
+        if (frame && !Py_IS_TYPE(impulse, Vector2Type)) frame->invalidate();  // releasing it may run Python code
         Ref shortened = Ref::checked(newVector2(step.impulse.x, step.impulse.y));
         setRef(vel->impulse, shortened);
     }
@@ -154,19 +233,20 @@ void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep)
     Point direction{(velocity.x + step.impulse.x) * timeStep, (velocity.y + step.impulse.y) * timeStep};
 
     if (colComp) {
-        moveWithCollisionDetection(self, entity, posComp, colComp, direction);
+        moveWithCollisionDetection(self, entity, posComp, colComp, direction, frame);
         return;
     }
     Vector2Object* pos = physics::vectorField(reinterpret_cast<PositionComponentObject*>(posComp.get())->pos,
                                               "PositionComponent.pos");
     pos->x += direction.x;
     pos->y += direction.y;
+    if (frame) frame->moved(pos);
 }
 
 PyObject* MovementSystem_updateEntity(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("_updateEntity", 2, "entity", "timeStep");
-        updateEntity(asMovement(self), a[0], toDouble(a[1]));
+        updateEntity(asMovement(self), a[0], toDouble(a[1]), nullptr);
         return none();
     });
 }
@@ -179,10 +259,11 @@ PyObject* MovementSystem_update(PyObject* self, PyObject* timeStep) {
         Ref members = snapshot(m->entities);
         bool native = updateEntityMethod.isNative(self);
         double step = native ? toDouble(timeStep) : 0;
+        physics::FrameBodies frame;
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i) {
             PyObject* entity = PyList_GET_ITEM(members.get(), i);
             if (native)
-                updateEntity(m, entity, step);
+                updateEntity(m, entity, step, m->broadPhase ? &frame : nullptr);
             else
                 updateEntityMethod.call(self, entity, timeStep);
         }
@@ -230,6 +311,7 @@ PyGetSetDef props[] = {
     ro<&MovementSystemObject::cbs>("collisionBodySystem", "The companion system holding all collision bodies."),
     rwTyped<&MovementSystemObject::level, &LevelType>("_level"),
     rwTyped<&MovementSystemObject::cbs, &CollisionBodySystemType>("_cbs"),
+    rw<&MovementSystemObject::broadPhase>("_broadPhase"),
     propsEnd(),
 };
 

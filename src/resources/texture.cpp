@@ -198,6 +198,7 @@ ClassRegistration reg("Texture", [] {
     spec.methods = methods;
     spec.getset = props;
     spec.init = Texture_init;
+    spec.extraSlots = {{Py_bf_getbuffer, reinterpret_cast<void*>(textureGetBuffer)}};
     return TextureType = createType(spec);
 });
 

@@ -17,6 +17,7 @@ struct ResourceObject {
 
 struct TextureObject : ResourceObject {
     SDL_Surface* surface;  // always in the texture pixel format; owned; null only before __init__
+    Py_ssize_t viewShape[2], viewStrides[2];  // layout of the buffer views, constant once filled
 
     void destroy() {
         if (surface) SDL_FreeSurface(surface);
@@ -39,6 +40,9 @@ inline PixelView pixelsOf(PyObject* texture, const char* argName) {
     surfaceOf(texture, argName);
     return pixelsOf(reinterpret_cast<TextureObject*>(texture));
 }
+
+// The buffer slot: a writable view of the pixels as unsigned 32-bit words, shape (height, width).
+int textureGetBuffer(PyObject* self, Py_buffer* view, int flags);
 
 // A new Texture (file name "") that owns `surface`, converted to the texture format if it is
 // in another one (the original is then freed). The surface is freed on failure too.

@@ -24,6 +24,8 @@ TEST(gridFindRefusesCellsOutsideTheGrid) {
     CHECK(g.find(-1, 0) == nullptr);
     CHECK(!level::Grid::validSize(0, 5));
     CHECK(!level::Grid::validSize(1 << 20, 1 << 20));
+    CHECK(level::Grid::validSize(4096, 4096));  // 16M cells, the largest grid
+    CHECK(!level::Grid::validSize(4096, 4097));
 }
 
 TEST(gridFillPadsShortInputAndIgnoresTheRest) {

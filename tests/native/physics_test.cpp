@@ -1,9 +1,12 @@
-// Collision geometry, friction and wall probes.
+// Collision geometry, friction, wall probes and the broad phase of the body loop.
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <random>
 #include <vector>
 
 #include "check.hpp"
+#include "physics/broad_phase.core.hpp"
 #include "physics/collision.core.hpp"
 #include "physics/movement.core.hpp"
 
@@ -122,6 +125,141 @@ TEST(probes_without_walls_or_grid) {
     CHECK(probeAll(TestGrid(10, 10, true).view(), {NAN, 4}, 5, newPos) == 0);
     CHECK(probeAll(GridView{nullptr, 0, 0}, {1, 1}, 5, newPos) == 0);
     CHECK(newPos.x == 5 && newPos.y == 5);
+}
+
+TEST(wall_prefilter_never_hides_a_contact) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int scene = 0; scene < 40; ++scene) {
+        TestGrid g(12, 9, scene % 3 != 0);
+        for (uint32_t y = 0; y < g.height; ++y)
+            for (uint32_t x = 0; x < g.width; ++x)
+                if (unit(rng) < 0.15) g.set(x, y, uint8_t(1 + rng() % 5));
+        for (int k = 0; k < 300; ++k) {
+            Point pos{unit(rng) * 14 - 1, unit(rng) * 11 - 1};
+            double radius = unit(rng) * (k % 10 == 0 ? 4 : 0.8) - 0.05;
+            Point newPos = pos;
+            int contacts = probeAll(g.view(), pos, radius, newPos);
+            if (!wallWithin(g.view(), pos, radius)) CHECK(contacts == 0);
+        }
+    }
+    CHECK(!wallWithin(TestGrid(10, 10, true).view(), {5, 5}, 0.25));
+    CHECK(wallWithin(TestGrid(10, 10, true).view(), {1.3, 5}, 0.25));
+}
+
+// A scene of plain bodies moved in turn the way the movement system moves them.
+struct Scene {
+    std::vector<BodyEntry> bodies;
+    std::vector<bool> trigger, ghost;  // a ghost mover ignores every trigger
+    std::vector<Point> velocity;
+};
+
+Scene randomScene(std::mt19937& rng, int count) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    Scene s;
+    double spread = 2 + unit(rng) * 12;
+    for (int i = 0; i < count; ++i) {
+        Point c{unit(rng) * spread, unit(rng) * spread};
+        double r = 0.1 + unit(rng) * 0.4;
+        int odd = int(rng() % 40);
+        if (odd == 0) r = 3 + unit(rng) * 5;  // outsized
+        if (odd == 1) r = -0.2;
+        if (odd == 2) c.x = NAN;
+        if (odd == 3) c = {1e18, -3};
+        s.bodies.push_back({c, r, odd == 4});
+        s.trigger.push_back(rng() % 6 == 0);
+        s.ghost.push_back(rng() % 8 == 0);
+        s.velocity.push_back({unit(rng) - 0.5, unit(rng) - 0.5});
+    }
+    return s;
+}
+
+struct Contact {
+    int mover, other;
+    bool operator==(const Contact& o) const { return mover == o.mover && other == o.other; }
+};
+
+// Moves every body once; with a grid, visits through walkBodies and rebuilds the grid after the
+// visits chosen by `interrupt` (standing in for handlers that may have changed anything).
+std::vector<Contact> runFrame(Scene& s, bool broad, std::mt19937& interrupt) {
+    std::vector<Contact> contacts;
+    BodyGrid grid;
+    std::vector<int32_t> scratch;
+    if (broad) grid.build(s.bodies);
+    int n = int(s.bodies.size());
+    for (int m = 0; m < n; ++m) {
+        Point pos = s.bodies[size_t(m)].centre, direction = s.velocity[size_t(m)];
+        Point newPos{pos.x + direction.x, pos.y + direction.y};
+        double radius = s.bodies[size_t(m)].radius;
+        bool dirty = false;
+        auto visit = [&](int32_t i) {
+            if (i == m || (s.ghost[size_t(m)] && s.trigger[size_t(i)])) return Visit::done;
+            const BodyEntry& o = s.bodies[size_t(i)];
+            if (!resolveBodyOverlap(pos, direction, newPos, o.centre, radius + o.radius, s.trigger[size_t(i)]))
+                return Visit::done;
+            contacts.push_back({m, i});
+            if (interrupt() % 5 != 0) return Visit::done;
+            dirty = true;
+            return Visit::interrupted;
+        };
+        int32_t next = 0;
+        for (int walk = 0; broad && walk < 3; ++walk) {  // resumes after interruptions, rebuilt
+            WalkEnd end = walkBodies(grid, radius, newPos, next - 1, scratch, visit);
+            next = end.next < 0 ? n : end.next;
+            if (!end.interrupted) break;
+            grid.build(s.bodies);
+        }
+        for (int32_t i = next; i < n; ++i) visit(i);
+        s.bodies[size_t(m)].centre = newPos;
+        if (!broad) continue;
+        if (dirty)
+            grid.build(s.bodies);
+        else
+            grid.move(m, newPos);
+    }
+    return contacts;
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(walk_matches_the_plain_loop_on_random_scenes) {
+    std::mt19937 rng(2024);
+    int contactsSeen = 0;
+    for (int seed = 0; seed < 60; ++seed) {
+        Scene plain = randomScene(rng, 20 + int(rng() % 120));
+        Scene broad = plain;
+        std::mt19937 interruptPlain{unsigned(seed)}, interruptBroad{unsigned(seed)};
+        for (int frame = 0; frame < 6; ++frame) {
+            std::vector<Contact> expected = runFrame(plain, false, interruptPlain);
+            std::vector<Contact> got = runFrame(broad, true, interruptBroad);
+            CHECK(got == expected);
+            contactsSeen += int(expected.size());
+        }
+        bool same = true;
+        for (size_t i = 0; i < plain.bodies.size(); ++i)
+            same = same && sameBits(plain.bodies[i].centre.x, broad.bodies[i].centre.x) &&
+                   sameBits(plain.bodies[i].centre.y, broad.bodies[i].centre.y);
+        CHECK(same);
+    }
+    CHECK(contactsSeen > 1000);  // the scenes are crowded enough to exercise the corrections
+}
+
+TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
+    BodyGrid grid;
+    grid.build({{{5, 5}, 0.25, false}, {{0, 0}, 0.25, false}, {{5.3, 5}, 0.25, true}, {{NAN, 1}, 0.25, false},
+                {{5.2, 5.1}, 50, false}, {{5.1, 4.9}, 0.25, false}});
+    std::vector<int32_t> found;
+    CHECK(grid.gather({5, 5}, 0.75, -1, found));
+    CHECK((found == std::vector<int32_t>{0, 2, 3, 4, 5}));  // the irregular, unplaceable and outsized ones too
+    found.clear();
+    CHECK(grid.gather({5, 5}, 0.75, 2, found));
+    CHECK((found == std::vector<int32_t>{3, 4, 5}));
+    grid.move(1, {5.4, 5.4});
+    found.clear();
+    CHECK(grid.gather({5, 5}, 0.75, -1, found));
+    CHECK((found == std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
+    found.clear();
+    CHECK(!grid.gather({5, 5}, 1e6, -1, found));  // covering everything: the caller visits all
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+// The broad phase of one MovementSystem.update: the collision bodies binned by centre, kept current
+// while the frame moves them, and dropped whenever foreign (Python) code may have run.
+#pragma once
+#include "physics/bodies.hpp"
+#include "physics/broad_phase.core.hpp"
+
+#include <utility>
+#include <vector>
+
+namespace bv::physics {
+
+class FrameBodies {
+public:
+    // The grid over the member list `bodies`, built again when stale or made for another list.
+    const BodyGrid& grid(PyObject* bodies);
+    // Foreign code may have changed any body, the list or the flags: rebuild before the next use.
+    void invalidate() { fresh_ = false; }
+    // The frame wrote `v` natively: re-bins the bodies whose position it is.
+    void moved(const Vector2Object* v);
+    std::vector<int32_t> scratch;  // candidate indices of one query
+
+private:
+    // Re-reads every body of an unchanged list and re-bins those that moved; false when anything the
+    // grid was built from (radius, flags, position vector) changed.
+    bool revalidate(PyObject* bodies);
+    void rebuild(PyObject* bodies);
+
+    bool fresh_ = false;
+    PyObject* list_ = nullptr;  // identity of the list the grid was built from
+    BodyGrid grid_;
+    std::vector<BodyEntry> entries_;
+    std::vector<const Vector2Object*> vectors_;  // position vector of each regular body
+    std::vector<std::pair<const Vector2Object*, int32_t>> byVector_;  // sorted: position vector -> body
+};
+
+// True when looking the entity's components up reads its dict without calling Python code.
+bool plainEntity(PyObject* entity);
+// True when a membership test between flag lists of these items cannot call Python code: None, or an
+// exact list of str, int or objects compared by identity.
+bool plainFlags(PyObject* flags);
+
+}  // namespace bv::physics
