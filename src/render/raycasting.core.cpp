@@ -108,8 +108,9 @@ struct Column {
         uint32_t amount = 0;
         for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
             const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
-            float f = float(y - top) / height;
-            uint32_t a = uint32_t(truncSat(f * f * groundAlpha));
+            // 0 <= f < 1 and the amount is at most 255: a plain conversion truncates it.
+            const float f = float(y - top) / height;
+            const uint32_t a = uint32_t(int(f * f * groundAlpha));
             if (t != texel || a != amount) {
                 texel = t;
                 amount = a;
