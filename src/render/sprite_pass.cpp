@@ -1,5 +1,5 @@
-// The sprite pass of RaycastingRenderer: animation, fog, projection and drawing of every sprite
-// entity, far to near.
+// The Python part of the sprite pass of RaycastingRenderer: animation, fog amounts and placement
+// of every sprite entity, far to near, ready for the per-pixel pass.
 #include <algorithm>
 
 #include "ecs/ecs.hpp"
