@@ -420,7 +420,7 @@ TEST(frames_match_the_reference_on_random_scenes) {
         for (int i = rnd(0, 3) ? rnd(0, 6) : 0; i > 0; i--) {
             int fw = rnd(1, sheet.w), fh = rnd(1, sheet.h);
             sprite::Cell cell{rnd(0, sheet.w - fw), rnd(0, sheet.h - fh), fw, fh};
-            sprites.push_back({sheet.view(), cell, real(0.05, 12), real(-6, 6), real(0.2, 2), real(-1, 1), rnd(0, 1) == 0,
+            sprites.push_back({sheet.view(), cell, real(0.05, 8), real(-2, 2), real(0.2, 2), real(-1, 1), rnd(0, 1) == 0,
                                rnd(0, 1) ? BLEND_BLEND : BLEND_ADD, rnd(0, 300), rnd(0, 255)});
         }
         std::vector<Hit> hitsMine(static_cast<size_t>(W)), hitsRef(static_cast<size_t>(W));
