@@ -750,6 +750,11 @@ class RaycastingRenderer(Renderer):
         """Like getWorldPosByScreenCoords, with the floor and ceiling positions as cells."""
     @property
     def level(self) -> Level | None: ...
+    @property
+    def threads(self) -> int:
+        """Threads that draw each frame (0 or None: one per core of the machine)."""
+    @threads.setter
+    def threads(self, value: int | None) -> None: ...
     _level: Level | None
     _camera: Camera
     _flashlight: Texture | None

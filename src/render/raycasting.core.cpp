@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -37,58 +38,43 @@ inline double frac(double v) {
     return std::modf(v, &whole);
 }
 
-// Distance and fog amounts of one floor or ceiling row.
-struct RowFog {
-    double dist;
-    uint32_t fog, groundFog;  // blend amounts (ground fog already limited to 255)
-    bool fogged;              // the fog colour replaces the texel
-};
+using RowFog = WallFrame::RowFog;
+using FlatTexture = WallFrame::FlatTexture;
 
-std::vector<RowFog> rowTable(const PixelView& target, const LevelView& level, const FrameView& view) {
-    std::vector<RowFog> rows(static_cast<size_t>(target.height));
-    const double scale = target.height / view.ratio;
-    for (int y = 0; y < target.height; y++) {
-        // The horizon row itself is never cast (callers skip it).
-        int64_t offset = y > view.baseline ? y - view.baseline : view.baseline - y;
-        RowFog& r = rows[size_t(y)];
-        r.dist = scale / double(offset);
-        int64_t fog = truncSat(r.dist * level.fogDensity);
-        r.fog = uint32_t(fog);
-        r.fogged = fog > 254;
-        int64_t ground = level.groundFogDensity > 0 ? truncSat(level.groundFogDensity * r.dist) : 0;
-        r.groundFog = uint32_t(std::min<int64_t>(ground, 255));
-    }
-    return rows;
-}
 
-// Texel of a fraction in [0, 1) of the texture's width or height.
-inline int texel(double fraction, int size) { return std::min(int(fraction * size), size - 1); }
-
-// The texture table with one entry per possible index byte: null where nothing can be drawn.
-struct TextureTable {
-    const PixelView* entries[256];
-    explicit TextureTable(const LevelView& level) {
-        for (unsigned i = 0; i < 256; i++) entries[i] = level.texture(i);
-    }
+// The background of a frame: pixel (x, y) is rows[y][columns[x]].
+struct Background {
+    const uint32_t* const* rows;
+    const int* columns;
 };
 
 struct Column {
-    const PixelView& target;
-    const LevelView& level;
+    const PixelView* target;
+    const LevelView* level;
+    const Background* background;
     int x;
     Vec2 dir;
     int64_t top, bottom;  // wall rows top..bottom-1; ceiling above, floor below
 
+    // Rows y0..y1-1 show the background.
+    void fillBackground(int64_t y0, int64_t y1) const {
+        const int column = background->columns[x];
+        for (int64_t y = y0; y < y1; y++) target->at(x, int(y)) = background->rows[y][column];
+    }
+
     void wall(const Hit& hit, int64_t realTop, int64_t wallHeight, int64_t groundFog) const {
         if (top >= bottom) return;
         const double d = hit.length;
-        const int64_t fog = truncSat(d * level.fogDensity);
+        const int64_t fog = truncSat(d * level->fogDensity);
         if (fog >= 255) {
-            for (int64_t y = top; y < bottom; y++) target.at(x, int(y)) = level.fogColor;
+            for (int64_t y = top; y < bottom; y++) target->at(x, int(y)) = level->fogColor;
             return;
         }
-        const PixelView* tex = level.texture(unsigned(hit.textureIndex));
-        if (!tex) return;
+        const PixelView* tex = level->texture(unsigned(hit.textureIndex));
+        if (!tex) {
+            fillBackground(top, bottom);
+            return;
+        }
         double offset;
         if (hit.vert) {
             offset = frac(hit.pos.x);
@@ -101,33 +87,46 @@ struct Column {
         const double texStep = tex->height / double(wallHeight + 1);
         double texY = double(top - realTop) * texStep;
         const int lastRow = tex->height - 1;
-        const uint32_t fogColor = level.fogColor, fogAlpha = uint32_t(fog);
-        uint32_t* out = &target.at(x, int(top));
-        const ptrdiff_t pitch = target.pitch;
-        if (level.groundFogDensity < 1) {
+        const uint32_t fogColor = level->fogColor, fogAlpha = uint32_t(fog);
+        uint32_t* out = &target->at(x, int(top));
+        const ptrdiff_t pitch = target->pitch;
+        // Near walls stretch each texel over many rows: blend it once per run.
+        const uint32_t* texel = nullptr;
+        uint32_t shaded = 0;
+        if (level->groundFogDensity < 1) {
             for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-                int ty = std::min(int(texY), lastRow);
-                *out = alphaBlend(texColumn[ptrdiff_t(ty) * tex->pitch], fogColor, fogAlpha);
+                const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
+                if (t != texel) {
+                    texel = t;
+                    shaded = alphaBlend(*t, fogColor, fogAlpha);
+                }
+                *out = shaded;
             }
             return;
         }
         const float height = float(wallHeight), groundAlpha = float(groundFog);
+        uint32_t amount = 0;
         for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-            int ty = std::min(int(texY), lastRow);
-            float f = float(y - top) / height;
-            uint32_t a = uint32_t(truncSat(f * f * groundAlpha));
-            uint32_t t = alphaBlend(texColumn[ptrdiff_t(ty) * tex->pitch], level.groundFogColor, a);
-            *out = alphaBlend(t, fogColor, fogAlpha);
+            const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
+            // 0 <= f < 1 and the amount is at most 255: a plain conversion truncates it.
+            const float f = float(y - top) / height;
+            const uint32_t a = uint32_t(int(f * f * groundAlpha));
+            if (t != texel || a != amount) {
+                texel = t;
+                amount = a;
+                shaded = alphaBlend(alphaBlend(*t, level->groundFogColor, a), fogColor, fogAlpha);
+            }
+            *out = shaded;
         }
     }
 
     void flashlight(const PixelView& light, double d) const {
         const double step = 3 / d;
         const uint32_t intensity = uint32_t(std::min<int64_t>(truncSat(512 / (d * d)), 255));
-        const uint32_t* lightColumn = light.pixels + cornerTexel(double(x) / target.width, light.width);
+        const uint32_t* lightColumn = light.pixels + cornerTexel(double(x) / target->width, light.width);
         double texY = 0;
         for (int64_t y = top; y < bottom && texY < light.height; y++, texY += step) {
-            uint32_t& px = target.at(x, int(y));
+            uint32_t& px = target->at(x, int(y));
             px = addScaled(px, lightColumn[ptrdiff_t(int(texY)) * light.pitch], intensity);
         }
     }
@@ -137,28 +136,44 @@ struct Column {
 // ceiling row by row, so that those writes share cache lines.
 constexpr int kBlock = 16;
 
-// alphaBlend(p, overlay, alpha) for each of the n pixels.
-void blendAll(uint32_t* px, size_t n, uint32_t overlay, uint32_t alpha) {
+// out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
+// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling.
+template <bool kGround>
+void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* out, const RowFog& r,
+                 uint32_t fogColor, uint32_t groundFogColor) {
     size_t i = 0;
 #ifdef __SSE2__
-    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536.
-    const uint32_t a = alpha & 0xFF;
+    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536,
+    // and the second blend takes the first one's lanes as they are.
     const __m128i zero = _mm_setzero_si128();
-    const __m128i oa = _mm_set_epi16(0, short((overlay >> 16 & 0xFF) * a), short((overlay >> 8 & 0xFF) * a),
-                                     short((overlay & 0xFF) * a), 0, short((overlay >> 16 & 0xFF) * a),
-                                     short((overlay >> 8 & 0xFF) * a), short((overlay & 0xFF) * a));
-    const __m128i ia = _mm_set1_epi16(short(255 - a));
+    const __m128i fogOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.fogTerms.overlay));
+    const __m128i fogInverse = _mm_set1_epi16(short(r.fogTerms.inverse));
+    const __m128i groundOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay));
+    const __m128i groundInverse = _mm_set1_epi16(short(r.groundTerms.inverse));
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
     for (; i + 4 <= n; i += 4) {
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(px + i));
-        __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), ia), oa), 8);
-        __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), ia), oa), 8);
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+        __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
+        if (kGround) {
+            lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, groundInverse), groundOverlay), 8);
+            hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, groundInverse), groundOverlay), 8);
+        }
+        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fogInverse), fogOverlay), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fogInverse), fogOverlay), 8);
         __m128i mixed = _mm_packus_epi16(lo, hi);
         mixed = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(px + i), mixed);
+        alignas(16) uint32_t done[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), mixed);
+        out[slots[i]] = done[0];
+        out[slots[i + 1]] = done[1];
+        out[slots[i + 2]] = done[2];
+        out[slots[i + 3]] = done[3];
     }
 #endif
-    for (; i < n; i++) px[i] = alphaBlend(px[i], overlay, alpha);
+    for (; i < n; i++) {
+        const uint32_t t = kGround ? alphaBlend(texels[i], groundFogColor, r.groundFog) : texels[i];
+        out[slots[i]] = alphaBlend(t, fogColor, r.fog);
+    }
 }
 
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
@@ -170,111 +185,183 @@ struct FlatPass {
     size_t levelWidth;
     double width, height, posX, posY;
     uint32_t fogColor, groundFogColor;
-    const PixelView* const* textures;
+    const FlatTexture* textures;
+    Background background;
 
-    FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const TextureTable& table)
+    FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const FlatTexture* table,
+             Background background)
         : pixels(target.pixels), pitch(target.pitch), data(level.data), levelWidth(level.width),
           width(level.width), height(level.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
-          groundFogColor(level.groundFogColor), textures(table.entries) {}
+          groundFogColor(level.groundFogColor), textures(table), background(background) {}
 
     // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
     // texels are gathered first, then fogged together.
     template <bool kFloor>
     void row(int y, const RowFog r, const Column* cols, size_t n) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
+        const uint32_t* back = background.rows[y];
         uint32_t texels[kBlock];
         int slots[kBlock];
         size_t m = 0;
+        // Neighbouring columns mostly meet the same cell.
+        size_t lastCell = SIZE_MAX;
+        const FlatTexture* tex = nullptr;
+        bool open = true;  // no texture index in the cell
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
             if (kFloor ? y < col.bottom : y >= col.top) continue;
             const double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
-            if (!(fx >= 0 && fy >= 0 && fx < width && fy < height)) continue;
+            if (!(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
+                out[col.x] = back[background.columns[col.x]];
+                continue;
+            }
             const int cx = int(fx), cy = int(fy);
-            const unsigned ch = data[(size_t(cx) + size_t(cy) * levelWidth) * 7 + (kFloor ? kFloorByte : kCeilingByte)];
-            if (ch == kNoTexture) continue;
+            const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
+            if (cell != lastCell) {
+                lastCell = cell;
+                const unsigned ch = data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)];
+                open = ch == kNoTexture;
+                tex = &textures[ch];
+            }
+            if (open) {
+                out[col.x] = back[background.columns[col.x]];
+                continue;
+            }
             if (r.fogged) {
                 out[col.x] = fogColor;
                 continue;
             }
-            const PixelView* tex = textures[ch];
-            if (!tex) continue;
-            texels[m] = tex->at(texel(fx - cx, tex->width), texel(fy - cy, tex->height));
+            if (!tex->pixels) {
+                out[col.x] = back[background.columns[col.x]];
+                continue;
+            }
+            const int tx = std::min(int((fx - cx) * tex->width), tex->lastX);
+            const int ty = std::min(int((fy - cy) * tex->height), tex->lastY);
+            texels[m] = tex->pixels[ptrdiff_t(ty) * tex->pitch + tx];
             slots[m++] = col.x;
         }
-        if (kFloor) blendAll(texels, m, groundFogColor, r.groundFog);
-        blendAll(texels, m, fogColor, r.fog);
-        for (size_t k = 0; k < m; k++) out[slots[k]] = texels[k];
+        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 };
 
 }  // namespace
 
-void renderSky(const PixelView& target, const PixelView& sky, double camDegrees, int fov, int64_t baseline) {
-    if (!hasPixels(target) || !hasPixels(sky)) return;
-    const int W = target.width, H = target.height;
-    std::vector<int> texX(static_cast<size_t>(W));
-    for (int i = 0; i < W; i++) {
-        double angle = double(i) / W * fov + camDegrees - fov / 2;
+void WallFrame::BlendTerms::set(uint32_t color, uint32_t alpha) {
+    const uint32_t a = alpha & 0xFF;
+    const uint16_t b = uint16_t((color & 0xFF) * a), g = uint16_t((color >> 8 & 0xFF) * a),
+                   r = uint16_t((color >> 16 & 0xFF) * a);
+    const uint16_t lanes[8] = {b, g, r, 0, b, g, r, 0};
+    std::copy(lanes, lanes + 8, overlay);
+    inverse = uint16_t(255 - a);
+}
+
+WallFrame::WallFrame(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* sky,
+                     double skyDegrees, const PixelView* flashlight, uint32_t background)
+    : target_(target), level_(level), view_(view), flashlight_(flashlight && hasPixels(*flashlight) ? flashlight : nullptr),
+      background_(background) {
+    const int W = std::max(target.width, 0), H = std::max(target.height, 0);
+    for (unsigned i = 0; i < 256; i++)
+        if (const PixelView* t = level.texture(i))
+            textures_[i] = {t->pixels, double(t->width), double(t->height), t->width - 1, t->height - 1, t->pitch};
+    // Rays are spaced by equal angles, each turned from the one before.
+    dirs_.resize(size_t(W));
+    const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
+    Vec2 dir = _internal_matrix2_2_apply(rotationInit, view.dir);
+    for (int x = 0; x < W; x++) {
+        dirs_[size_t(x)] = dir;
+        // The next ray turns from this one as the caster leaves it: a zero component replaced
+        // by 1e-14.
+        if (dir.x == 0) dir.x = 1e-14;
+        if (dir.y == 0) dir.y = 1e-14;
+        dir = _internal_matrix2_2_apply(rotationStep, dir);
+    }
+    rows_.resize(size_t(H));
+    const double scale = H / view.ratio;
+    for (int y = 0; y < H; y++) {
+        // The horizon row itself is never cast.
+        int64_t offset = y > view.baseline ? y - view.baseline : view.baseline - y;
+        RowFog& r = rows_[size_t(y)];
+        r.dist = scale / double(offset);
+        int64_t fog = truncSat(r.dist * level.fogDensity);
+        r.fog = uint32_t(fog);
+        r.fogged = fog > 254;
+        int64_t ground = level.groundFogDensity > 0 ? truncSat(level.groundFogDensity * r.dist) : 0;
+        r.groundFog = uint32_t(std::min<int64_t>(ground, 255));
+        r.fogTerms.set(level.fogColor, r.fog);
+        r.groundTerms.set(level.groundFogColor, r.groundFog);
+    }
+    skyRows_.assign(size_t(H), &background_);
+    skyColumns_.assign(size_t(W), 0);
+    if (!sky || !hasPixels(*sky)) return;
+    for (int x = 0; x < W; x++) {
+        double angle = double(x) / W * view.fov + skyDegrees - view.fov / 2;
         if (angle < -720) angle = std::fmod(angle, 360.0);
         while (angle < 0) angle += 360;
-        texX[size_t(i)] = int(truncSat(sky.width / 360.0 * angle) % sky.width);
+        skyColumns_[size_t(x)] = int(truncSat(sky->width / 360.0 * angle) % sky->width);
     }
-    for (int j = 0; j < H; j++) {
-        double v = double(j + H - baseline) / (2.0 * H) * sky.height;
-        const uint32_t* src = sky.row(int(std::clamp<int64_t>(truncSat(v), 0, sky.height - 1)));
-        uint32_t* dst = target.row(j);
-        for (int i = 0; i < W; i++) dst[i] = src[texX[size_t(i)]];
+    for (int y = 0; y < H; y++) {
+        double v = double(y + H - view.baseline) / (2.0 * H) * sky->height;
+        skyRows_[size_t(y)] = sky->row(int(std::clamp<int64_t>(truncSat(v), 0, sky->height - 1)));
     }
 }
 
-void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* flashlight,
-                 Hit* hits) {
+void WallFrame::draw(int x0, int x1, Hit* hits) const {
+    const PixelView& target = target_;
+    const LevelView& level = level_;
+    const FrameView& view = view_;
     const int W = target.width, H = target.height;
-    if (W <= 0 || (H > 0 && !target.pixels)) return;  // a target without rows still casts its rays
-    const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
-    const std::vector<RowFog> rows = rowTable(target, level, view);
-    const TextureTable table(level);
-    const FlatPass flat(target, level, view, table);
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, W);
+    if (x0 >= x1 || (H > 0 && !target.pixels)) return;  // a target without rows still casts its rays
+    const Background background{skyRows_.data(), skyColumns_.data()};
+    const FlatPass flat(target, level, view, textures_, background);
     const double wallScale = H / view.ratio;
     // Floor rows lie below the horizon and ceiling rows above it.
-    const int64_t floorStart = std::max<int64_t>(view.baseline + 1, 0);
-    const int64_t ceilingEnd = std::min<int64_t>(view.baseline, H);
-    Vec2 dir = _internal_matrix2_2_apply(rotationInit, view.dir);
-    int64_t groundFog = 0;
-    // Every pixel has one writer (wall, floor or ceiling; the flashlight follows its wall), so
-    // drawing in blocks does not change the result.
-    std::vector<Column> block;
-    block.reserve(kBlock);
-    for (int x0 = 0; x0 < W; x0 += kBlock) {
-        block.clear();
+    const int64_t floorStart = std::clamp<int64_t>(view.baseline + 1, 0, H);
+    const int64_t ceilingEnd = std::clamp<int64_t>(view.baseline, 0, H);
+    Column block[kBlock];
+    for (int b0 = x0; b0 < x1; b0 += kBlock) {
+        const int n = std::min(x1 - b0, kBlock);
         int64_t ceilingRows = 0, firstFloor = H;
-        for (int x = x0; x < std::min(W, x0 + kBlock); x++) {
+        for (int i = 0; i < n; i++) {
+            const int x = b0 + i;
             Hit& hit = hits[x];
+            Vec2 dir = dirs_[size_t(x)];
             castRay(level.data, level.width, level.height, &view.pos, &dir, &hit);
             const double d = hit.length;
             if (d < 1e-8) hit.invalid = 1;
             hit.rayDir = dir;
-            Column col{target, level, x, dir, view.baseline, view.baseline + 1};
+            Column col{&target, &level, &background, x, dir, view.baseline, view.baseline + 1};
+            int64_t wallStart = H, wallEnd = H;
             if (!hit.invalid) {
                 const int64_t half = truncSat(wallScale / d + 0.5);
                 const int64_t realTop = view.baseline - half;
                 col.top = std::max<int64_t>(realTop, 0);
                 col.bottom = std::min<int64_t>(H - 1, view.baseline + half);
-                if (level.groundFogDensity > 0) groundFog = std::min<int64_t>(truncSat(level.groundFogDensity * d), 255);
+                const int64_t groundFog =
+                    level.groundFogDensity > 0 ? std::min<int64_t>(truncSat(level.groundFogDensity * d), 255) : 0;
                 col.wall(hit, realTop, 2 * half, groundFog);
-                if (flashlight && hasPixels(*flashlight)) col.flashlight(*flashlight, d);
+                if (flashlight_) col.flashlight(*flashlight_, d);
+                wallStart = col.top;
+                wallEnd = col.bottom;
             }
-            ceilingRows = std::max(ceilingRows, col.top);
-            firstFloor = std::min(firstFloor, col.bottom);
-            block.push_back(col);
-            dir = _internal_matrix2_2_apply(rotationStep, dir);
+            // The rows that neither the ceiling, the wall nor the floor draw show the background.
+            const int64_t ceilingStop = std::clamp<int64_t>(col.top, 0, ceilingEnd);
+            const int64_t floorFrom = std::clamp<int64_t>(col.bottom, floorStart, H);
+            col.fillBackground(ceilingStop, std::min(floorFrom, wallStart));
+            col.fillBackground(std::max(ceilingStop, wallEnd), floorFrom);
+            ceilingRows = std::max(ceilingRows, ceilingStop);
+            firstFloor = std::min(firstFloor, floorFrom);
+            block[i] = col;
         }
-        const int64_t ceilingStop = std::min(ceilingRows, ceilingEnd);
-        for (int64_t y = 0; y < ceilingStop; y++) flat.row<false>(int(y), rows[size_t(y)], block.data(), block.size());
-        for (int64_t y = std::max(firstFloor, floorStart); y < H; y++)
-            flat.row<true>(int(y), rows[size_t(y)], block.data(), block.size());
+        for (int64_t y = 0; y < ceilingRows; y++) flat.row<false>(int(y), rows_[size_t(y)], block, size_t(n));
+        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), rows_[size_t(y)], block, size_t(n));
     }
+}
+
+void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* sky,
+                 double skyDegrees, const PixelView* flashlight, uint32_t background, Hit* hits) {
+    WallFrame(target, level, view, sky, skyDegrees, flashlight, background).draw(0, target.width, hits);
 }
 
 }  // namespace bv

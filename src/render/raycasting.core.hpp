@@ -1,8 +1,9 @@
-// The per-pixel passes of the raycasting renderer: sky panorama, and walls with floor, ceiling,
-// fog, ground fog and flashlight, one ray per target column.
+// The per-pixel passes of the raycasting renderer: walls with floor, ceiling, fog, ground fog,
+// flashlight and the sky panorama behind them, one ray per target column.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "render/pixels.core.hpp"
 #include "render/raycast.core.hpp"
@@ -35,12 +36,59 @@ struct FrameView {
     int64_t baseline = 0;
 };
 
-// Overwrites every target pixel with the sky panorama seen in direction `camDegrees`.
-void renderSky(const PixelView& target, const PixelView& sky, double camDegrees, int fov, int64_t baseline);
+// One frame of walls, floor, ceiling, flashlight and the background behind them (the sky
+// panorama, or a plain colour without one), drawn by column ranges that may run in parallel:
+// every pixel of a range is written exactly once (the flashlight adds to its wall afterwards).
+class WallFrame {
+public:
+    // `sky` (null: none) is seen in direction `skyDegrees`; `flashlight` null is off. The views
+    // must outlive the frame.
+    WallFrame(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* sky,
+              double skyDegrees, const PixelView* flashlight, uint32_t background);
+    WallFrame(const WallFrame&) = delete;
+    WallFrame& operator=(const WallFrame&) = delete;
 
-// Casts one ray per column and draws walls, floor, ceiling and the flashlight (null: off);
-// `hits` receives one entry per target column.
-void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* flashlight,
-                 Hit* hits);
+    // Draws columns x0..x1-1 and casts their rays into hits[x0..x1-1].
+    void draw(int x0, int x1, Hit* hits) const;
+
+    // A floor or ceiling texture as the inner loop reads it (no pixels: nothing to draw).
+    struct FlatTexture {
+        const uint32_t* pixels = nullptr;
+        double width = 0, height = 0;
+        int lastX = 0, lastY = 0;
+        ptrdiff_t pitch = 0;
+    };
+
+    // alphaBlend(p, overlay, alpha) precomputed for 16-bit channel lanes: overlay * alpha per
+    // lane (two pixels, blue, green, red, alpha lane 0) and 255 - alpha.
+    struct BlendTerms {
+        alignas(16) uint16_t overlay[8];
+        uint16_t inverse;
+        void set(uint32_t color, uint32_t alpha);
+    };
+
+    struct RowFog {
+        double dist;
+        uint32_t fog, groundFog;  // blend amounts (ground fog already limited to 255)
+        bool fogged;              // the fog colour replaces the texel
+        BlendTerms fogTerms, groundTerms;
+    };
+
+private:
+    PixelView target_;
+    const LevelView& level_;
+    FrameView view_;
+    const PixelView* flashlight_;
+    uint32_t background_;
+    FlatTexture textures_[256];               // per index byte
+    std::vector<_internal_Vec2> dirs_;        // the ray of every column
+    std::vector<RowFog> rows_;                // floor and ceiling distance and fog of every row
+    std::vector<const uint32_t*> skyRows_;    // background of pixel (x, y): skyRows_[y][skyColumns_[x]]
+    std::vector<int> skyColumns_;
+};
+
+// The whole frame on the calling thread.
+void renderWalls(const PixelView& target, const LevelView& level, const FrameView& view, const PixelView* sky,
+                 double skyDegrees, const PixelView* flashlight, uint32_t background, Hit* hits);
 
 }  // namespace bv

@@ -1,6 +1,7 @@
 #include "render/raycasting_renderer.hpp"
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "common/klass.hpp"
@@ -58,6 +59,7 @@ RaycastingRendererObject* asRR(PyObject* o) { return reinterpret_cast<Raycasting
 Vector2Object* vec(PyObject* o) { return reinterpret_cast<Vector2Object*>(o); }
 
 constexpr uint32_t kBackground = 0xFF00B464;  // (0, 180, 100)
+constexpr int kMaxThreads = 256;
 
 // A texture's pixels, or an empty view when it has no directly addressable 32-bit surface.
 PixelView surfaceView(SDL_Surface* s) {
@@ -76,13 +78,23 @@ struct SurfaceLock {
     ~SurfaceLock() { SDL_UnlockSurface(s); }
 };
 
+// Columns are handed out to the drawing threads in chunks of this many.
+constexpr int kChunk = 64;
+
+// The pool that draws with the renderer's number of threads, or null for the calling thread only.
+ColumnPool* poolOf(RaycastingRendererObject* r) {
+    const int threads = r->threads > 0 ? r->threads : machineThreads();
+    if (threads == 1) return nullptr;
+    if (!r->pool || r->pool->threads() != threads) r->pool = std::make_unique<ColumnPool>(threads);
+    return r->pool.get();
+}
+
+// Draws walls, floor, ceiling, sky and the prepared sprites, in column chunks spread over the
+// renderer's threads. Runs no Python code: every view stays valid throughout.
 void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* cam, const PixelView& target,
-                 int64_t baseline) {
+                 int64_t baseline, const SpritePass& sprites) {
     const Vector2Object* dir = vec(cam->dir);
-    if (level->skyTex && PyObject_TypeCheck(level->skyTex, TextureType)) {
-        PixelView sky = textureView(level->skyTex);
-        renderSky(target, sky, std::atan2(dir->y, dir->x) * _RAD_TO_DEGREES, cam->fov, baseline);
-    }
+    PixelView sky = level->skyTex ? textureView(level->skyTex) : PixelView{nullptr, 0, 0, 0};
     // Cell texture indices are bytes: at most 256 entries can be addressed.
     std::vector<PixelView> textures;
     for (Py_ssize_t i = 0, n = std::min<Py_ssize_t>(levelTextureCount(level), 256); i < n; i++)
@@ -104,12 +116,25 @@ void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* 
     frame.ratio = cam->ratio;
     frame.baseline = baseline;
     PixelView light = textureView(r->flashlight);
-    renderWalls(target, view, frame, hasPixels(light) ? &light : nullptr, r->hitBuf.data());
-    try {
-        renderSprites(r, target, baseline);
-    } catch (const PyError&) {
-        reportUnraisable("RaycastingRenderer.renderSprites");
-    }
+    const WallFrame walls(target, view, frame, &sky, std::atan2(dir->y, dir->x) * _RAD_TO_DEGREES, &light,
+                          kBackground);
+    Hit* hits = r->hitBuf.data();
+    std::vector<SpriteProjection> projections;
+    for (const SpriteDraw& s : sprites.draws) projections.push_back(projectSprite(target, s, baseline, cam->ratio));
+    // A column's sprites are depth-tested against that column's hit only, so each chunk draws
+    // its walls and then its part of every billboard.
+    const std::function<void(size_t)> chunk = [&](size_t i) {
+        const int x0 = int(i) * kChunk, x1 = std::min(target.width, x0 + kChunk);
+        walls.draw(x0, x1, hits);
+        for (size_t k = 0; k < sprites.draws.size(); k++)
+            drawSpriteColumns(target, sprites.draws[k], projections[k], hits, sprites.fogColor,
+                              sprites.groundFogColor, x0, x1);
+    };
+    const size_t chunks = size_t((target.width + kChunk - 1) / kChunk);
+    if (ColumnPool* pool = poolOf(r))
+        pool->run(chunks, chunk);
+    else
+        for (size_t i = 0; i < chunks; i++) chunk(i);
 }
 
 int RR_init(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -143,26 +168,63 @@ PyObject* RR_setFlashlight(PyObject* self, PyObject* flashlight) {
 PyObject* RR_render(PyObject* self, PyObject*) {
     return guard([&] {
         RaycastingRendererObject* r = asRR(self);
-        PixelView target = targetOf(r);
         CameraObject* cam = cameraOf(r);
-        fillAll(target, kBackground);
-        // The hit buffer follows the target's width (a replaced target keeps picking in range).
-        if (r->hitBuf.size() != size_t(target.width)) r->hitBuf.assign(size_t(target.width), missedHit());
         Vector2Object* dir = vec(cam->dir);
         double len = std::sqrt(dir->x * dir->x + dir->y * dir->y);
         if (len != 0) {
             dir->x /= len;
             dir->y /= len;
         }
+        // The Python part of the sprite pass (animation, order, engine time step) comes first, so
+        // that no Python code runs while the pixels are drawn.
+        SpritePass sprites;
+        if (levelOf(r)) try {
+                prepareSprites(r, sprites);
+            } catch (const PyError&) {
+                reportUnraisable("RaycastingRenderer.renderSprites");
+            }
+        PixelView target = targetOf(r);
+        cam = cameraOf(r);
         const int64_t baseline = int64_t(cam->pitch) + target.height / 2;
+        // The hit buffer follows the target's width (a replaced target keeps picking in range).
+        if (r->hitBuf.size() != size_t(target.width)) r->hitBuf.assign(size_t(target.width), missedHit());
         LevelObject* level = levelOf(r);
         if (!level) {
+            fillAll(target, kBackground);
             std::fill(r->hitBuf.begin(), r->hitBuf.end(), missedHit());
             return none();
         }
         SurfaceLock lock(reinterpret_cast<TextureObject*>(r->target)->surface);
-        renderLevel(r, level, cam, target, baseline);
+        renderLevel(r, level, cam, target, baseline, sprites);
         return none();
+    });
+}
+
+PyObject* RR_getThreads(PyObject* self, void*) {
+    const int threads = asRR(self)->threads;
+    return PyLong_FromLong(threads > 0 ? threads : machineThreads());
+}
+
+int RR_setThreads(PyObject* self, PyObject* value, void*) {
+    return guardInt([&] {
+        RaycastingRendererObject* r = asRR(self);
+        int threads = 0;
+        if (value != Py_None) {
+            if (!PyLong_Check(value) || PyBool_Check(value)) {
+                PyErr_Format(PyExc_TypeError, "threads must be an int or None, not %.200s", Py_TYPE(value)->tp_name);
+                throwPy();
+            }
+            long n = PyLong_AsLong(value);
+            if (n == -1 && PyErr_Occurred()) throwPy();
+            if (n < 0 || n > kMaxThreads) {
+                PyErr_Format(PyExc_ValueError, "threads must be between 0 and %d, not %ld", kMaxThreads, n);
+                throwPy();
+            }
+            threads = int(n);
+        }
+        if (threads != r->threads) r->pool.reset();  // joins the workers of the old setting
+        r->threads = threads;
+        return 0;
     });
 }
 
@@ -204,6 +266,8 @@ std::vector<PyMethodDef> allMethods() {
 
 PyGetSetDef props[] = {
     ro<&RaycastingRendererObject::level>("level"),
+    computed<RR_setThreads>("threads", RR_getThreads,
+                            "Threads that draw each frame (0 or None: one per core of the machine)."),
     rwTyped<&RaycastingRendererObject::level, &LevelType>("_level"),
     rwTyped<&RaycastingRendererObject::camera, &CameraType>("_camera"),
     rwTyped<&RaycastingRendererObject::flashlight, &TextureType>("_flashlight"),
@@ -217,6 +281,8 @@ ClassRegistration reg("RaycastingRenderer", [] {
     spec.methods = methods.data();
     spec.getset = props;
     spec.init = RR_init;
+    // Renderers still alive at interpreter exit stop their drawing threads.
+    Py_AtExit(ColumnPool::shutdownAll);
     return RaycastingRendererType = createType(spec);
 });
 

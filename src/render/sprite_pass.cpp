@@ -1,5 +1,5 @@
-// The sprite pass of RaycastingRenderer: animation, fog, projection and drawing of every sprite
-// entity, far to near.
+// The Python part of the sprite pass of RaycastingRenderer: animation, fog amounts and placement
+// of every sprite entity, far to near, ready for the per-pixel pass.
 #include <algorithm>
 
 #include "ecs/ecs.hpp"
@@ -37,9 +37,11 @@ PixelView sheetOf(const SpriteComponentObject* c) {
 
 }  // namespace
 
-void renderSprites(RaycastingRendererObject* r, const PixelView& target, int64_t baseline) {
+void prepareSprites(RaycastingRendererObject* r, SpritePass& pass) {
     LevelObject* level = levelOf(r);
     if (!level) return;
+    pass.fogColor = level->fogColor;
+    pass.groundFogColor = level->groundFogColor;
     const double timeStep = engineTimeStep(r);
     CameraObject* cam = cameraOf(r);
     auto* camPos = reinterpret_cast<Vector2Object*>(cam->pos);
@@ -61,7 +63,8 @@ void renderSprites(RaycastingRendererObject* r, const PixelView& target, int64_t
         SpriteDraw draw{sheetOf(c), cell, rel.x, rel.y, c->scale, c->zOffset, c->shadeless, c->blendMode,
                         fogAlpha, groundFogAlpha};
         if (!draw.sheet.pixels) continue;
-        drawSprite(target, draw, r->hitBuf.data(), baseline, cam->ratio, level->fogColor, level->groundFogColor);
+        pass.sheets.push_back(Ref::borrow(reinterpret_cast<SpriteObject*>(c->sprite)->texture));
+        pass.draws.push_back(draw);
     }
 }
 

@@ -1,14 +1,18 @@
-// The wall, floor, ceiling and sky passes against a direct transcription of the per-column
-// algorithm, on hand-checked scenes and on many random ones.
+// The wall, floor, ceiling, sky and sprite passes against a direct transcription of the
+// per-column algorithm, on hand-checked scenes and on many random ones, drawn on one thread and
+// in column chunks on several.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <vector>
 
 #include "check.hpp"
 #include "render/blend.core.hpp"
+#include "render/column_pool.core.hpp"
 #include "render/raycasting.core.hpp"
+#include "render/sprite_render.core.hpp"
 
 using namespace bv;
 
@@ -184,6 +188,39 @@ void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const P
     }
 }
 
+// A billboard, per pixel: projection, depth test per column, fog and blending.
+void referenceSprite(PixelView t, const SpriteDraw& s, const Hit* hits, int64_t baseline, double ratio,
+                     uint32_t fogColor, uint32_t groundFogColor) {
+    const int W = t.width, H = t.height;
+    if (!(s.depth > 0)) return;
+    const int64_t half = toInt(H / ratio / s.depth);
+    int64_t screenX = toInt(double(W / 2) + W * s.side / s.depth);
+    screenX = toInt(double(screenX) - double(screenX - W / 2) * 0.25);
+    int64_t xmin = toInt(double(screenX) - double(half) * s.scale);
+    const int64_t xmax = toInt(double(screenX) + double(half) * s.scale);
+    int64_t ymin = toInt(double(half) * s.zOffset + double(baseline) - s.scale * double(half));
+    const int64_t ymax = std::min<int64_t>(toInt(double(baseline) + s.scale * double(half) + double(half) * s.zOffset), H);
+    const double texStepX = s.frame.w / double(half * 2) / s.scale, texStepY = s.frame.h / double(half * 2) / s.scale;
+    double texPosX = 0, texStartY = 0;
+    if (xmin < 0) texPosX = double(-xmin) * texStepX, xmin = 0;
+    if (ymin < 0) texStartY = double(-ymin) * texStepY, ymin = 0;
+    for (int64_t x = xmin; x < std::min<int64_t>(xmax, W); x++, texPosX += texStepX) {
+        if (!(hits[x].length > s.depth)) continue;
+        double texPosY = texStartY;
+        for (int64_t y = ymin; y < ymax; y++, texPosY += texStepY) {
+            int tx = s.frame.x + int(std::clamp<int64_t>(toInt(texPosX), 0, s.frame.w - 1));
+            int ty = s.frame.y + int(std::clamp<int64_t>(toInt(texPosY), 0, s.frame.h - 1));
+            uint32_t px = s.sheet.at(tx, ty);
+            if (!s.shadeless) {
+                float f = float(y - ymin) / float(ymax - ymin);
+                uint32_t a = uint32_t(int64_t(f * f * float(s.groundFogAlpha)));
+                px = alphaBlend(alphaBlend(px, groundFogColor, a), fogColor, uint32_t(std::min<int64_t>(s.fogAlpha, 255)));
+            }
+            t.at(int(x), int(y)) = blendPixel(s.blendMode, t.at(int(x), int(y)), px);
+        }
+    }
+}
+
 FrameView frame(double px, double py, double dx, double dy, int fov, int pitch, int height, double ratio = 1.6) {
     FrameView v;
     v.pos = {px, py};
@@ -195,6 +232,49 @@ FrameView frame(double px, double py, double dx, double dy, int fov, int pitch, 
 }
 
 constexpr uint32_t kBackground = 0xFF00B464;
+
+// The whole frame in one pass, without sky.
+void walls(PixelView t, const LevelView& l, const FrameView& v, const PixelView* flash, Hit* hits) {
+    renderWalls(t, l, v, nullptr, 0, flash, kBackground, hits);
+}
+
+// Only the sky: an open level without floor or ceiling.
+void skyOnly(PixelView t, PixelView sky, double camDegrees, int fov, int64_t baseline) {
+    Scene s(3, 3);
+    s.setAll(1, 255);
+    s.setAll(2, 255);
+    FrameView v = frame(1.5, 1.5, 1, 0, fov, 0, t.height);
+    v.baseline = baseline;
+    std::vector<Hit> hits(size_t(t.width));
+    renderWalls(t, s.finish(), v, &sky, camDegrees, nullptr, kBackground, hits.data());
+}
+
+// The straightforward frame: background, sky over all of it, walls with floor and ceiling, then
+// every billboard in order.
+void referenceFrame(PixelView t, const LevelView& l, const FrameView& v, const PixelView* sky, double camDegrees,
+                    const PixelView* flash, const std::vector<SpriteDraw>& sprites, Hit* hits) {
+    for (int y = 0; y < t.height; y++)
+        for (int x = 0; x < t.width; x++) t.at(x, y) = kBackground;
+    if (sky) referenceSky(t, *sky, camDegrees, v.fov, v.baseline);
+    referenceWalls(t, l, v, flash, hits);
+    for (const SpriteDraw& s : sprites) referenceSprite(t, s, hits, v.baseline, v.ratio, l.fogColor, l.groundFogColor);
+}
+
+// The same frame drawn as the renderer does: chunks of `chunk` columns, each with its walls and
+// its part of every billboard, shared out over `threads` threads.
+void chunkedFrame(PixelView t, const LevelView& l, const FrameView& v, const PixelView* sky, double camDegrees,
+                  const PixelView* flash, const std::vector<SpriteDraw>& sprites, Hit* hits, ColumnPool& pool,
+                  int chunk) {
+    const WallFrame frame(t, l, v, sky, camDegrees, flash, kBackground);
+    std::vector<SpriteProjection> projections;
+    for (const SpriteDraw& s : sprites) projections.push_back(projectSprite(t, s, v.baseline, v.ratio));
+    pool.run(size_t((t.width + chunk - 1) / chunk), [&](size_t i) {
+        const int x0 = int(i) * chunk, x1 = std::min(t.width, x0 + chunk);
+        frame.draw(x0, x1, hits);
+        for (size_t k = 0; k < sprites.size(); k++)
+            drawSpriteColumns(t, sprites[k], projections[k], hits, l.fogColor, l.groundFogColor, x0, x1);
+    });
+}
 
 }  // namespace
 
@@ -209,11 +289,11 @@ TEST(walls_fog_limit_and_far_walls) {
     std::vector<Hit> hits(8);
     for (int y = 0; y < 60; y++) s.cell(1, y)[1] = s.cell(1, y)[2] = 255;
     // Wall face at y = 59: distance 51 gives 5 * 51 = 255, entirely fog.
-    renderWalls(target.view(), l, frame(1.5, 8.0, 0, 1, 0, 0, 400), nullptr, hits.data());
+    walls(target.view(), l, frame(1.5, 8.0, 0, 1, 0, 0, 400), nullptr, hits.data());
     CHECK_EQ(target.at(3, 200), 0xFF112233u);
     CHECK_EQ(target.at(3, 196), 0xFF112233u);  // half height int(250 / 51 + 0.5) = 5
     CHECK_EQ(target.at(3, 194), kBackground);
-    renderWalls(target.view(), l, frame(1.5, 8.1, 0, 1, 0, 0, 400), nullptr, hits.data());
+    walls(target.view(), l, frame(1.5, 8.1, 0, 1, 0, 0, 400), nullptr, hits.data());
     CHECK_EQ(target.at(3, 200), alphaBlend(0xFFFFFFFFu, 0xFF112233u, 254));
 
     // Far enough that the half height rounds to 0: no wall row, and the horizon row is not cast.
@@ -222,7 +302,7 @@ TEST(walls_fog_limit_and_far_walls) {
     s.setAll(1, 0);
     s.setAll(2, 0);
     l.fogDensity = 0;
-    renderWalls(small.view(), l, frame(1.5, 1.5, 0, 1, 0, 0, 20), nullptr, few.data());
+    walls(small.view(), l, frame(1.5, 1.5, 0, 1, 0, 0, 20), nullptr, few.data());
     CHECK_EQ(few[0].invalid, 0);
     CHECK_EQ(small.at(0, 10), kBackground);
     CHECK(small.at(0, 11) != kBackground);
@@ -246,7 +326,7 @@ TEST(walls_floor_and_ceiling_pixels) {
     Surface target(4, 20, kBackground);
     std::vector<Hit> hits(4);
     FrameView v = frame(2.5, 1.5, 0, 1, 0, 0, 20);
-    renderWalls(target.view(), l, v, nullptr, hits.data());
+    walls(target.view(), l, v, nullptr, hits.data());
     // Floor row y: distance (20 / 1.6) / (y - 10).
     // The wall at distance 3.5 ends at row 10 + int(12.5 / 3.5 + 0.5) = 14.
     // Its last row: ground fog int((7 / 8)^2 * min(int(2 * 3.5), 255)) = 5, fog int(3.5 * 3) = 10.
@@ -270,28 +350,31 @@ TEST(sky_follows_the_camera_and_pitch) {
     for (int y = 0; y < 100; y++)
         for (int x = 0; x < 360; x++) sky.px[size_t(y) * 360 + x] = uint32_t(x << 8 | y);
     Surface target(32, 20);
-    renderSky(target.view(), sky.view(), 90.0, 60, 10);
+    skyOnly(target.view(), sky.view(), 90.0, 60, 10);
     // Column 0: angle 0 / 32 * 60 + 90 - 30 = 60; row 0: (0 + 20 - 10) / 40 * 100 = 25.
     CHECK_EQ(target.at(0, 0), uint32_t(60 << 8 | 25));
     CHECK_EQ(target.at(16, 10), uint32_t(90 << 8 | 50));
-    renderSky(target.view(), sky.view(), -170.0, 60, 10);
+    skyOnly(target.view(), sky.view(), -170.0, 60, 10);
     CHECK_EQ(target.at(0, 0), uint32_t(160 << 8 | 25));  // -200 + 360
-    renderSky(target.view(), sky.view(), 0.0, 60, 500);  // horizon far below: rows clamp to the top
+    skyOnly(target.view(), sky.view(), 0.0, 60, 500);  // horizon far below: rows clamp to the top
     CHECK_EQ(target.at(5, 19) & 0xFF, 0u);
-    renderSky(target.view(), sky.view(), 0.0, 60, -500);
+    skyOnly(target.view(), sky.view(), 0.0, 60, -500);
     CHECK_EQ(target.at(5, 0) & 0xFF, 99u);
-    renderSky(target.view(), sky.view(), 170.0, 720, 10);  // wide views wrap around the panorama
+    skyOnly(target.view(), sky.view(), 170.0, 720, 10);  // wide views wrap around the panorama
     for (int x = 0; x < 32; x++) CHECK((target.at(x, 0) >> 8) < 360);
 }
 
-TEST(walls_match_the_reference_on_random_scenes) {
+TEST(frames_match_the_reference_on_random_scenes) {
     std::mt19937 rng(1234);
     auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
-    const int sizes[][3] = {{32, 20, 0}, {17, 9, 3}, {1, 1, 0}, {64, 40, 5}, {3, 50, 1}};
+    const int sizes[][3] = {{32, 20, 0}, {17, 9, 3}, {1, 1, 0}, {64, 40, 5}, {3, 50, 1}, {101, 37, 2}};
     const int fovs[] = {1, 45, 60, 90, 179, 360, 400, -60};
+    const int threadCounts[] = {1, 2, 3, 7};
+    std::vector<std::unique_ptr<ColumnPool>> pools;
+    for (int n : threadCounts) pools.push_back(std::make_unique<ColumnPool>(n));
     int compared = 0, mismatches = 0;
-    for (int round = 0; round < 300; round++) {
+    for (int round = 0; round < 400; round++) {
         int lw = rnd(3, 14), lh = rnd(3, 14);
         Scene s(lw, lh);
         if (rnd(0, 3)) s.wall();
@@ -304,7 +387,7 @@ TEST(walls_match_the_reference_on_random_scenes) {
         for (int y = 0; y < lh; y++)
             for (int x = 0; x < lw; x++) {
                 uint8_t* c = s.cell(x, y);
-                if (c[0] == 0 && rnd(0, 5) == 0) c[0] = uint8_t(rnd(1, 7));
+                if (c[0] == 0 && rnd(0, 5) == 0) c[0] = uint8_t(rnd(1, 7));  // squares and diagonals
                 c[1] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
                 c[2] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
                 for (int k = 3; k <= 6; k++) c[k] = uint8_t(rnd(0, texCount));  // texCount: one past the end
@@ -314,36 +397,60 @@ TEST(walls_match_the_reference_on_random_scenes) {
         l.groundFogDensity = rnd(0, 2) ? rnd(0, 6) : 0;
         l.fogColor = rng();
         l.groundFogColor = rng();
-        const int* size = sizes[rnd(0, 4)];
+        const int* size = sizes[rnd(0, 5)];
         const int W = size[0], H = size[1];
-        Surface mine(W, H, kBackground, size[2]), ref(W, H, kBackground, size[2]);
+        Surface mine(W, H, 0, size[2]), ref(W, H, 0, size[2]);
         Surface light(rnd(1, 9), rnd(1, 9));
         for (auto& p : light.px) p = rng();
         PixelView lightView = light.view();
         const PixelView* flash = rnd(0, 2) == 0 ? &lightView : nullptr;
+        Surface skyTex(rnd(1, 40), rnd(1, 40));
+        for (auto& p : skyTex.px) p = rng();
+        PixelView skyView = skyTex.view();
+        const PixelView* sky = rnd(0, 1) ? &skyView : nullptr;
+        const double camDegrees = real(-180, 180);
         double a = real(0, 2 * M_PI);
-        FrameView v = frame(real(0, lw), real(0, lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], rnd(-H, H), H,
+        const int pitch = rnd(0, 5) ? rnd(-H, H) : rnd(-4 * H, 4 * H);  // sometimes far past the edges
+        FrameView v = frame(real(0, lw), real(0, lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], pitch, H,
                             real(0.5, 3));
         if (rnd(0, 4) == 0) v.dir = {double(rnd(-1, 1)), double(rnd(-1, 1))};  // axis-aligned rays
+        Surface sheet(rnd(1, 24), rnd(1, 24));
+        for (auto& p : sheet.px) p = rng();
+        std::vector<SpriteDraw> sprites;
+        for (int i = rnd(0, 3) ? rnd(0, 6) : 0; i > 0; i--) {
+            int fw = rnd(1, sheet.w), fh = rnd(1, sheet.h);
+            sprite::Cell cell{rnd(0, sheet.w - fw), rnd(0, sheet.h - fh), fw, fh};
+            sprites.push_back({sheet.view(), cell, real(0.05, 8), real(-2, 2), real(0.2, 2), real(-1, 1), rnd(0, 1) == 0,
+                               rnd(0, 1) ? BLEND_BLEND : BLEND_ADD, rnd(0, 300), rnd(0, 255)});
+        }
         std::vector<Hit> hitsMine(static_cast<size_t>(W)), hitsRef(static_cast<size_t>(W));
-        renderWalls(mine.view(), l, v, flash, hitsMine.data());
-        referenceWalls(ref.view(), l, v, flash, hitsRef.data());
+        referenceFrame(ref.view(), l, v, sky, camDegrees, flash, sprites, hitsRef.data());
+        ColumnPool& pool = *pools[size_t(rnd(0, 3))];
+        chunkedFrame(mine.view(), l, v, sky, camDegrees, flash, sprites, hitsMine.data(), pool, rnd(1, 40));
         compared++;
         bool same = mine.px == ref.px;
         for (int x = 0; x < W; x++)
             same = same && hitsMine[size_t(x)].invalid == hitsRef[size_t(x)].invalid &&
                    (hitsMine[size_t(x)].invalid || hitsMine[size_t(x)].length == hitsRef[size_t(x)].length);
         if (!same) mismatches++;
-
-        Surface skyTex(rnd(1, 40), rnd(1, 40));
-        for (auto& p : skyTex.px) p = rng();
-        double cam = real(-180, 180);
-        renderSky(mine.view(), skyTex.view(), cam, v.fov, v.baseline);
-        referenceSky(ref.view(), skyTex.view(), cam, v.fov, v.baseline);
-        if (mine.px != ref.px) mismatches++;
     }
     CHECK_EQ(mismatches, 0);
-    CHECK_EQ(compared, 300);
+    CHECK_EQ(compared, 400);
+}
+
+TEST(column_pool_runs_every_piece_once) {
+    for (int threads : {1, 2, 3, 7}) {
+        ColumnPool pool(threads);
+        for (size_t count : {0, 1, 5, 100}) {
+            std::vector<int> runs(count, 0);
+            pool.run(count, [&](size_t i) { runs[i]++; });
+            CHECK(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; }));
+        }
+        pool.shutdown();  // a later run starts the workers again
+        std::vector<int> runs(9, 0);
+        pool.run(runs.size(), [&](size_t i) { runs[i]++; });
+        CHECK(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; }));
+    }
 }
 
 TEST(walls_never_write_outside_the_target) {
@@ -359,8 +466,8 @@ TEST(walls_never_write_outside_the_target) {
             std::vector<uint32_t> buf(size_t(W + pad) * (H + 2), 0xDEADBEEFu);
             PixelView t{buf.data() + (W + pad), W, H, W + pad};
             std::vector<Hit> hits(W);
-            renderWalls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 1.6), nullptr, hits.data());
-            renderWalls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 0.0), nullptr, hits.data());
+            walls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 1.6), nullptr, hits.data());
+            walls(t, l, frame(2.5, 2.5, 1, 0.3, 60, pitch, H, 0.0), nullptr, hits.data());
             bool intact = true;
             for (size_t i = 0; i < buf.size(); i++) {
                 int row = int(i / size_t(W + pad)) - 1, col = int(i % size_t(W + pad));
@@ -387,11 +494,11 @@ TEST(walls_with_missing_textures_and_corner_texels) {
     Surface target(6, 40, kBackground);
     std::vector<Hit> hits(6);
     // fov 0: every column casts the same ray, exactly through the corner (3, 3).
-    renderWalls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
+    walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(hits[0].vert, 1);
     CHECK_EQ(target.at(0, 20), alphaBlend(0xFF123456u, 0, 0));
     for (int k = 3; k <= 6; k++) s.cell(3, 3)[k] = 9;
     target = Surface(6, 40, kBackground);
-    renderWalls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
+    walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(target.at(0, 20), kBackground);
 }
