@@ -137,10 +137,11 @@ struct Column {
 constexpr int kBlock = 16;
 
 // out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
-// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling.
+// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling. `texels` has room for
+// three more texels after the n-th.
 template <bool kGround>
 void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* out, const RowFog& r,
-                 uint32_t fogColor, uint32_t groundFogColor) {
+                 [[maybe_unused]] uint32_t fogColor, [[maybe_unused]] uint32_t groundFogColor) {
     size_t i = 0;
 #ifdef __SSE2__
     // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536,
@@ -151,8 +152,8 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
     const __m128i groundOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay));
     const __m128i groundInverse = _mm_set1_epi16(short(r.groundTerms.inverse));
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
-    for (; i + 4 <= n; i += 4) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+    auto blend4 = [&](size_t at) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at));
         __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
         if (kGround) {
             lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, groundInverse), groundOverlay), 8);
@@ -160,25 +161,31 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
         }
         lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fogInverse), fogOverlay), 8);
         hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fogInverse), fogOverlay), 8);
-        __m128i mixed = _mm_packus_epi16(lo, hi);
-        mixed = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+        const __m128i mixed = _mm_packus_epi16(lo, hi);
+        return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+    };
+    alignas(16) uint32_t done[4];
+    for (; i + 4 <= n; i += 4) {
+        const __m128i mixed = blend4(i);
         // Columns drawn side by side take one store.
         if (slots[i + 3] - slots[i] == 3) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + slots[i]), mixed);
             continue;
         }
-        alignas(16) uint32_t done[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(done), mixed);
-        out[slots[i]] = done[0];
-        out[slots[i + 1]] = done[1];
-        out[slots[i + 2]] = done[2];
-        out[slots[i + 3]] = done[3];
+        for (size_t k = 0; k < 4; k++) out[slots[i + k]] = done[k];
     }
-#endif
+    // The last one to three texels take a group of four too; the lanes after them are ignored.
+    if (i < n) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), blend4(i));
+        for (size_t k = 0; i + k < n; k++) out[slots[i + k]] = done[k];
+    }
+#else
     for (; i < n; i++) {
         const uint32_t t = kGround ? alphaBlend(texels[i], groundFogColor, r.groundFog) : texels[i];
         out[slots[i]] = alphaBlend(t, fogColor, r.fog);
     }
+#endif
 }
 
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
@@ -199,19 +206,32 @@ struct FlatPass {
           width(level.width), height(level.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
           groundFogColor(level.groundFogColor), textures(table), background(background) {}
 
+    // What the floor or ceiling pixels of one cell show, and the texture they show.
+    struct CellLook {
+        enum Shows { kTexels, kBackground, kFog } shows = kBackground;
+        FlatTexture texture;
+    };
+
+    // The look of a cell with index byte `ch` on a row that is (`fogged`) or is not fully fogged.
+    CellLook lookOf(unsigned ch, bool fogged) const {
+        if (ch == kNoTexture) return {CellLook::kBackground, {}};
+        if (fogged) return {CellLook::kFog, {}};
+        if (!textures[ch].pixels) return {CellLook::kBackground, {}};
+        return {CellLook::kTexels, textures[ch]};
+    }
+
     // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
     // texels are gathered first, then fogged together.
     template <bool kFloor>
     void row(int y, const RowFog r, const Column* cols, size_t n) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
         const uint32_t* back = background.rows[y];
-        uint32_t texels[kBlock];
+        uint32_t texels[kBlock + 3] = {};
         int slots[kBlock];
         size_t m = 0;
-        // Neighbouring columns mostly meet the same cell.
+        // Neighbouring columns mostly meet the same cell: what its pixels show is worked out once.
         size_t lastCell = SIZE_MAX;
-        const FlatTexture* tex = nullptr;
-        bool open = true;  // no texture index in the cell
+        CellLook look;
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
             if (kFloor ? y < col.bottom : y >= col.top) continue;
@@ -224,25 +244,16 @@ struct FlatPass {
             const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
             if (cell != lastCell) {
                 lastCell = cell;
-                const unsigned ch = data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)];
-                open = ch == kNoTexture;
-                tex = &textures[ch];
+                look = lookOf(data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)], r.fogged);
             }
-            if (open) {
-                out[col.x] = back[background.columns[col.x]];
+            if (look.shows != CellLook::kTexels) {
+                out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
                 continue;
             }
-            if (r.fogged) {
-                out[col.x] = fogColor;
-                continue;
-            }
-            if (!tex->pixels) {
-                out[col.x] = back[background.columns[col.x]];
-                continue;
-            }
-            const int tx = std::min(int((fx - cx) * tex->width), tex->lastX);
-            const int ty = std::min(int((fy - cy) * tex->height), tex->lastY);
-            texels[m] = tex->pixels[ptrdiff_t(ty) * tex->pitch + tx];
+            const FlatTexture& tex = look.texture;
+            const int tx = std::min(int((fx - cx) * tex.width), tex.lastX);
+            const int ty = std::min(int((fy - cy) * tex.height), tex.lastY);
+            texels[m] = tex.pixels[ptrdiff_t(ty) * tex.pitch + tx];
             slots[m++] = col.x;
         }
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
