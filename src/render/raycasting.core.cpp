@@ -188,6 +188,26 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
 #endif
 }
 
+// What every column of a block shares: the range of its ray directions, the lowest wall top
+// and the highest row below a wall.
+struct BlockBounds {
+    double minDirX, maxDirX, minDirY, maxDirY;
+    int64_t minTop, maxBottom;
+
+    explicit BlockBounds(const Column& first)
+        : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
+          minTop(first.top), maxBottom(first.bottom) {}
+
+    void add(const Column& col) {
+        minDirX = std::min(minDirX, col.dir.x);
+        maxDirX = std::max(maxDirX, col.dir.x);
+        minDirY = std::min(minDirY, col.dir.y);
+        maxDirY = std::max(maxDirY, col.dir.y);
+        minTop = std::min(minTop, col.top);
+        maxBottom = std::max(maxBottom, col.bottom);
+    }
+};
+
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
 // reads is copied into this struct, so that the pixel writes cannot alias it.
 struct FlatPass {
@@ -220,23 +240,45 @@ struct FlatPass {
         return {CellLook::kTexels, textures[ch]};
     }
 
+    // Whether every column of `block` meets row y inside the level: a column's fx lies between
+    // those of the block's extreme directions, as rounding keeps posX + dist * dir.x monotonic
+    // in dir.x (and NaN or infinite bounds fail the test).
+    bool allInside(const BlockBounds& block, double dist) const {
+        const double x0 = posX + dist * block.minDirX, x1 = posX + dist * block.maxDirX;
+        const double y0 = posY + dist * block.minDirY, y1 = posY + dist * block.maxDirY;
+        return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
+    }
+
     // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
     // texels are gathered first, then fogged together.
     template <bool kFloor>
-    void row(int y, const RowFog r, const Column* cols, size_t n) const {
+    void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
-        const uint32_t* back = background.rows[y];
         uint32_t texels[kBlock + 3] = {};
         int slots[kBlock];
+        const bool everyColumn = kFloor ? y >= block.maxBottom : y < block.minTop;
+        const size_t m = everyColumn && allInside(block, r.dist)
+                             ? gather<kFloor, false>(y, r, cols, n, out, texels, slots)
+                             : gather<kFloor, true>(y, r, cols, n, out, texels, slots);
+        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
+    }
+
+    // Stores the row's texels and the columns they go to in texels and slots, and returns their
+    // count; draws the other pixels of the row. Without `kChecked`, the row is known to cross
+    // every column inside the level.
+    template <bool kFloor, bool kChecked>
+    size_t gather(int y, const RowFog& r, const Column* cols, size_t n, uint32_t* out, uint32_t* texels,
+                  int* slots) const {
+        const uint32_t* back = background.rows[y];
         size_t m = 0;
         // Neighbouring columns mostly meet the same cell: what its pixels show is worked out once.
         size_t lastCell = SIZE_MAX;
         CellLook look;
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
-            if (kFloor ? y < col.bottom : y >= col.top) continue;
+            if (kChecked && (kFloor ? y < col.bottom : y >= col.top)) continue;
             const double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
-            if (!(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
+            if (kChecked && !(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
                 out[col.x] = back[background.columns[col.x]];
                 continue;
             }
@@ -256,7 +298,7 @@ struct FlatPass {
             texels[m] = tex.pixels[ptrdiff_t(ty) * tex.pitch + tx];
             slots[m++] = col.x;
         }
-        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
+        return m;
     }
 };
 
@@ -370,8 +412,11 @@ void WallFrame::draw(int x0, int x1, Hit* hits) const {
             firstFloor = std::min(firstFloor, floorFrom);
             block[i] = col;
         }
-        for (int64_t y = 0; y < ceilingRows; y++) flat.row<false>(int(y), rows_[size_t(y)], block, size_t(n));
-        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), rows_[size_t(y)], block, size_t(n));
+        BlockBounds bounds(block[0]);
+        for (int i = 1; i < n; i++) bounds.add(block[i]);
+        for (int64_t y = 0; y < ceilingRows; y++)
+            flat.row<false>(int(y), rows_[size_t(y)], block, size_t(n), bounds);
+        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), rows_[size_t(y)], block, size_t(n), bounds);
     }
 }
 
