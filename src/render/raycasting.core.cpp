@@ -33,6 +33,8 @@ inline int cornerTexel(double fraction, int size) {
     return int(std::clamp<int64_t>(i, 0, size - 1));
 }
 
+inline bool isPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
 inline double frac(double v) {
     double whole;
     return std::modf(v, &whole);
@@ -188,6 +190,19 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
 #endif
 }
 
+// Offset of the texel at the fractions of (fx, fy) >= 0 in cell (cx, cy).
+inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int cx, int cy) {
+    if (tex.powerOfTwo) {
+        // fx - cx is exact and so is its product with a power of two, which stays below the
+        // width: the low bits of the whole part of fx * width are the texel column. Rows alike.
+        const int64_t tx = int64_t(fx * tex.width) & tex.lastX, ty = int64_t(fy * tex.height) & tex.lastY;
+        return ptrdiff_t(ty) * tex.pitch + ptrdiff_t(tx);
+    }
+    const int tx = std::min(int((fx - cx) * tex.width), tex.lastX);
+    const int ty = std::min(int((fy - cy) * tex.height), tex.lastY);
+    return ptrdiff_t(ty) * tex.pitch + tx;
+}
+
 // What every column of a block shares: the range of its ray directions, the lowest wall top
 // and the highest row below a wall.
 struct BlockBounds {
@@ -292,10 +307,7 @@ struct FlatPass {
                 out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
                 continue;
             }
-            const FlatTexture& tex = look.texture;
-            const int tx = std::min(int((fx - cx) * tex.width), tex.lastX);
-            const int ty = std::min(int((fy - cy) * tex.height), tex.lastY);
-            texels[m] = tex.pixels[ptrdiff_t(ty) * tex.pitch + tx];
+            texels[m] = look.texture.pixels[texelOffset(look.texture, fx, fy, cx, cy)];
             slots[m++] = col.x;
         }
         return m;
@@ -320,7 +332,8 @@ WallFrame::WallFrame(const PixelView& target, const LevelView& level, const Fram
     const int W = std::max(target.width, 0), H = std::max(target.height, 0);
     for (unsigned i = 0; i < 256; i++)
         if (const PixelView* t = level.texture(i))
-            textures_[i] = {t->pixels, double(t->width), double(t->height), t->width - 1, t->height - 1, t->pitch};
+            textures_[i] = {t->pixels, double(t->width), double(t->height), t->width - 1, t->height - 1, t->pitch,
+                            isPowerOfTwo(t->width) && isPowerOfTwo(t->height)};
     // Rays are spaced by equal angles, each turned from the one before.
     dirs_.resize(size_t(W));
     const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
