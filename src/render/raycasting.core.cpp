@@ -203,17 +203,22 @@ inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int c
     return ptrdiff_t(ty) * tex.pitch + tx;
 }
 
-// What every column of a block shares: the range of its ray directions, the lowest wall top
-// and the highest row below a wall.
+// What every column of a block shares: the range of its ray directions (meaningful only when
+// they are all finite: min and max skip a NaN), the lowest wall top and the highest row below a
+// wall.
 struct BlockBounds {
     double minDirX, maxDirX, minDirY, maxDirY;
     int64_t minTop, maxBottom;
+    bool finite;
 
     explicit BlockBounds(const Column& first)
         : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
-          minTop(first.top), maxBottom(first.bottom) {}
+          minTop(first.top), maxBottom(first.bottom), finite(isFinite(first.dir)) {}
+
+    static bool isFinite(const Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
     void add(const Column& col) {
+        finite = finite && isFinite(col.dir);
         minDirX = std::min(minDirX, col.dir.x);
         maxDirX = std::max(maxDirX, col.dir.x);
         minDirY = std::min(minDirY, col.dir.y);
@@ -259,6 +264,7 @@ struct FlatPass {
     // those of the block's extreme directions, as rounding keeps posX + dist * dir.x monotonic
     // in dir.x (and NaN or infinite bounds fail the test).
     bool allInside(const BlockBounds& block, double dist) const {
+        if (!block.finite) return false;
         const double x0 = posX + dist * block.minDirX, x1 = posX + dist * block.maxDirX;
         const double y0 = posY + dist * block.minDirY, y1 = posY + dist * block.maxDirY;
         return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
