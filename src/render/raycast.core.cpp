@@ -17,6 +17,22 @@ double distance(const Vec2& a, double x, double y) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
+double squaredDistance(const Vec2& a, double x, double y) {
+    double dx = x - a.x, dy = y - a.y;
+    return dx * dx + dy * dy;
+}
+
+// distance() of the first crossing is below that of the second, given both squared distances.
+// Squares more than 1e-14 apart (relative) have distances in the same order even once rounded;
+// closer ones, whose distances may round to equal, and subnormal ones (whose products lose
+// precision) take the sqrt.
+bool nearer(double squaredA, double squaredB) {
+    constexpr double kMargin = 1 - 1e-14;
+    if (squaredA < squaredB * kMargin && squaredB >= std::numeric_limits<double>::min()) return true;
+    if (squaredB < squaredA * kMargin && squaredA >= std::numeric_limits<double>::min()) return false;
+    return std::sqrt(squaredA) < std::sqrt(squaredB);
+}
+
 bool isDiagonal(int type) { return type >= 2 && type <= 5; }
 
 // Intersection of the ray with the diagonal of the half block at (cx, cy); false when parallel.
@@ -123,10 +139,11 @@ void castRay(const uint8_t* data, uint32_t width, uint32_t height, const Vec2* p
 
     double y1 = pos.y + (nextX - pos.x) / dir.x * dir.y;
     double x2 = pos.x + (nextY - pos.y) / dir.y * dir.x;
-    double distVert = distance(pos, nextX, y1);
-    double distHor = distance(pos, x2, nextY);
+    // Squared distances to the next vertical and horizontal grid lines.
+    double distVert = squaredDistance(pos, nextX, y1);
+    double distHor = squaredDistance(pos, x2, nextY);
     for (;;) {
-        const bool vertical = distVert < distHor;
+        const bool vertical = nearer(distVert, distHor);
         int x, y;
         if (vertical) {
             x = dir.x < 0 ? nextX - 1 : nextX;
@@ -153,11 +170,11 @@ void castRay(const uint8_t* data, uint32_t width, uint32_t height, const Vec2* p
         if (vertical) {
             nextX += xstep;
             y1 = pos.y + (nextX - pos.x) / dir.x * dir.y;
-            distVert = distance(pos, nextX, y1);
+            distVert = squaredDistance(pos, nextX, y1);
         } else {
             nextY += ystep;
             x2 = pos.x + (nextY - pos.y) / dir.y * dir.x;
-            distHor = distance(pos, x2, nextY);
+            distHor = squaredDistance(pos, x2, nextY);
         }
     }
 }

@@ -33,6 +33,8 @@ inline int cornerTexel(double fraction, int size) {
     return int(std::clamp<int64_t>(i, 0, size - 1));
 }
 
+inline bool isPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
 inline double frac(double v) {
     double whole;
     return std::modf(v, &whole);
@@ -137,10 +139,11 @@ struct Column {
 constexpr int kBlock = 16;
 
 // out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
-// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling.
+// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling. `texels` has room for
+// three more texels after the n-th.
 template <bool kGround>
 void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* out, const RowFog& r,
-                 uint32_t fogColor, uint32_t groundFogColor) {
+                 [[maybe_unused]] uint32_t fogColor, [[maybe_unused]] uint32_t groundFogColor) {
     size_t i = 0;
 #ifdef __SSE2__
     // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536,
@@ -151,8 +154,8 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
     const __m128i groundOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay));
     const __m128i groundInverse = _mm_set1_epi16(short(r.groundTerms.inverse));
     const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
-    for (; i + 4 <= n; i += 4) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + i));
+    auto blend4 = [&](size_t at) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at));
         __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
         if (kGround) {
             lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, groundInverse), groundOverlay), 8);
@@ -160,21 +163,70 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
         }
         lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fogInverse), fogOverlay), 8);
         hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fogInverse), fogOverlay), 8);
-        __m128i mixed = _mm_packus_epi16(lo, hi);
-        mixed = _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
-        alignas(16) uint32_t done[4];
+        const __m128i mixed = _mm_packus_epi16(lo, hi);
+        return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+    };
+    alignas(16) uint32_t done[4];
+    for (; i + 4 <= n; i += 4) {
+        const __m128i mixed = blend4(i);
+        // Columns drawn side by side take one store.
+        if (slots[i + 3] - slots[i] == 3) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + slots[i]), mixed);
+            continue;
+        }
         _mm_store_si128(reinterpret_cast<__m128i*>(done), mixed);
-        out[slots[i]] = done[0];
-        out[slots[i + 1]] = done[1];
-        out[slots[i + 2]] = done[2];
-        out[slots[i + 3]] = done[3];
+        for (size_t k = 0; k < 4; k++) out[slots[i + k]] = done[k];
     }
-#endif
+    // The last one to three texels take a group of four too; the lanes after them are ignored.
+    if (i < n) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), blend4(i));
+        for (size_t k = 0; i + k < n; k++) out[slots[i + k]] = done[k];
+    }
+#else
     for (; i < n; i++) {
         const uint32_t t = kGround ? alphaBlend(texels[i], groundFogColor, r.groundFog) : texels[i];
         out[slots[i]] = alphaBlend(t, fogColor, r.fog);
     }
+#endif
 }
+
+// Offset of the texel at the fractions of (fx, fy) >= 0 in cell (cx, cy).
+inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int cx, int cy) {
+    if (tex.powerOfTwo) {
+        // fx - cx is exact and so is its product with a power of two, which stays below the
+        // width: the low bits of the whole part of fx * width are the texel column. Rows alike.
+        const int64_t tx = int64_t(fx * tex.width) & tex.lastX, ty = int64_t(fy * tex.height) & tex.lastY;
+        return ptrdiff_t(ty) * tex.pitch + ptrdiff_t(tx);
+    }
+    const int tx = std::min(int((fx - cx) * tex.width), tex.lastX);
+    const int ty = std::min(int((fy - cy) * tex.height), tex.lastY);
+    return ptrdiff_t(ty) * tex.pitch + tx;
+}
+
+// What every column of a block shares: the range of its ray directions (meaningful only when
+// they are all finite: min and max skip a NaN), the lowest wall top and the highest row below a
+// wall.
+struct BlockBounds {
+    double minDirX, maxDirX, minDirY, maxDirY;
+    int64_t minTop, maxBottom;
+    bool finite;
+
+    explicit BlockBounds(const Column& first)
+        : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
+          minTop(first.top), maxBottom(first.bottom), finite(isFinite(first.dir)) {}
+
+    static bool isFinite(const Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
+    void add(const Column& col) {
+        finite = finite && isFinite(col.dir);
+        minDirX = std::min(minDirX, col.dir.x);
+        maxDirX = std::max(maxDirX, col.dir.x);
+        minDirY = std::min(minDirY, col.dir.y);
+        maxDirY = std::max(maxDirY, col.dir.y);
+        minTop = std::min(minTop, col.top);
+        maxBottom = std::max(maxBottom, col.bottom);
+    }
+};
 
 // Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
 // reads is copied into this struct, so that the pixel writes cannot alias it.
@@ -194,24 +246,60 @@ struct FlatPass {
           width(level.width), height(level.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
           groundFogColor(level.groundFogColor), textures(table), background(background) {}
 
+    // What the floor or ceiling pixels of one cell show, and the texture they show.
+    struct CellLook {
+        enum Shows { kTexels, kBackground, kFog } shows = kBackground;
+        FlatTexture texture;
+    };
+
+    // The look of a cell with index byte `ch` on a row that is (`fogged`) or is not fully fogged.
+    CellLook lookOf(unsigned ch, bool fogged) const {
+        if (ch == kNoTexture) return {CellLook::kBackground, {}};
+        if (fogged) return {CellLook::kFog, {}};
+        if (!textures[ch].pixels) return {CellLook::kBackground, {}};
+        return {CellLook::kTexels, textures[ch]};
+    }
+
+    // Whether every column of `block` meets row y inside the level: a column's fx lies between
+    // those of the block's extreme directions, as rounding keeps posX + dist * dir.x monotonic
+    // in dir.x (and NaN or infinite bounds fail the test).
+    bool allInside(const BlockBounds& block, double dist) const {
+        if (!block.finite) return false;
+        const double x0 = posX + dist * block.minDirX, x1 = posX + dist * block.maxDirX;
+        const double y0 = posY + dist * block.minDirY, y1 = posY + dist * block.maxDirY;
+        return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
+    }
+
     // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
     // texels are gathered first, then fogged together.
     template <bool kFloor>
-    void row(int y, const RowFog r, const Column* cols, size_t n) const {
+    void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
-        const uint32_t* back = background.rows[y];
-        uint32_t texels[kBlock];
+        uint32_t texels[kBlock + 3] = {};
         int slots[kBlock];
+        const bool everyColumn = kFloor ? y >= block.maxBottom : y < block.minTop;
+        const size_t m = everyColumn && allInside(block, r.dist)
+                             ? gather<kFloor, false>(y, r, cols, n, out, texels, slots)
+                             : gather<kFloor, true>(y, r, cols, n, out, texels, slots);
+        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
+    }
+
+    // Stores the row's texels and the columns they go to in texels and slots, and returns their
+    // count; draws the other pixels of the row. Without `kChecked`, the row is known to cross
+    // every column inside the level.
+    template <bool kFloor, bool kChecked>
+    size_t gather(int y, const RowFog& r, const Column* cols, size_t n, uint32_t* out, uint32_t* texels,
+                  int* slots) const {
+        const uint32_t* back = background.rows[y];
         size_t m = 0;
-        // Neighbouring columns mostly meet the same cell.
+        // Neighbouring columns mostly meet the same cell: what its pixels show is worked out once.
         size_t lastCell = SIZE_MAX;
-        const FlatTexture* tex = nullptr;
-        bool open = true;  // no texture index in the cell
+        CellLook look;
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
-            if (kFloor ? y < col.bottom : y >= col.top) continue;
+            if (kChecked && (kFloor ? y < col.bottom : y >= col.top)) continue;
             const double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
-            if (!(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
+            if (kChecked && !(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
                 out[col.x] = back[background.columns[col.x]];
                 continue;
             }
@@ -219,28 +307,16 @@ struct FlatPass {
             const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
             if (cell != lastCell) {
                 lastCell = cell;
-                const unsigned ch = data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)];
-                open = ch == kNoTexture;
-                tex = &textures[ch];
+                look = lookOf(data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)], r.fogged);
             }
-            if (open) {
-                out[col.x] = back[background.columns[col.x]];
+            if (look.shows != CellLook::kTexels) {
+                out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
                 continue;
             }
-            if (r.fogged) {
-                out[col.x] = fogColor;
-                continue;
-            }
-            if (!tex->pixels) {
-                out[col.x] = back[background.columns[col.x]];
-                continue;
-            }
-            const int tx = std::min(int((fx - cx) * tex->width), tex->lastX);
-            const int ty = std::min(int((fy - cy) * tex->height), tex->lastY);
-            texels[m] = tex->pixels[ptrdiff_t(ty) * tex->pitch + tx];
+            texels[m] = look.texture.pixels[texelOffset(look.texture, fx, fy, cx, cy)];
             slots[m++] = col.x;
         }
-        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
+        return m;
     }
 };
 
@@ -262,7 +338,8 @@ WallFrame::WallFrame(const PixelView& target, const LevelView& level, const Fram
     const int W = std::max(target.width, 0), H = std::max(target.height, 0);
     for (unsigned i = 0; i < 256; i++)
         if (const PixelView* t = level.texture(i))
-            textures_[i] = {t->pixels, double(t->width), double(t->height), t->width - 1, t->height - 1, t->pitch};
+            textures_[i] = {t->pixels, double(t->width), double(t->height), t->width - 1, t->height - 1, t->pitch,
+                            isPowerOfTwo(t->width) && isPowerOfTwo(t->height)};
     // Rays are spaced by equal angles, each turned from the one before.
     dirs_.resize(size_t(W));
     const _internal_Matrix2_2 rotationStep = rotation(double(view.fov) / W), rotationInit = rotation(view.fov * -0.5);
@@ -354,8 +431,11 @@ void WallFrame::draw(int x0, int x1, Hit* hits) const {
             firstFloor = std::min(firstFloor, floorFrom);
             block[i] = col;
         }
-        for (int64_t y = 0; y < ceilingRows; y++) flat.row<false>(int(y), rows_[size_t(y)], block, size_t(n));
-        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), rows_[size_t(y)], block, size_t(n));
+        BlockBounds bounds(block[0]);
+        for (int i = 1; i < n; i++) bounds.add(block[i]);
+        for (int64_t y = 0; y < ceilingRows; y++)
+            flat.row<false>(int(y), rows_[size_t(y)], block, size_t(n), bounds);
+        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), rows_[size_t(y)], block, size_t(n), bounds);
     }
 }
 

@@ -57,6 +57,7 @@ public:
         double width = 0, height = 0;
         int lastX = 0, lastY = 0;
         ptrdiff_t pitch = 0;
+        bool powerOfTwo = false;  // width and height both powers of two
     };
 
     // alphaBlend(p, overlay, alpha) precomputed for 16-bit channel lanes: overlay * alpha per
