@@ -9,6 +9,7 @@
 #include "props.hpp"
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
 namespace bv {
@@ -90,8 +91,9 @@ ClassSpec specFor(const char* name, PyTypeObject* base = nullptr) {
         s.clear = detail::clearT<T>;
         s.flags |= Py_TPFLAGS_HAVE_GC;
     }
-    if constexpr (detail::HasWeakrefs<T>) {
-        if (!base) s.weaklistOffset = Py_ssize_t(offsetof(T, weakrefs));  // subclasses inherit it
+    // Root structs only (standard layout); subclasses inherit the offset from their base.
+    if constexpr (detail::HasWeakrefs<T> && std::is_standard_layout_v<T>) {
+        if (!base) s.weaklistOffset = Py_ssize_t(offsetof(T, weakrefs));
     }
     return s;
 }
