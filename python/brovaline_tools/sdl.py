@@ -1,0 +1,17 @@
+"""The SDL library that the `brovaline` module itself loaded, for calling its C functions from ctypes.
+
+A wheel bundles its own renamed copy of SDL, and a source build links the system's: loading SDL by
+a fixed file name would reach a second copy (or none). Symbols looked up through the module's own
+handle resolve in the module's dependency tree, which is exactly the SDL it uses.
+"""
+import ctypes
+import functools
+
+
+@functools.cache
+def loaded_sdl():
+    """A ctypes library object whose attributes are the SDL2, SDL2_image, SDL2_mixer and SDL2_ttf
+    functions (SDL_PushEvent, Mix_Playing, ...) of the copy the engine uses."""
+    import brovaline
+
+    return ctypes.CDLL(brovaline.__file__)
