@@ -64,6 +64,8 @@ Ref colorTuple(PyObject* color) {
 }
 
 void loadTheme(UIThemeObject* t, PyObject* filename) {
+    Ref fileText = Ref::checked(PyObject_Repr(filename));
+    setRef(t->fileText, fileText);
     Ref data = readJson(filename);
     Ref widgets = member(data, "widgets");
     if (!PyDict_Check(widgets.get())) {
