@@ -182,7 +182,7 @@ PyObject* UITheme_widgets(PyObject* self, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD_ARG("getIntColor", UITheme_getIntColor, "name",
-              "Returns the RGB color as an int with one byte per color"),
+              "Returns the RGB color as an int with one byte per color (all four bytes: 0xAARRGGBB, alpha on top)"),
     BV_METHOD_ARG("getColor", UITheme_getColor, "name", "Returns the RGBA color as a tuple"),
     BV_METHOD_ARG("getFont", UITheme_getFont, "name",
               "Returns the font loaded under this name."),
