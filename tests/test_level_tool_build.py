@@ -1,0 +1,70 @@
+"""Building levels from text and arrays: the bytes each form gives, and the errors that name the cell."""
+import numpy as np
+import pytest
+
+import brovaline as b
+from brovaline_tools.level import Cell, LevelInputError, level_from_arrays, level_from_text, write_level
+
+LEGEND = {
+    "#": Cell("square", walls=3),
+    ".": Cell(floor=1, ceiling=255),
+    "/": Cell("north_west", floor=1, ceiling=2, walls=4, east=5),
+    "x": (b.BLOCK_TRIANGLE_SOUTH_WEST, 1, 2, 6, 7, 8, 9),
+    "o": {"block": 4, "floor": 1, "walls": 2},
+}
+
+
+def test_text_cells_become_the_engine_bytes_the_engine_reads_back(tmp_path):
+    level = level_from_text("""
+        ####
+        #/.#
+        #xo#
+        ####
+    """, LEGEND, textures=["t.png"], start=[2.5, 1.5])
+    assert (level.width, level.height) == (4, 4)
+    assert level.header["start"] == [2.5, 1.5]
+    path = tmp_path / "a.lvl"
+    write_level(level, path)
+    b.Texture(2, 2).saveFile(str(tmp_path / "t.png"))
+    engine_level = b.Level(str(path))
+    assert engine_level.getBlock(1, 1) == b.BLOCK_TRIANGLE_NORTH_WEST
+    assert engine_level.getTextureIndex(b.TEXTURE_EAST, 1, 1) == 5
+    raw = np.fromfile(path, np.uint8).reshape(4, 4, 7)
+    assert raw[0, 0].tolist() == [1, 0, 0, 3, 3, 3, 3]
+    assert raw[1, 1].tolist() == [b.BLOCK_TRIANGLE_NORTH_WEST, 1, 2, 4, 5, 4, 4]
+    assert raw[1, 2].tolist() == [0, 1, 255, 0, 0, 0, 0]
+    assert raw[2, 1].tolist() == [5, 1, 2, 6, 7, 8, 9]
+    assert raw[2, 2].tolist() == [4, 1, 0, 2, 2, 2, 2]
+
+
+def test_arrays_broadcast_and_named_faces_override_walls():
+    blocks = np.array([[1, 1, 1], [1, 0, 1]], np.uint8)
+    floor = np.arange(6).reshape(2, 3)
+    level = level_from_arrays(blocks, floor=floor, ceiling=255, walls=7, south=9, fogDensity=3)
+    assert level.grid.shape == (2, 3, 7)
+    assert level.grid[1, 1].tolist() == [0, 4, 255, 7, 7, 9, 7]
+    assert level.header == {"fogDensity": 3, "width": 3, "height": 2}
+
+
+@pytest.mark.parametrize("text, legend, where", [
+    ("##\n#?", {"#": Cell("square")}, "cell (1, 1)"),
+    ("###\n#", {"#": Cell("square")}, "row 1"),
+    ("#", {"#": Cell("diamond")}, "legend '#'"),
+    ("#", {"#": Cell(floor=256)}, "legend '#'"),
+    ("#", {"#": (1, 2, 3)}, "legend '#'"),
+])
+def test_bad_text_names_the_place(text, legend, where):
+    with pytest.raises(LevelInputError) as e:
+        level_from_text(text, legend)
+    assert e.value.where == where
+
+
+@pytest.mark.parametrize("kwargs, message", [
+    ({"block": np.zeros(4, np.uint8)}, "2-D"),
+    ({"block": np.zeros((2, 2), np.uint8), "floor": np.full((2, 2), 300)}, "0-255"),
+    ({"block": np.zeros((2, 2), np.uint8), "floor": np.zeros((3, 2), np.uint8)}, "shape"),
+    ({"block": np.zeros((2, 2), np.uint8), "walls": 1.5}, "integers"),
+])
+def test_bad_arrays_are_refused(kwargs, message):
+    with pytest.raises(LevelInputError, match=message):
+        level_from_arrays(**kwargs)
