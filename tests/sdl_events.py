@@ -104,6 +104,17 @@ def key_up(keycode):
     _key(KEYUP, keycode, 0)
 
 
+SDL.SDL_GetKeyboardState.argtypes = [ctypes.c_void_p]
+SDL.SDL_GetKeyboardState.restype = ctypes.POINTER(c_uint8)
+
+
+def hold_key(keycode, held=True):
+    """Presses (or releases) a key for `isKeyPressed`, which polls SDL's keyboard state: pushed events
+    do not change that state, so the state array itself is set, and the event pushed as well."""
+    SDL.SDL_GetKeyboardState(None)[SDL.SDL_GetScancodeFromKey(keycode)] = 1 if held else 0
+    (key_down if held else key_up)(keycode)
+
+
 def mouse_motion(x, y, xrel, yrel):
     push("motion", type=MOUSEMOTION, x=x, y=y, xrel=xrel, yrel=yrel)
 

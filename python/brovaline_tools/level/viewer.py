@@ -28,7 +28,7 @@ def _stamp(paths):
     for path in paths:
         try:
             st = os.stat(path)
-            stamps.append((st.st_mtime_ns, st.st_size))
+            stamps.append((st.st_ino, st.st_mtime_ns, st.st_size))   # a save by renaming changes the inode
         except OSError:
             stamps.append(None)
     return stamps
