@@ -1,4 +1,7 @@
 """Building levels from text and arrays: the bytes each form gives, and the errors that name the cell."""
+import os
+from pathlib import Path
+
 import numpy as np
 import pytest
 
@@ -68,3 +71,21 @@ def test_bad_text_names_the_place(text, legend, where):
 def test_bad_arrays_are_refused(kwargs, message):
     with pytest.raises(LevelInputError, match=message):
         level_from_arrays(**kwargs)
+
+
+def test_the_readme_example_builds_checks_and_writes(tmp_path, monkeypatch, capsys):
+    readme = (Path(__file__).resolve().parents[1] / "README.md").read_text()
+    section = readme.split("## Making levels", 1)[1]
+    code = section.split("```python\n", 1)[1].split("```", 1)[0]
+    monkeypatch.chdir(tmp_path)
+    exec(compile(code, "README.md", "exec"), {})
+    printed = capsys.readouterr().out.splitlines()
+    assert len(printed) == 3 and all("is missing" in line for line in printed)
+    assert (tmp_path / "room.lvl").stat().st_size == 6 * 4 * 7
+    assert (tmp_path / "room.lvl").stat().st_mode & 0o777 == 0o666 & ~_umask()
+
+
+def _umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask

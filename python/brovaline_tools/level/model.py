@@ -149,7 +149,14 @@ def _temporary_beside(target, suffix=""):
     directory = os.path.dirname(target) or "."
     os.makedirs(directory, exist_ok=True)
     fd, name = tempfile.mkstemp(prefix="." + os.path.basename(target) + ".", suffix=".tmp" + suffix, dir=directory)
+    os.fchmod(fd, 0o666 & ~_umask())   # as an ordinary new file would be, not private to the owner
     return fd, name
+
+
+def _umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
 
 
 def _stage_bytes(data, target):
