@@ -29,8 +29,8 @@ def stage_level(level, directory):
 
 
 def engine_level(level, directory):
-    """The engine's `Level` for `level`, staged in `directory` (which must outlive nothing: the
-    engine reads every file while it constructs the level)."""
+    """The engine's `Level` for `level`, staged in `directory`. The engine reads every file while
+    it constructs the level, so the directory may be removed as soon as this returns."""
     import brovaline
 
     try:

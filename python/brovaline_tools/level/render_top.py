@@ -16,7 +16,7 @@ MAX_PICTURE = 2048        # the default cell size keeps the picture about this w
 
 
 def default_cell_pixels(level):
-    return int(max(2, min(32, MAX_PICTURE // max(level.width, level.height))))
+    return int(max(1, min(32, MAX_PICTURE // max(level.width, level.height))))
 
 
 def texture_pixels(level, name):

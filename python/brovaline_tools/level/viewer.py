@@ -8,7 +8,7 @@ import brovaline as b
 
 from .engine_level import engine_level
 from .errors import LevelInputError
-from .model import MAP_SUFFIXES, level_paths, load_any
+from .model import is_map_path, level_paths, load_any
 from .render_view import camera_start, facing_vector
 from .walk_controls import WalkControls
 
@@ -17,10 +17,7 @@ WALKER_RADIUS = 0.25
 
 def watched_files(path):
     """The files whose change means the level changed: the map, or both files of a level pair."""
-    name = str(path)
-    if name.endswith(MAP_SUFFIXES) and not name.endswith(".lvl.json"):
-        return [name]
-    return list(level_paths(name))
+    return [str(path)] if is_map_path(path) else list(level_paths(path))
 
 
 def _stamp(paths):
@@ -42,7 +39,6 @@ class Viewer:
         self._files = watched_files(self.path)
         self._stamp = _stamp(self._files)
         data = load_any(self.path)
-        self._scratch = tempfile.TemporaryDirectory(prefix="brovaline-view-")
         self.level = self._load(data)
         self.engine = b.Engine()
         self.engine.init(f"brovaline-level view: {os.path.basename(self.path)}", tuple(size), show=show,
@@ -62,9 +58,10 @@ class Viewer:
         self.engine.addTask(self._control)
         self.reloads = 0
 
-    def _load(self, data):
-        directory = tempfile.mkdtemp(dir=self._scratch.name)
-        return engine_level(data, directory)
+    @staticmethod
+    def _load(data):
+        with tempfile.TemporaryDirectory(prefix="brovaline-view-") as directory:
+            return engine_level(data, directory)
 
     def _show_entities(self):
         self.level.syncEntitiesToEcs(self.engine.ecs)
@@ -110,4 +107,3 @@ class Viewer:
 
     def close(self):
         self.engine.quit()
-        self._scratch.cleanup()
