@@ -23,14 +23,14 @@ from brovaline_tools.level.viewer import Viewer
 path = sys.argv[1]
 viewer = Viewer(path, (160, 100), show=False)
 camera = viewer.camera
-state = lambda: [camera.pos.x, camera.pos.y, math.degrees(math.atan2(camera.dir.y, camera.dir.x))]
+state = lambda: [camera.pos.x, camera.pos.y, math.degrees(math.atan2(camera.dir.y, camera.dir.x)), camera.pitch]
 log = {"start": state()}
 sdl.hold_key(b.KEY_W)
 viewer.run(20)
 sdl.hold_key(b.KEY_W, False)
 viewer.run(5)
 log["walked"] = state()
-sdl.mouse_motion(80, 50, 300, 0)
+sdl.mouse_motion(80, 50, 300, 10)
 viewer.run(1)
 log["turned"] = state()
 level = read_level(path)
@@ -67,11 +67,12 @@ def test_walking_turning_and_reloading_in_place(level_path):
                          text=True, timeout=120)
     assert run.returncode == 0, run.stderr
     log = json.loads(run.stdout.strip().splitlines()[-1])
-    x0, y0, facing0 = log["start"]
-    x1, y1, facing1 = log["walked"]
-    assert (x0, y0, facing0) == (1.5, 1.5, 0.0)
+    x0, y0, facing0, pitch0 = log["start"]
+    x1, y1, facing1, pitch1 = log["walked"]
+    assert (x0, y0, facing0, pitch0) == (1.5, 1.5, 0.0, pitch1)
     assert x1 - x0 > 0.3 and y1 == pytest.approx(y0)              # walked east, the way it faces
     assert abs(log["turned"][2]) == pytest.approx(45, abs=0.5)    # 300 pixels of mouse motion
+    assert log["turned"][3] == pitch1 - 6                         # 10 pixels down: the horizon drops
     assert log["reloaded"] == log["turned"]                       # the camera stayed where it was
     assert log["pillar"] == [1, True, 1]
     assert log["after_broken_save"] == [1, 1]                     # a broken save keeps the old level

@@ -1,7 +1,8 @@
 """`brovaline-level view LEVEL|MAP`: walk through a level; it reloads when its file changes.
 
-W/S or up/down walk, A/D strafe, left/right or the mouse turn, shift runs, escape quits. Saving
-the map in Tiled (or writing the level again) reloads it in place, the camera where it was.
+W/S or up/down walk, A/D strafe, left/right or the mouse turn, the mouse looks up and down,
+shift runs, escape quits. Saving the map in Tiled (or writing the level again) reloads it in
+place, the camera where it was.
 """
 import os
 
