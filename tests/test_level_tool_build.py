@@ -7,6 +7,7 @@ import pytest
 
 import brovaline as b
 from brovaline_tools.level import Cell, LevelInputError, level_from_arrays, level_from_text, write_level
+from brovaline_tools.level.cli import main
 
 LEGEND = {
     "#": Cell("square", walls=3),
@@ -89,3 +90,15 @@ def _umask():
     mask = os.umask(0)
     os.umask(mask)
     return mask
+
+
+def test_new_writes_a_clean_walled_level_that_the_engine_loads(tmp_path, capsys):
+    path = tmp_path / "n.lvl"
+    assert main(["new", "12", "8", str(path)]) == 0
+    assert main(["check", str(path)]) == 0 and "0 errors, 0 warnings" in capsys.readouterr().out
+    level = b.Level(str(path))
+    assert (level.getBlock(0, 0), level.getBlock(11, 7), level.getBlock(5, 4)) == (1, 1, 0)
+    assert level.textures[0].getSize() == (64, 64) and level.metadata["start"] == [6.0, 4.0]
+    assert main(["new", "12", "8", str(path)]) == 2               # kept without --force
+    assert main(["new", "2", "9", str(tmp_path / "m.lvl")]) == 2
+    assert "2 x 9 leaves no room" in capsys.readouterr().err
