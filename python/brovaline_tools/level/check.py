@@ -49,10 +49,16 @@ def check_level(level):
     return sorted(findings, key=lambda f: f.severity != ERROR)
 
 
-def _cells_where(mask):
-    """(x, y) pairs of the true cells of a (height, width) mask, row by row."""
-    yx = np.argwhere(mask)
-    return yx[:, ::-1]
+def _cells_by_value(mask, values):
+    """[(value, cells)]: the (x, y) of the true cells of a (height, width) mask, grouped by their
+    entry in `values`, in order of value; each group in grid order."""
+    ys, xs = np.nonzero(mask)
+    keys = values[ys, xs]
+    order = np.argsort(keys, kind="stable")
+    cells = np.stack([xs, ys], axis=1)[order]
+    bounds = np.flatnonzero(np.diff(keys[order])) + 1
+    return [(group_keys[0], group) for group_keys, group in zip(np.split(keys[order], bounds),
+                                                                 np.split(cells, bounds)) if len(group)]
 
 
 def _grid_file_size(level):
@@ -104,11 +110,8 @@ def _assets(level):
 
 def _block_types(level):
     blocks = level.grid[..., c.BLOCK]
-    findings = []
-    for value in np.unique(blocks[blocks > c.BLOCK_TRIANGLE_SOUTH_WEST]):
-        findings.append(Finding(ERROR, f"unknown block type {value} (the engine makes it solid)",
-                                _cells_where(blocks == value)))
-    return findings
+    return [Finding(ERROR, f"unknown block type {value} (the engine makes it solid)", cells)
+            for value, cells in _cells_by_value(blocks > c.BLOCK_TRIANGLE_SOUTH_WEST, blocks)]
 
 
 def _neighbours(blocks, face):
@@ -139,9 +142,8 @@ def _texture_indices(level):
         bad = used & (values >= count)
         if offset in (c.FLOOR, c.CEILING):
             bad &= values != NO_SURFACE
-        for value in np.unique(values[bad]):
-            findings.append(Finding(ERROR, f"{name} texture index {value} is past the {count} textures",
-                                    _cells_where(bad & (values == value))))
+        findings += [Finding(ERROR, f"{name} texture index {value} is past the {count} textures", cells)
+                     for value, cells in _cells_by_value(bad, values)]
     return findings
 
 
@@ -258,13 +260,7 @@ def _reachability(level):
         return []   # reported as an error above
     region = walkable_regions(level.grid[..., c.BLOCK])
     x, y = int(start[0]), int(start[1])
-    unreachable = (region != 0) & (region != region[y, x])
-    cells = _cells_where(unreachable)
-    if not len(cells):
-        return []
-    labels = region[cells[:, 1], cells[:, 0]]
-    order = np.argsort(labels, kind="stable")
-    groups = np.split(cells[order], np.flatnonzero(np.diff(labels[order])) + 1)
-    groups.sort(key=lambda g: (g[0][1], g[0][0]))
-    return [Finding(WARNING, f"not reachable from the start ({start[0]:g}, {start[1]:g}): an area of {len(g)} cells",
-                    g) for g in groups]
+    groups = [cells for _, cells in _cells_by_value((region != 0) & (region != region[y, x]), region)]
+    groups.sort(key=lambda cells: (cells[0][1], cells[0][0]))
+    return [Finding(WARNING, f"not reachable from the start ({start[0]:g}, {start[1]:g}): an area of {len(cells)} cells",
+                    cells) for cells in groups]
