@@ -3,24 +3,15 @@ import subprocess
 import sys
 import textwrap
 
-os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
-os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
+import pytest
 
-import pytest  # noqa: E402
-
-import brovaline  # noqa: E402,F401
+import brovaline  # noqa: F401  (the brovaline pytest plugin has chosen SDL's dummy drivers by now)
 
 
 @pytest.fixture
-def engine():
-    """An initialised engine with a hidden 64 x 40 window; subscribers and tasks are reset afterwards."""
-    import brovaline as b
-
-    e = b.Engine()
-    e.init("test", (64, 40), show=False)
-    yield e
-    b.Engine._eventSubscribers.clear()
-    b.Engine._tasks.clear()
+def engine_size():
+    """The plugin's `engine` fixture opens a hidden 64 x 40 window for these tests."""
+    return (64, 40)
 
 
 def run_script(source, timeout=60):

@@ -1,0 +1,76 @@
+"""A headless engine for tests: SDL's dummy drivers, a hidden window, and the shared state reset after."""
+import os
+import sys
+
+DUMMY_DRIVERS = {"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"}
+
+
+class LeakedTimerError(AssertionError):
+    """A test left a delayed task (`addTaskAfter`) whose timer was still running."""
+
+
+def use_dummy_drivers():
+    """Chooses SDL's dummy video and audio drivers unless the environment names others. SDL starts when
+    `brovaline` is imported, so this must run first; afterwards it raises instead of silently doing
+    nothing."""
+    if "brovaline" in sys.modules:
+        chosen = {name: os.environ.get(name) for name in DUMMY_DRIVERS}
+        if any(value is None for value in chosen.values()):
+            raise RuntimeError("brovaline was imported before the SDL drivers were chosen: SDL has already "
+                               f"started with {chosen}; choose the drivers before `import brovaline`")
+        return
+    for name, value in DUMMY_DRIVERS.items():
+        os.environ.setdefault(name, value)
+
+
+def start_engine(size=(320, 200), title="brovaline test", **init_options):
+    """A new engine, initialised with a hidden window of `size` (more `Engine.init` options by keyword)."""
+    use_dummy_drivers()
+    import brovaline
+
+    init_options.setdefault("show", False)
+    engine = brovaline.Engine()
+    engine.init(title, tuple(size), **init_options)
+    return engine
+
+
+def clear_engine(engine):
+    """Removes an engine's systems and entities and its fixed time step."""
+    ecs = engine.ecs
+    for system in list(ecs.getSystems()):
+        ecs.removeSystem(system)
+    ecs.removeAllEntities()
+    engine.fixedTimeStep = None
+
+
+def reset_engine_state(engine=None):
+    """Returns the state shared by all engines to a fresh start: cancels the delay timers, empties the
+    task list, the subscriber table and the joystick list, detaches virtual joysticks, releases held
+    keys and drops queued events; with `engine`, also clears that engine (`clear_engine`). Returns the
+    timers that were still running (a test that leaves one has leaked a delayed task)."""
+    import brovaline
+
+    from .input import release_all_keys
+    from .joystick import detach_all_joysticks
+    from .sdl_events import flush_events
+
+    running = [timer for timer in list(brovaline.Engine._timers) if not timer.finished.is_set()]
+    for timer in running:
+        timer.cancel()
+    for timer in running:
+        timer.join()
+    if engine is not None:
+        clear_engine(engine)
+    detach_all_joysticks()
+    release_all_keys()
+    flush_events()
+    brovaline.Engine._timers.clear()
+    brovaline.Engine._tasks.clear()
+    brovaline.Engine._eventSubscribers.clear()
+    brovaline.Engine._joysticks.clear()
+    return running
+
+
+def describe_timers(timers):
+    return ", ".join(f"{timer.interval} s -> {getattr(timer.function, '__qualname__', timer.function)}"
+                     for timer in timers)
