@@ -11,8 +11,7 @@ import brovaline as b
 
 # compass names of the eight directions, from east counter-clockwise on the map (y grows south)
 SIDES = ("east", "south-east", "south", "south-west", "west", "north-west", "north", "north-east")
-_NEIGHBOURS = {"east": (1, 0), "south-east": (1, 1), "south": (0, 1), "south-west": (-1, 1), "west": (-1, 0),
-               "north-west": (-1, -1), "north": (0, -1), "north-east": (1, -1)}
+_NEIGHBOURS = [(ox, oy) for oy in (-1, 0, 1) for ox in (-1, 0, 1) if ox or oy]
 
 
 def side_of(dx, dy):
@@ -49,7 +48,8 @@ def _position(entity):
 
 
 def _wall_sides(level, entity):
-    """Sides of the entity on which a neighbouring cell that is not empty lies within its radius."""
+    """Sides of the entity towards the nearest point of every solid neighbouring cell within its radius
+    (two cells of one straight wall give one side)."""
     position, body = _position(entity), entity.getComponent(b.CollisionComponent)
     if level is None or position is None or body is None:
         return {None}
@@ -57,14 +57,13 @@ def _wall_sides(level, entity):
     cx, cy = math.floor(x), math.floor(y)
     width, height = level.getSize()
     sides = set()
-    for side, (ox, oy) in _NEIGHBOURS.items():
+    for ox, oy in _NEIGHBOURS:
         nx, ny = cx + ox, cy + oy
         if 0 <= nx < width and 0 <= ny < height and level.getBlock(nx, ny) == b.BLOCK_EMPTY:
             continue   # outside the grid counts as wall
-        gap_x = max(nx - x, 0.0, x - (nx + 1))
-        gap_y = max(ny - y, 0.0, y - (ny + 1))
-        if math.hypot(gap_x, gap_y) <= body.radius + 1e-6:
-            sides.add(side)
+        near_x, near_y = min(max(x, nx), nx + 1), min(max(y, ny), ny + 1)
+        if math.hypot(near_x - x, near_y - y) <= body.radius + 1e-6:
+            sides.add(side_of(near_x - x, near_y - y))
     return sides or {None}
 
 

@@ -67,19 +67,20 @@ def tap(key):
     key_up(key)
 
 
-def type_text(text):
-    """Taps the key of every character; capitals and shifted keys are typed with the left shift held.
-    Letters, digits, space, ASCII punctuation of the US layout, newline, tab and backspace."""
+def type_text(engine, text):
+    """Types `text`, one character per frame (the engine runs a frame after each): capitals with the
+    left shift held, so their `KeyEvent` reports shift. Letters, digits, space, the ASCII punctuation
+    of unshifted keys, newline, tab and backspace."""
     for position, char in enumerate(text):
         key = _TEXT_KEYS.get(char, ord(char.lower()) if char.isascii() else None)
         if key is None or sdl_function("SDL_GetScancodeFromKey")(key) <= 0:
             raise ValueError(f"cannot type {char!r} (character {position} of {text!r}): no key produces it")
         if char.isupper():
             key_down(b.KEY_LSHIFT)
-            tap(key)
+        tap(key)
+        engine.update()
+        if char.isupper():
             key_up(b.KEY_LSHIFT)
-        else:
-            tap(key)
 
 
 def release_all_keys():
