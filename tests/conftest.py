@@ -2,6 +2,7 @@ import os
 import subprocess
 import sys
 import textwrap
+from pathlib import Path
 
 import pytest
 
@@ -12,6 +13,15 @@ import brovaline  # noqa: F401  (the brovaline pytest plugin has chosen SDL's du
 def engine_size():
     """The plugin's `engine` fixture opens a hidden 64 x 40 window for these tests."""
     return (64, 40)
+
+
+@pytest.fixture(scope="session")
+def assets(tmp_path_factory):
+    """The demo game's assets, generated once per test run."""
+    out = tmp_path_factory.mktemp("assets")
+    subprocess.run([sys.executable, str(Path(__file__).parents[1] / "examples" / "make_assets.py"), str(out)],
+                   check=True, capture_output=True, timeout=300)
+    return out
 
 
 def run_script(source, timeout=60):

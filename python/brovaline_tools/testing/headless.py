@@ -5,10 +5,6 @@ import sys
 DUMMY_DRIVERS = {"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"}
 
 
-class LeakedTimerError(AssertionError):
-    """A test left a delayed task (`addTaskAfter`) whose timer was still running."""
-
-
 def use_dummy_drivers():
     """Chooses SDL's dummy video and audio drivers unless the environment names others. SDL starts when
     `brovaline` is imported, so this must run first; afterwards it raises instead of silently doing
@@ -71,6 +67,26 @@ def reset_engine_state(engine=None):
     return running
 
 
+def _delayed_task(timer):
+    """The task a timer of `addTaskAfter` will add (found in its closure), else the timer's function."""
+    function = timer.function
+    names = getattr(getattr(function, "__code__", None), "co_freevars", ())
+    cells = dict(zip(names, getattr(function, "__closure__", None) or ()))
+    return cells["task"].cell_contents if "task" in cells else function
+
+
 def describe_timers(timers):
-    return ", ".join(f"{timer.interval} s -> {getattr(timer.function, '__qualname__', timer.function)}"
+    return ", ".join(f"{timer.interval} s -> {getattr(_delayed_task(timer), '__qualname__', _delayed_task(timer))}"
                      for timer in timers)
+
+
+def fire_delayed_tasks():
+    """Adds every delayed task (`addTaskAfter`) whose timer is still waiting at once, as if its delay
+    had passed: game time runs on fixed steps, the delays on the wall clock. Returns how many."""
+    import brovaline
+
+    waiting = [timer for timer in list(brovaline.Engine._timers) if not timer.finished.is_set()]
+    for timer in waiting:
+        timer.cancel()
+        timer.function(*timer.args, **timer.kwargs)
+    return len(waiting)
