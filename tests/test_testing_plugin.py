@@ -1,5 +1,8 @@
 """brovaline_tools.testing and its pytest plugin: the headless engine, injected input, fixed steps,
 golden frames and contacts. Plugin behaviour seen from a test run goes through pytester."""
+import re
+from pathlib import Path
+
 import pytest
 
 import brovaline as b
@@ -9,6 +12,7 @@ from brovaline_tools.testing import (ContactBeganEvent, ContactEndedEvent, Conta
 from ui_support import make_renderer, theme  # noqa: F401
 
 pytest_plugins = ["pytester"]
+DOCS = Path(__file__).resolve().parents[1] / "docs" / "testing.md"
 
 
 def recorder(engine, cls):
@@ -99,6 +103,15 @@ def test_goldens_created_updated_and_failing(pytester, monkeypatch):
     pytester.runpytest("--update-goldens").assert_outcomes(passed=1)
     assert sorted(p.name for p in goldens.iterdir()) == ["square.png"]
     pytester.runpytest().assert_outcomes(passed=1)
+
+
+def test_documented_tiny_game_passes_its_tests(pytester):
+    files = dict(re.findall(r"<!-- file: (\S+) -->\n```python\n(.*?)```", DOCS.read_text(), re.S))
+    assert sorted(files) == ["test_tiny_game.py", "tiny_game.py"]
+    for name, source in files.items():
+        (pytester.path / name).write_text(source)
+    pytester.runpytest("--update-goldens").assert_outcomes(passed=4)
+    pytester.runpytest().assert_outcomes(passed=4)
 
 
 # Golden frames without pytest ---------------------------------------------------------------------
