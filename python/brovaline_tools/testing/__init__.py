@@ -3,11 +3,12 @@ golden frames and contact notifications. Plain functions, usable with any test r
 plugin (`brovaline_tools.testing.plugin`, registered on install) wraps them in fixtures.
 
 Importing this package before `brovaline` chooses SDL's dummy video and audio drivers (unless the
-environment names others): SDL starts when `brovaline` is imported.
+environment names others): SDL starts when `brovaline` is imported. `DRIVERS_CHOSEN` tells whether
+it came first.
 """
 from .headless import use_dummy_drivers
 
-use_dummy_drivers()
+DRIVERS_CHOSEN = use_dummy_drivers()
 
 from .contacts import ContactBeganEvent, ContactEndedEvent, ContactEvent, ContactSystem, side_of  # noqa: E402
 from .frames import DEFAULT_TIME_STEP, run_frames  # noqa: E402

@@ -7,21 +7,25 @@ DUMMY_DRIVERS = {"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"}
 
 def use_dummy_drivers():
     """Chooses SDL's dummy video and audio drivers unless the environment names others. SDL starts when
-    `brovaline` is imported, so this must run first; afterwards it raises instead of silently doing
-    nothing."""
+    `brovaline` is imported, so this must come first: returns False, choosing nothing, when
+    `brovaline` has been imported already."""
     if "brovaline" in sys.modules:
-        chosen = {name: os.environ.get(name) for name in DUMMY_DRIVERS}
-        if any(value is None for value in chosen.values()):
-            raise RuntimeError("brovaline was imported before the SDL drivers were chosen: SDL has already "
-                               f"started with {chosen}; choose the drivers before `import brovaline`")
-        return
+        return False
     for name, value in DUMMY_DRIVERS.items():
         os.environ.setdefault(name, value)
+    return True
+
+
+def current_video_driver():
+    """The video driver SDL runs on (None before SDL has started)."""
+    from .sdl_events import sdl_function
+
+    name = sdl_function("SDL_GetCurrentVideoDriver")()
+    return name.decode() if name else None
 
 
 def start_engine(size=(320, 200), title="brovaline test", **init_options):
     """A new engine, initialised with a hidden window of `size` (more `Engine.init` options by keyword)."""
-    use_dummy_drivers()
     import brovaline
 
     init_options.setdefault("show", False)

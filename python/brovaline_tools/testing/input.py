@@ -20,6 +20,7 @@ from .sdl_events import (KEYDOWN, KEYUP, MOUSEBUTTONDOWN, MOUSEBUTTONUP, MOUSEMO
 # key code -> SDL_Keymod bit kept in SDL's modifier state while the key is down
 _MODIFIER_BITS = {b.KEY_LSHIFT: 0x0001, b.KEY_RSHIFT: 0x0002, b.KEY_LCTRL: 0x0040, b.KEY_RCTRL: 0x0080,
                   b.KEY_LALT: 0x0100, b.KEY_RALT: 0x0200}
+_SDL_NUM_SCANCODES = 512
 _TEXT_KEYS = {"\n": b.KEY_RETURN, "\t": b.KEY_TAB, "\b": b.KEY_BACKSPACE}
 
 
@@ -84,8 +85,11 @@ def type_text(engine, text):
 
 
 def release_all_keys():
-    """Releases every held key and clears the modifiers (SDL queues the key releases)."""
-    sdl_function("SDL_ResetKeyboard")()
+    """Releases every held key and clears the modifiers (SDL 2.24 and later also queue the releases)."""
+    try:
+        sdl_function("SDL_ResetKeyboard")()
+    except AttributeError:   # an older SDL: clear its key state array
+        ctypes.memset(sdl_function("SDL_GetKeyboardState")(None), 0, _SDL_NUM_SCANCODES)
     sdl_function("SDL_SetModState")(0)
 
 

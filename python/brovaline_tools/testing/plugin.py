@@ -4,14 +4,13 @@ Fixtures: `engine` (an initialised headless engine; size and `Engine.init` optio
 `brovaline` marker or the `engine_size` fixture), `clean_engine_state` (for tests whose game makes its
 own engine), `assert_frame` (golden frames beside the test, in `goldens/`). Option: --update-goldens.
 """
+import os
+
 import pytest
 
-# pytest loads entry-point plugins before conftest files and test modules: choosing the drivers here
-# comes before any `import brovaline` of the tests (which would start SDL with the default drivers).
-from . import headless
-
-if "brovaline" not in __import__("sys").modules:
-    headless.use_dummy_drivers()
+# pytest loads entry-point plugins before conftest files and test modules: importing the package here
+# chooses SDL's dummy drivers before any `import brovaline` of the tests starts SDL.
+from . import DRIVERS_CHOSEN, headless
 
 DEFAULT_ENGINE_SIZE = (320, 200)
 
@@ -23,6 +22,10 @@ def pytest_addoption(parser):
 
 
 def pytest_configure(config):
+    if not DRIVERS_CHOSEN and "SDL_VIDEODRIVER" not in os.environ:
+        config.issue_config_time_warning(pytest.PytestConfigWarning(
+            "brovaline was imported before the brovaline plugin could choose SDL's dummy drivers: the tests "
+            f"run on the {headless.current_video_driver()!r} video driver"), stacklevel=2)
     config.addinivalue_line("markers", "brovaline(size=(w, h), **init_options): the size and Engine.init options "
                             "of the test's `engine` fixture")
 

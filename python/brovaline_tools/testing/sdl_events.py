@@ -91,6 +91,7 @@ _SIGNATURES = {
     "SDL_WarpMouseInWindow": ([c_void_p, c_int32, c_int32], None),
     "SDL_GetMouseState": ([ctypes.POINTER(c_int32), ctypes.POINTER(c_int32)], c_uint32),
     "SDL_GetRelativeMouseMode": ([], ctypes.c_int),
+    "SDL_GetCurrentVideoDriver": ([], ctypes.c_char_p),
     "SDL_GetVersion": ([ctypes.POINTER(Version)], None),
     "SDL_SetHint": ([ctypes.c_char_p, ctypes.c_char_p], ctypes.c_int),
     "SDL_NumJoysticks": ([], ctypes.c_int),
