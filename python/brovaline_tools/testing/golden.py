@@ -54,13 +54,29 @@ def write_png(pixels, path):
         temporary.unlink(missing_ok=True)
 
 
-def difference_picture(actual, golden, tolerance):
-    """Pixels differing by more than `tolerance` in red, over a dimmed grey copy of the actual picture."""
+def difference_picture(actual, differs):
+    """The `differs` pixels in red, over a dimmed grey copy of the actual picture."""
     grey = (_channels(actual)[..., :3].mean(axis=-1) * 0.4).astype(np.uint32)
     picture = 0xFF000000 | grey << 16 | grey << 8 | grey
-    differs = np.abs(_channels(actual) - _channels(golden)).max(axis=-1) > tolerance
     picture[differs] = 0xFFFF0000
     return picture
+
+
+def _compare(actual, golden_path, tolerance, max_share):
+    """(what is wrong or None, the mask of differing pixels when the sizes agree)."""
+    if not golden_path.exists():
+        return f"no golden frame {golden_path}", None
+    golden = picture_pixels(golden_path)
+    if golden.shape != actual.shape:
+        return (f"the picture is {actual.shape[1]} x {actual.shape[0]} pixels, the golden frame {golden_path} "
+                f"{golden.shape[1]} x {golden.shape[0]}"), None
+    worst = np.abs(_channels(actual) - _channels(golden)).max(axis=-1)
+    differs = worst > tolerance
+    share = float(np.mean(differs))
+    if share <= max_share:
+        return None, differs
+    return (f"{share:.2%} of the pixels differ from {golden_path} by more than {tolerance} "
+            f"(allowed: {max_share:.2%}; largest difference {int(worst.max())})"), differs
 
 
 def assert_frame(picture, name, folder, update=False, tolerance=DEFAULT_TOLERANCE, max_share=DEFAULT_MAX_SHARE):
@@ -76,35 +92,18 @@ def assert_frame(picture, name, folder, update=False, tolerance=DEFAULT_TOLERANC
     actual = picture_pixels(picture)
     folder = Path(folder)
     golden_path, actual_path, diff_path = (folder / f"{name}{suffix}.png" for suffix in ("", ".actual", ".diff"))
-    problem, golden = None, None
-    if not golden_path.exists():
-        problem = f"no golden frame {golden_path}"
-    else:
-        golden = picture_pixels(golden_path)
-        if golden.shape != actual.shape:
-            problem = (f"the picture is {actual.shape[1]} x {actual.shape[0]} pixels, the golden frame {golden_path} "
-                       f"{golden.shape[1]} x {golden.shape[0]}")
-            golden = None
-        else:
-            worst = np.abs(_channels(actual) - _channels(golden)).max(axis=-1)
-            share = float(np.mean(worst > tolerance))
-            if share > max_share:
-                problem = (f"{share:.2%} of the pixels differ from {golden_path} by more than {tolerance} "
-                           f"(allowed: {max_share:.2%}; largest difference {int(worst.max())})")
+    problem, differs = _compare(actual, golden_path, tolerance, max_share)
+    for stale in (actual_path, diff_path):
+        stale.unlink(missing_ok=True)
     if problem is None:
-        for stale in (actual_path, diff_path):
-            stale.unlink(missing_ok=True)
         return
     if update:
         write_png(actual, golden_path)
-        for stale in (actual_path, diff_path):
-            stale.unlink(missing_ok=True)
         return
     write_png(actual, actual_path)
-    diff_path.unlink(missing_ok=True)
     written = [actual_path]
-    if golden is not None:
-        write_png(difference_picture(actual, golden, tolerance), diff_path)
+    if differs is not None:
+        write_png(difference_picture(actual, differs), diff_path)
         written.append(diff_path)
     raise FrameMismatch(f"{problem}; wrote {' and '.join(map(str, written))}; "
                         "run pytest with --update-goldens to accept the new picture")

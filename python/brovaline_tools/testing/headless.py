@@ -80,8 +80,9 @@ def _delayed_task(timer):
 
 
 def describe_timers(timers):
-    return ", ".join(f"{timer.interval} s -> {getattr(_delayed_task(timer), '__qualname__', _delayed_task(timer))}"
-                     for timer in timers)
+    """"1.5 s -> Picking.zap.<locals>.recover, ...": each timer's delay and the task it would add."""
+    tasks = [_delayed_task(timer) for timer in timers]
+    return ", ".join(f"{timer.interval} s -> {getattr(task, '__qualname__', task)}" for timer, task in zip(timers, tasks))
 
 
 def fire_delayed_tasks():

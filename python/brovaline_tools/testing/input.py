@@ -121,7 +121,7 @@ def _to_window(engine, x, y):
     return int((x + 0.5) * ww / tw), int((y + 0.5) * wh / th)
 
 
-def mouse_position(engine):
+def mouse_position():
     """The pointer in window pixels as SDL keeps it."""
     x, y = ctypes.c_int32(), ctypes.c_int32()
     sdl_function("SDL_GetMouseState")(ctypes.byref(x), ctypes.byref(y))
@@ -131,11 +131,11 @@ def mouse_position(engine):
 def _motion(engine, wx, wy):
     """Puts the pointer at window pixel (wx, wy) and queues the motion with its relative part; a captured
     mouse (`captureMouse(True)`) only reports the relative motion and keeps its position."""
-    old_x, old_y = mouse_position(engine)
+    old_x, old_y = mouse_position()
     if not sdl_function("SDL_GetRelativeMouseMode")():
         # the warp moves SDL's pointer (and queues a motion without relative part)
         sdl_function("SDL_WarpMouseInWindow")(window_of(engine), wx, wy)
-    x, y = mouse_position(engine)
+    x, y = mouse_position()
     push("motion", type=MOUSEMOTION, windowID=engine.windowId, x=x, y=y, xrel=wx - old_x, yrel=wy - old_y)
 
 
@@ -148,14 +148,14 @@ def move_mouse(engine, x, y):
 def move_mouse_by(engine, dx, dy):
     """Relative motion of (dx, dy) window pixels, as `getMouseDist` reports it in the next frame (mouse
     look). A captured mouse only reports the motion; a free pointer also moves."""
-    x, y = mouse_position(engine)
+    x, y = mouse_position()
     _motion(engine, x + dx, y + dy)
 
 
 def _button(engine, event_type, x, y, button):
     if x is not None:
         move_mouse(engine, x, y)
-    wx, wy = mouse_position(engine)
+    wx, wy = mouse_position()
     push("button", type=event_type, windowID=engine.windowId, button=button,
          state=PRESSED if event_type == MOUSEBUTTONDOWN else RELEASED, clicks=1, x=wx, y=wy)
 
