@@ -234,6 +234,13 @@ def test_click_widget_finds_the_button_on_screen(engine, theme):  # noqa: F811
         click_widget(engine, ok)
 
 
+def test_window_id_names_the_engine_window(engine):
+    from brovaline_tools.testing.input import window_of
+    assert engine.windowId > 0 and window_of(engine)
+    with pytest.raises(RuntimeError, match="the engine has no window"):
+        window_of(b.Engine())
+
+
 def test_close_window_stops_the_loop(engine):
     close_window(engine)
     engine.run(1000)
