@@ -9,7 +9,7 @@ import math
 
 import brovaline as b
 
-# compass names of the eight directions, from east counter-clockwise on the map (y grows south)
+# compass names of the eight directions, from east turning towards the south (y grows southwards)
 SIDES = ("east", "south-east", "south", "south-west", "west", "north-west", "north", "north-east")
 _NEIGHBOURS = [(ox, oy) for oy in (-1, 0, 1) for ox in (-1, 0, 1) if ox or oy]
 
@@ -69,14 +69,17 @@ def _wall_sides(level, entity):
 
 class ContactSystem(b.AbstractSystem):
     """Turns collision events into contact notifications. Add it to the Ecs after the movement system
-    (so it compares whole frames): `engine.ecs.addSystem(ContactSystem(movement.level))`. `level`
-    gives the sides of wall contacts (None: wall contacts have side None)."""
+    (so it compares whole frames): `engine.ecs.addSystem(ContactSystem(level))`. `level` gives the
+    sides of wall contacts (None: wall contacts have side None).
+
+    A contact between two bodies lasts while they touch, whatever side they slide to (its side is where
+    it began); each wall side the body touches is a contact of its own."""
 
     def __init__(self, level=None):
         super().__init__(b.CollisionComponent)
         self.level = level
-        self.contacts = {}        # (entity1, entity2, side) -> the contact's ContactBeganEvent
-        self._touching = set()    # keys seen in this frame
+        self.contacts = {}        # (entity1, entity2, wall side or None) -> the contact's ContactBeganEvent
+        self._touching = {}       # the same keys, seen in this frame -> side
 
     def _setEngine(self, engine):
         if self.getEngine() is not None:
@@ -88,26 +91,25 @@ class ContactSystem(b.AbstractSystem):
     def _on_collision(self, event):
         mover, other = event.entity1, event.entity2
         if other is None:
-            sides = _wall_sides(self.level, mover)
+            for side in _wall_sides(self.level, mover):
+                self._touching[mover, None, side] = side
         else:
             here, there = _position(mover), _position(other)
-            sides = {side_of(there[0] - here[0], there[1] - here[1]) if here and there else None}
-        self._touching.update((mover, other, side) for side in sides)
+            side = side_of(there[0] - here[0], there[1] - here[1]) if here and there else None
+            self._touching.setdefault((mover, other, None), side)
 
     def touching(self, entity, other=..., side=...):
         """The current contacts of `entity`, as ContactBeganEvents, optionally only those with `other`
         (None: walls) and on `side`."""
-        return [contact for (first, second, where), contact in self.contacts.items()
-                if first is entity and (other is ... or second is other) and (side is ... or where == side)]
+        return [contact for (first, second, _), contact in self.contacts.items()
+                if first is entity and (other is ... or second is other) and (side is ... or contact.side == side)]
 
     def update(self, timeStep):
         engine = self.getEngine()
-        ended = [key for key in self.contacts if key not in self._touching]
-        began = [key for key in self._touching if key not in self.contacts]
-        for key in ended:
-            del self.contacts[key]
-            engine.fireEvent(ContactEndedEvent(*key))
-        for key in sorted(began, key=lambda k: (k[0].id, -1 if k[1] is None else k[1].id, k[2] or "")):
-            self.contacts[key] = ContactBeganEvent(*key)
-            engine.fireEvent(self.contacts[key])
-        self._touching = set()
+        for key in [key for key in self.contacts if key not in self._touching]:
+            engine.fireEvent(ContactEndedEvent(*key[:2], self.contacts.pop(key).side))
+        for key, side in self._touching.items():   # in the order the movement system reported them
+            if key not in self.contacts:
+                self.contacts[key] = ContactBeganEvent(*key[:2], side)
+                engine.fireEvent(self.contacts[key])
+        self._touching = {}
