@@ -113,10 +113,7 @@ class Scene:
         return out
 
 
-@pytest.fixture(autouse=True)
-def no_subscribers_left():
-    yield
-    b.Engine._eventSubscribers.clear()
+pytestmark = pytest.mark.usefixtures("clean_engine_state")   # the scenes subscribe on engines of their own
 
 
 @pytest.mark.parametrize("seed", range(40))
