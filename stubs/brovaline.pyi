@@ -1060,7 +1060,8 @@ class Engine:
 
         While set, every frame advances the game by exactly this step (getTimeStep() returns it and
         getFps() its inverse), whatever the machine's speed. None (the default) or 0 switches back to
-        the time measured in whole milliseconds between frames."""
+        the time measured in whole milliseconds between frames. run() paces itself by getFps(), so
+        with a fixed step it no longer waits for the clock."""
     @fixedTimeStep.setter
     def fixedTimeStep(self, value: float | None) -> None: ...
     @property
