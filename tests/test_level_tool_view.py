@@ -2,35 +2,33 @@
 import json
 import subprocess
 import sys
-from pathlib import Path
 
 import numpy as np
 import pytest
 
 from brovaline_tools.level import Cell, level_from_text, write_level
 
-TESTS = Path(__file__).resolve().parent
 LEGEND = {"#": Cell("square", walls=0), ".": Cell()}
 
 DRIVE = r"""
 import json, math, sys
-sys.path.insert(0, sys.argv[2])
 import brovaline as b
-import sdl_events as sdl
 from brovaline_tools.level import read_level, write_level
 from brovaline_tools.level.viewer import Viewer
+from brovaline_tools.testing import input
 
 path = sys.argv[1]
-viewer = Viewer(path, (160, 100), show=False)
+viewer = Viewer(path, (160, 100), show=False, max_fps=0)
+viewer.engine.fixedTimeStep = 1 / 50
 camera = viewer.camera
 state = lambda: [camera.pos.x, camera.pos.y, math.degrees(math.atan2(camera.dir.y, camera.dir.x)), camera.pitch]
 log = {"start": state()}
-sdl.hold_key(b.KEY_W)
-viewer.run(20)
-sdl.hold_key(b.KEY_W, False)
+input.key_down(b.KEY_W)
+viewer.run(25)                           # half a second
+input.key_up(b.KEY_W)
 viewer.run(5)
 log["walked"] = state()
-sdl.mouse_motion(80, 50, 300, 10)
+input.move_mouse_by(viewer.engine, 300, 10)
 viewer.run(1)
 log["turned"] = state()
 level = read_level(path)
@@ -63,14 +61,14 @@ def level_path(tmp_path):
 
 
 def test_walking_turning_and_reloading_in_place(level_path):
-    run = subprocess.run([sys.executable, "-c", DRIVE, str(level_path), str(TESTS)], capture_output=True,
+    run = subprocess.run([sys.executable, "-c", DRIVE, str(level_path)], capture_output=True,
                          text=True, timeout=120)
     assert run.returncode == 0, run.stderr
     log = json.loads(run.stdout.strip().splitlines()[-1])
     x0, y0, facing0, pitch0 = log["start"]
     x1, y1, facing1, pitch1 = log["walked"]
     assert (x0, y0, facing0, pitch0) == (1.5, 1.5, 0.0, pitch1)
-    assert x1 - x0 > 0.3 and y1 == pytest.approx(y0)              # walked east, the way it faces
+    assert x1 - x0 == pytest.approx(2.6 * 0.5, abs=0.06) and y1 == y0   # walked east for half a second
     assert abs(log["turned"][2]) == pytest.approx(45, abs=0.5)    # 300 pixels of mouse motion
     assert log["turned"][3] == pitch1 - 6                         # 10 pixels down: the horizon drops
     assert log["reloaded"] == log["turned"]                       # the camera stayed where it was
