@@ -3,6 +3,7 @@
 // in column chunks on several.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -29,26 +30,21 @@ struct Surface {
 
 struct Scene {
     int w, h;
-    std::vector<uint8_t> grid;
+    level::Grid grid;
     std::vector<Surface> textures;
     std::vector<PixelView> views;
     LevelView level;
-    Scene(int w_, int h_) : w(w_), h(h_), grid(size_t(w_) * h_ * 7, 0) {}
-    uint8_t* cell(int x, int y) { return &grid[(size_t(x) + size_t(y) * w) * 7]; }
-    void wall() {
-        for (int y = 0; y < h; y++)
-            for (int x = 0; x < w; x++)
-                if (x == 0 || y == 0 || x == w - 1 || y == h - 1) cell(x, y)[0] = 1;
-    }
+    Scene(int w_, int h_) : w(w_), h(h_), grid(w_, h_) {}
+    level::Cell& cell(int x, int y) { return grid(x, y); }
+    void wall() { grid.surroundWithWall(); }
     void setAll(int byte, uint8_t v) {
-        for (int i = 0; i < w * h; i++) grid[size_t(i) * 7 + byte] = v;
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++) cell(x, y).byte(byte) = v;
     }
     LevelView& finish() {
         views.clear();
         for (auto& t : textures) views.push_back(t.view());
-        level.data = grid.data();
-        level.width = uint32_t(w);
-        level.height = uint32_t(h);
+        level.grid = grid.view();
         level.textures = views.data();
         level.textureCount = views.size();
         return level;
@@ -56,6 +52,17 @@ struct Scene {
 };
 
 // ---- the per-column algorithm, transcribed directly ----
+
+// Blends `over` into `base` by alpha / 255, channel by channel, keeping base's alpha byte.
+uint32_t plainBlend(uint32_t base, uint32_t over, uint32_t alpha) {
+    const uint32_t a = alpha & 0xFF;
+    uint32_t out = base & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t b = (base >> shift) & 0xFF, o = (over >> shift) & 0xFF;
+        out |= ((o * a + b * (255 - a)) >> 8) << shift;
+    }
+    return out;
+}
 
 int64_t toInt(double v) { return int64_t(v); }
 
@@ -88,7 +95,7 @@ void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const P
     int64_t groundFogAlpha = 0;
     for (int x = 0; x < W; x++) {
         Hit hit;
-        castRay(l.data, l.width, l.height, &pos, &dir, &hit);
+        castRay(l.grid, &pos, &dir, &hit);
         double d = hit.length;
         if (d < 1e-8) hit.invalid = 1;
         hit.rayDir = dir;
@@ -148,9 +155,13 @@ void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const P
             if (y <= v.baseline) continue;
             double dist = (H / v.ratio) / double(y - v.baseline);
             double fx = pos.x + dist * dir.x, fy = pos.y + dist * dir.y;
-            if (!(fx >= 0 && fy >= 0 && fx < l.width && fy < l.height)) continue;
+            if (!(fx >= 0 && fy >= 0 && fx < l.grid.width && fy < l.grid.height)) {
+                if (hit.invalid) continue;
+                fx = hit.pos.x;  // past the wall and outside the level: the floor at its foot
+                fy = hit.pos.y;
+            }
             if (l.groundFogDensity > 0) groundFogAlpha = toInt(l.groundFogDensity * dist);
-            unsigned ch = l.data[(size_t(fx) + size_t(fy) * l.width) * 7 + 1];
+            unsigned ch = l.grid(size_t(fx), size_t(fy)).floor;
             int64_t fogAlpha = toInt(dist * l.fogDensity);
             if (ch == 255) continue;
             if (fogAlpha > 254) {
@@ -169,8 +180,8 @@ void referenceWalls(PixelView t, const LevelView& l, const FrameView& v, const P
             if (y >= v.baseline) continue;
             double dist = (H / v.ratio) / double(v.baseline - y);
             double fx = pos.x + dist * dir.x, fy = pos.y + dist * dir.y;
-            if (!(fx >= 0 && fy >= 0 && fx < l.width && fy < l.height)) continue;
-            unsigned ch = l.data[(size_t(fx) + size_t(fy) * l.width) * 7 + 2];
+            if (!(fx >= 0 && fy >= 0 && fx < l.grid.width && fy < l.grid.height)) continue;
+            unsigned ch = l.grid(size_t(fx), size_t(fy)).ceiling;
             if (ch == 255) continue;
             int64_t fogAlpha = toInt(dist * l.fogDensity);
             if (fogAlpha > 254) {
@@ -287,7 +298,7 @@ TEST(walls_fog_limit_and_far_walls) {
     l.fogColor = 0xFF112233u;
     Surface target(8, 400, kBackground);
     std::vector<Hit> hits(8);
-    for (int y = 0; y < 60; y++) s.cell(1, y)[1] = s.cell(1, y)[2] = 255;
+    for (int y = 0; y < 60; y++) s.cell(1, y).floor = s.cell(1, y).ceiling = level::kNoSurface;
     // Wall face at y = 59: distance 51 gives 5 * 51 = 255, entirely fog.
     walls(target.view(), l, frame(1.5, 8.0, 0, 1, 0, 0, 400), nullptr, hits.data());
     CHECK_EQ(target.at(3, 200), 0xFF112233u);
@@ -317,7 +328,7 @@ TEST(walls_floor_and_ceiling_pixels) {
     s.textures.emplace_back(4, 4, 0xFFFF0000u);  // ceiling
     s.setAll(1, 1);
     s.setAll(2, 2);
-    s.cell(2, 3)[1] = 255;  // no floor in front of the camera
+    s.cell(2, 3).floor = level::kNoSurface;  // no floor in front of the camera
     LevelView& l = s.finish();
     l.groundFogDensity = 2;
     l.groundFogColor = 0xFFFFFFFFu;
@@ -343,6 +354,42 @@ TEST(walls_floor_and_ceiling_pixels) {
     }
     double dist = 12.5 / 9;  // ceiling row 1
     CHECK_EQ(target.at(1, 1), alphaBlend(0xFFFF0000u, 0, uint32_t(dist * 3)));
+}
+
+// A floor or ceiling row is all fog colour from a fog amount of 255 on, and a blend below it
+// (a blend at 255 is not the fog colour: each channel loses 1). Every density from 0 to 130 puts
+// the rows of a long corridor on both sides of that limit, 254 and 255 exactly included.
+TEST(floor_and_ceiling_fog_limit) {
+    Scene s(3, 60);
+    s.wall();
+    s.textures.emplace_back(2, 2, 0xFF336699u);
+    LevelView& l = s.finish();
+    l.fogColor = 0xFFFFFFFFu;
+    l.groundFogColor = 0xFF000000u;
+    Surface target(4, 20, kBackground);
+    std::vector<Hit> hits(4);
+    bool hit254 = false, hit255 = false;
+    for (int density = 0; density <= 130; density++) {
+        l.fogDensity = density;
+        walls(target.view(), l, frame(1.5, 1.5, 0, 1, 0, 0, 20), nullptr, hits.data());
+        for (int y = 0; y < 20; y++) {
+            if (y == 10) continue;  // the horizon row; the far wall is less than a row high
+            const double dist = 12.5 / std::abs(y - 10);
+            const int64_t fog = int64_t(dist * density);
+            hit254 = hit254 || fog == 254;
+            hit255 = hit255 || fog == 255;
+            // The floor takes the ground fog blend first, at amount 0 here.
+            const uint32_t texel = y > 10 ? plainBlend(0xFF336699u, 0xFF000000u, 0) : 0xFF336699u;
+            const uint32_t expected = fog >= 255 ? 0xFFFFFFFFu : plainBlend(texel, 0xFFFFFFFFu, uint32_t(fog));
+            if (target.at(1, y) != expected) {
+                std::fprintf(stderr, "    fog density %d, row %d (fog %lld): expected 0x%08x, got 0x%08x\n", density,
+                             y, (long long)fog, expected, target.at(1, y));
+                CHECK_EQ(target.at(1, y), expected);
+                return;
+            }
+        }
+    }
+    CHECK(hit254 && hit255);
 }
 
 TEST(sky_follows_the_camera_and_pitch) {
@@ -386,11 +433,12 @@ TEST(frames_match_the_reference_on_random_scenes) {
         }
         for (int y = 0; y < lh; y++)
             for (int x = 0; x < lw; x++) {
-                uint8_t* c = s.cell(x, y);
-                if (c[0] == 0 && rnd(0, 5) == 0) c[0] = uint8_t(rnd(1, 7));  // squares and diagonals
-                c[1] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
-                c[2] = rnd(0, 6) == 0 ? 255 : uint8_t(rnd(0, texCount));
-                for (int k = 3; k <= 6; k++) c[k] = uint8_t(rnd(0, texCount));  // texCount: one past the end
+                level::Cell& c = s.cell(x, y);
+                if (c.type == 0 && rnd(0, 5) == 0) c.type = uint8_t(rnd(1, 7));  // squares and diagonals
+                c.floor = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                c.ceiling = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                for (int k = level::TEXTURE_NORTH; k <= level::TEXTURE_WEST; k++)
+                    c.byte(k) = uint8_t(rnd(0, texCount));  // texCount: one past the end
             }
         LevelView& l = s.finish();
         l.fogDensity = rnd(0, 3) ? rnd(0, 12) : 0;
@@ -481,8 +529,8 @@ TEST(walls_with_missing_textures_and_corner_texels) {
     // Face indices past the texture list draw no wall; the exact-corner texel stays in its row.
     Scene s(6, 6);
     s.wall();
-    s.cell(3, 3)[0] = 1;
-    for (int k = 3; k <= 6; k++) s.cell(3, 3)[k] = 0;
+    s.cell(3, 3).type = 1;
+    for (int k = 3; k <= 6; k++) s.cell(3, 3).byte(k) = 0;
     // A 1 x 1 texture followed in memory by a word that must never be read.
     std::vector<uint32_t> mem = {0xFF123456u, 0xFFBADBADu};
     s.setAll(1, 255);
@@ -497,7 +545,7 @@ TEST(walls_with_missing_textures_and_corner_texels) {
     walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(hits[0].vert, 1);
     CHECK_EQ(target.at(0, 20), alphaBlend(0xFF123456u, 0, 0));
-    for (int k = 3; k <= 6; k++) s.cell(3, 3)[k] = 9;
+    for (int k = 3; k <= 6; k++) s.cell(3, 3).byte(k) = 9;
     target = Surface(6, 40, kBackground);
     walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(target.at(0, 20), kBackground);
