@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t w = in.ConsumeIntegralInRange<uint32_t>(1, 12), h = in.ConsumeIntegralInRange<uint32_t>(1, 12);
     bv::_internal_Vec2 pos{fuzz::coordinate(in, w), fuzz::coordinate(in, h)};
     bv::_internal_Vec2 dir{fuzz::direction(in), fuzz::direction(in)};
-    bv::level::Grid grid(int32_t(w), int32_t(h));
+    bv::level::Grid grid{int32_t(w), int32_t(h)};
     // Block types are mostly 0..5 with some stray values; texture bytes are anything.
     for (size_t i = 0; i < grid.byteSize(); i++) {
         uint8_t b = in.ConsumeIntegral<uint8_t>();

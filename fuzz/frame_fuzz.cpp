@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The level: grid bytes straight from the input, a few textures (some unusable).
     const uint32_t lw = in.ConsumeIntegralInRange<uint32_t>(1, 10), lh = in.ConsumeIntegralInRange<uint32_t>(1, 10);
-    bv::level::Grid grid(int32_t(lw), int32_t(lh));
+    bv::level::Grid grid{int32_t(lw), int32_t(lh)};
     for (size_t i = 0; i < grid.byteSize(); i++) grid.bytes()[i] = in.ConsumeIntegral<uint8_t>();
     std::vector<fuzz::Pixels> textures(in.ConsumeIntegralInRange<size_t>(0, 4));
     std::vector<bv::PixelView> views;
