@@ -232,7 +232,7 @@ struct BlockBounds {
 struct FlatPass {
     uint32_t* pixels;
     ptrdiff_t pitch;
-    const level::Cell* cells;
+    const uint8_t* cellBytes;  // the grid's cells, level::kCellBytes each
     size_t levelWidth;
     double width, height, posX, posY;
     uint32_t fogColor, groundFogColor;
@@ -241,7 +241,7 @@ struct FlatPass {
 
     FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const FlatTexture* table,
              Background background)
-        : pixels(target.pixels), pitch(target.pitch), cells(level.grid.cells), levelWidth(level.grid.width),
+        : pixels(target.pixels), pitch(target.pitch), cellBytes(reinterpret_cast<const uint8_t*>(level.grid.cells)), levelWidth(level.grid.width),
           width(level.grid.width), height(level.grid.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
           groundFogColor(level.groundFogColor), textures(table), background(background) {}
 
@@ -314,7 +314,8 @@ struct FlatPass {
             const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
             if (cell != lastCell) {
                 lastCell = cell;
-                look = lookOf(kFloor ? cells[cell].floor : cells[cell].ceiling, r.fogged);
+                look = lookOf(cellBytes[cell * level::kCellBytes + (kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING)],
+                              r.fogged);
             }
             if (look.shows != CellLook::kTexels) {
                 out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
