@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Block types are mostly 0..5 with some stray values; texture bytes are anything.
     for (size_t i = 0; i < grid.byteSize(); i++) {
         uint8_t b = in.ConsumeIntegral<uint8_t>();
-        grid.bytes()[i] = i % bv::level::kCellBytes == bv::level::CELL_TYPE && b < 240 ? b % bv::level::kBlockTypeCount : b;
+        const bool typeByte = i % bv::level::kCellBytes == bv::level::CELL_TYPE;
+        grid.bytes()[i] = typeByte && b < 240 ? b % bv::level::kBlockTypeCount : b;
     }
 
     const bv::_internal_Vec2 startDir = dir;

@@ -241,9 +241,10 @@ struct FlatPass {
 
     FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const FlatTexture* table,
              Background background)
-        : pixels(target.pixels), pitch(target.pitch), cellBytes(reinterpret_cast<const uint8_t*>(level.grid.cells)), levelWidth(level.grid.width),
-          width(level.grid.width), height(level.grid.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
-          groundFogColor(level.groundFogColor), textures(table), background(background) {}
+        : pixels(target.pixels), pitch(target.pitch), cellBytes(reinterpret_cast<const uint8_t*>(level.grid.cells)),
+          levelWidth(level.grid.width), width(level.grid.width), height(level.grid.height), posX(view.pos.x),
+          posY(view.pos.y), fogColor(level.fogColor), groundFogColor(level.groundFogColor), textures(table),
+          background(background) {}
 
     // What the floor or ceiling pixels of one cell show, and the texture they show.
     struct CellLook {
@@ -271,8 +272,8 @@ struct FlatPass {
         return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
     }
 
-    // Row y of the ceiling above the walls or of the floor below them: the
-    // texels are gathered first, then fogged together.
+    // Row y of the ceiling above the walls or of the floor below them: the texels are gathered
+    // first, then fogged together.
     template <bool kFloor>
     void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
@@ -314,8 +315,8 @@ struct FlatPass {
             const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
             if (cell != lastCell) {
                 lastCell = cell;
-                look = lookOf(cellBytes[cell * level::kCellBytes + (kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING)],
-                              r.fogged);
+                const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+                look = lookOf(cellBytes[cell * level::kCellBytes + byte], r.fogged);
             }
             if (look.shows != CellLook::kTexels) {
                 out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];

@@ -111,7 +111,9 @@ bool meetDiagonal(int type, int cx, int cy, _internal_Vec2 pos, _internal_Vec2 d
     return cx <= p.x && p.x < cx + 1 && cy <= p.y && p.y < cy + 1;
 }
 
-double distanceBetween(_internal_Vec2 a, _internal_Vec2 b) { return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)); }
+double distanceBetween(_internal_Vec2 a, _internal_Vec2 b) {
+    return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
+}
 
 // The ray cast: from `pos` along `dir` (a zero component becomes 1e-14), crossing the grid lines
 // in order of distance, until it meets a solid face. Fills what the frame reads: invalid, pos,
@@ -139,9 +141,11 @@ Hit plainCast(const level::GridView& g, _internal_Vec2 pos, _internal_Vec2& dir)
     const int startType = g(size_t(sx), size_t(sy)).type;
     _internal_Vec2 p;
     if (startType >= 2 && startType <= 5 && meetDiagonal(startType, sx, sy, pos, dir, p) &&
-        (std::fabs(dir.x) < 1e-7 || (p.x - pos.x) / dir.x > 0) && (std::fabs(dir.y) < 1e-7 || (p.y - pos.y) / dir.y > 0)) {
+        (std::fabs(dir.x) < 1e-7 || (p.x - pos.x) / dir.x > 0) &&
+        (std::fabs(dir.y) < 1e-7 || (p.y - pos.y) / dir.y > 0)) {
         const bool opensEast = openSides(startType).east;
-        if (opensEast ? dir.x <= 0 : dir.x >= 0) return found(p, sx, sy, opensEast ? level::TEXTURE_EAST : level::TEXTURE_WEST);
+        if (opensEast ? dir.x <= 0 : dir.x >= 0)
+            return found(p, sx, sy, opensEast ? level::TEXTURE_EAST : level::TEXTURE_WEST);
         return found(p, sx, sy, dir.y < 0 ? level::TEXTURE_SOUTH : level::TEXTURE_NORTH);
     }
     // The next vertical line (x = lineX) and horizontal line (y = lineY) the ray crosses.
