@@ -81,5 +81,8 @@ def test_view_command_runs_a_number_of_frames_and_refuses_bad_input(level_path, 
     command = [sys.executable, "-m", "brovaline_tools.level", "view"]
     run = subprocess.run(command + [str(level_path), "--frames", "3"], capture_output=True, text=True, timeout=60)
     assert run.returncode == 0, run.stderr
-    run = subprocess.run(command + [str(tmp_path / "none.lvl")], capture_output=True, text=True, timeout=60)
+    run = subprocess.run(command + [str(tmp_path / "none.lvl"), "--frames", "3"], capture_output=True, text=True,
+                         timeout=60)
     assert run.returncode == 2 and "none.lvl.json" in run.stderr
+    run = subprocess.run(command + [str(level_path)], capture_output=True, text=True, timeout=60)
+    assert run.returncode == 2 and "no display" in run.stderr       # rather than a hidden window forever

@@ -31,6 +31,9 @@ def run(args):
     from .viewer import Viewer
 
     show = os.environ.get("SDL_VIDEODRIVER") != "dummy"
+    if not show and args.frames is None:
+        raise LevelInputError(args.level, "no display to open a window on (--frames N runs that many frames "
+                                          "without one)")
     viewer = Viewer(args.level, (width, height), args.facing, show=show)
     try:
         viewer.run(args.frames)
