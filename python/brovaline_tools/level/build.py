@@ -68,10 +68,10 @@ def level_from_text(text, legend, assets_dir=".", **header):
     width, height = max((len(r) for r in rows), default=0), len(rows)
     check_size(width, height, TEXT_SOURCE)
     codes = {}
-    for char, spec in legend.items():
+    for char, entry in legend.items():
         if not isinstance(char, str) or len(char) != 1:
             raise LevelInputError(TEXT_SOURCE, f"legend keys must be single characters, not {char!r}")
-        codes[char] = _cell_bytes(spec, f"legend {char!r}")
+        codes[char] = _cell_bytes(entry, f"legend {char!r}")
     grid = np.zeros((height, width, CELL_BYTES), np.uint8)
     for y, row in enumerate(rows):
         if len(row) != width:
@@ -83,15 +83,15 @@ def level_from_text(text, legend, assets_dir=".", **header):
     return LevelData(grid, dict(header, width=width, height=height), assets_dir, source=TEXT_SOURCE)
 
 
-def _cell_bytes(spec, where):
-    if isinstance(spec, Cell):
-        return spec.to_bytes(where)
-    if isinstance(spec, dict):
+def _cell_bytes(entry, where):
+    if isinstance(entry, Cell):
+        return entry.to_bytes(where)
+    if isinstance(entry, dict):
         try:
-            return Cell(**spec).to_bytes(where)
+            return Cell(**entry).to_bytes(where)
         except TypeError as e:
             raise LevelInputError(TEXT_SOURCE, str(e), where) from None
-    values = tuple(spec)
+    values = tuple(entry)
     if len(values) != CELL_BYTES:
         raise LevelInputError(TEXT_SOURCE, f"a cell has {CELL_BYTES} bytes, not {len(values)}", where)
     return Cell(values[0], *values[1:3], 0, *values[3:]).to_bytes(where)
