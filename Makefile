@@ -140,7 +140,7 @@ native-tests: $(VENV)/.deps
 $(VENV)/.deps: .system-deps-ok pyproject.toml
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow
 	touch $@
 
 system-deps: .system-deps-ok
