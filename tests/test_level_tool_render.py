@@ -81,6 +81,7 @@ def test_render_command_writes_both_pictures(tmp_path):
     assert green[2, 32] > 200 and red[2, 32] < 50                               # the green ceiling above
     assert main(["render", str(path), str(out), "--from", "7,1"]) == 2
     assert main(["render", str(path), str(out), "--size", "big"]) == 2
+    assert main(["render", "--top", str(path), str(tmp_path / "a.lvl" / "top.png")]) == 2   # unwritable output
 
 
 def argb_of(path):

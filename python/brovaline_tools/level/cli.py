@@ -42,3 +42,7 @@ def main(argv=None):
     except LevelInputError as e:
         print(f"brovaline-level {args.command}: {e}", file=sys.stderr)
         return 2
+    except OSError as e:  # an output that cannot be written, a file that vanished meanwhile
+        name = f"{e.filename}: " if e.filename else ""
+        print(f"brovaline-level {args.command}: {name}{e.strerror or e}", file=sys.stderr)
+        return 2
