@@ -1,6 +1,6 @@
-"""The Python code blocks of the guides, and running them the way a reader would.
+"""The Python code blocks of the guides and of the README, and running them the way a reader would.
 
-Every ```python block in a guide is a whole program. It runs headless in a fresh directory where
+Every ```python block in a guide or in the README is a whole program. It runs headless in a fresh directory where
 `examples/` is the repository's (so the demo's assets are at examples/assets/...); the PNG files
 it writes there are the pictures the guide shows, as img/<name>.png.
 """
@@ -30,7 +30,7 @@ class CodeBlock:
 
     @property
     def label(self) -> str:
-        return f"{self.page.relative_to(DOCS)}:{self.line}"
+        return f"{self.page.relative_to(ROOT)}:{self.line}"
 
 
 @dataclass
@@ -43,7 +43,7 @@ class Outcome:
 
 
 def guide_pages() -> list[Path]:
-    return sorted(GUIDES.glob("*.md"))
+    return sorted(GUIDES.glob("*.md")) + [ROOT / "README.md"]
 
 
 def code_blocks(page: Path) -> list[CodeBlock]:

@@ -2,6 +2,7 @@
 reference pages, the pictures of tools/docs/pictures.py and the pictures the guides' code blocks
 draw. A code block that fails stops the build."""
 
+import importlib
 import io
 import os
 import sys
@@ -30,6 +31,13 @@ def write_reference() -> None:
                 "module loaded, and whatever else it holds: every public module is listed here.\n\n")
         for module in reference.tools_modules():
             f.write(f"::: {module}\n\n")
+            constants = reference.tools_unpacked_constants(module)
+            if constants:
+                values = importlib.import_module(module)
+                f.write(f"Constants of `{module}`:\n\n| Name | Value |\n|---|---|\n")
+                for name in constants:
+                    f.write(f'| <span id="{module}.{name}"></span>`{name}` | `{getattr(values, name)!r}` |\n')
+                f.write("\n")
 
 
 def write_pictures() -> None:
@@ -41,7 +49,7 @@ def write_pictures() -> None:
     for block in codeblocks.all_code_blocks():
         outcome = codeblocks.run(block)
         if outcome.returncode != 0:
-            raise SystemExit(f"the code block at docs/{block.label} failed:\n{outcome.stderr}")
+            raise SystemExit(f"the code block at {block.label} failed:\n{outcome.stderr}")
         for name, data in outcome.pictures.items():
             with mkdocs_gen_files.open(f"img/{name}", "wb") as f:
                 f.write(data)

@@ -4,6 +4,7 @@ with them; the site build and the reference test both use this."""
 
 from __future__ import annotations
 
+import ast
 import importlib
 import inspect
 import pkgutil
@@ -70,21 +71,39 @@ def tools_modules() -> list[str]:
     return sorted(found)
 
 
+def _top_level_bindings(module_name: str) -> tuple[list[str], set[str]]:
+    """Names the module's source binds itself (definitions and assignments, not imports), in
+    order, and those of them bound by unpacking (`A, B = 0, 1`)."""
+    module = importlib.import_module(module_name)
+    tree = ast.parse(inspect.getsource(module))
+    names: list[str] = []
+    unpacked: set[str] = set()
+    for node in tree.body:
+        if isinstance(node, (ast.FunctionDef, ast.AsyncFunctionDef, ast.ClassDef)):
+            names.append(node.name)
+        targets = node.targets if isinstance(node, ast.Assign) else [node.target] if isinstance(node, ast.AnnAssign) else []
+        for target in targets:
+            if isinstance(target, ast.Name):
+                names.append(target.id)
+            elif isinstance(target, ast.Tuple):
+                for element in target.elts:
+                    if isinstance(element, ast.Name):
+                        names.append(element.id)
+                        unpacked.add(element.id)
+    return names, unpacked
+
+
 def tools_public_names(module_name: str) -> list[str]:
-    """A tools module's public names: its __all__, else what it defines without an underscore."""
+    """A tools module's public names: its __all__, else what its source defines without an
+    underscore."""
     module = importlib.import_module(module_name)
     if hasattr(module, "__all__"):
         return list(module.__all__)
-    return [
-        name
-        for name, obj in vars(module).items()
-        if not name.startswith("_")
-        and not isinstance(obj, types.ModuleType)
-        and (getattr(obj, "__module__", None) == module_name or not (inspect.isclass(obj) or callable(obj)))
-        and not _is_import_alias(module, name)
-    ]
+    names, _ = _top_level_bindings(module_name)
+    return list(dict.fromkeys(n for n in names if not n.startswith("_")))
 
 
-def _is_import_alias(module: types.ModuleType, name: str) -> bool:
-    """Typing helpers and `from __future__ import annotations` are not the module's API."""
-    return name == "annotations" or getattr(getattr(module, name), "__module__", "") in ("typing", "__future__")
+def tools_unpacked_constants(module_name: str) -> list[str]:
+    """Public constants bound by unpacking, which the reference's source reader does not list."""
+    names, unpacked = _top_level_bindings(module_name)
+    return [n for n in dict.fromkeys(names) if n in unpacked and not n.startswith("_")]
