@@ -126,7 +126,7 @@ def _view(level, pos, direction, size=(320, 200), ecs=None):
 def fog() -> dict[str, Image.Image]:
     """The same view with no fog, distance fog, and distance plus ground fog."""
     level = b.Level(str(ASSETS / "level.lvl"))
-    settings = [("no fog", 0, 0), ("fogDensity 9", 9, 0), ("fogDensity 9, groundFogDensity 22", 9, 22)]
+    settings = [("no fog", 0, 0), ("fogDensity 30", 30, 0), ("fogDensity 30, groundFogDensity 60", 30, 60)]
     views = []
     for label, density, ground in settings:
         level.fogDensity, level.groundFogDensity = density, ground
