@@ -3,7 +3,7 @@ PYTHON ?= python3
 VENV := .venv
 PY := $(VENV)/bin/python
 APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-image-dev \
-                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools xvfb
+                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools xvfb tiled
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -125,7 +125,7 @@ native-tests: system-deps
 $(VENV)/.deps: .system-deps-ok pyproject.toml
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow hypothesis pytiled-parser==2.2.9
 	touch $@
 
 system-deps: .system-deps-ok

@@ -9,7 +9,7 @@ import os
 import sys
 
 # Sub-command modules, in the order `--help` lists them.
-COMMAND_MODULES = ()
+COMMAND_MODULES = ("import_map", "export_map")
 
 # Commands that need a real window; every other one runs on SDL's dummy drivers.
 WINDOWED_COMMANDS = {"view"}
