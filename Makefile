@@ -14,8 +14,9 @@ DEMO_ASSETS := examples/assets/level.lvl.json
 demo: build $(DEMO_ASSETS)
 	$(PY) examples/demo.py
 
-# The generator writes the level header last: its presence marks a complete set of assets.
-$(DEMO_ASSETS): examples/make_assets.py $(wildcard examples/assetgen/*.py) | $(VENV)/.deps
+# The generator writes the level header last: its presence marks a complete set of assets. The
+# level is imported from the Tiled map examples/demo_level.tmx.
+$(DEMO_ASSETS): examples/make_assets.py examples/demo_level.tmx $(wildcard examples/assetgen/*.py) | build
 	$(PY) examples/make_assets.py
 
 test: build

@@ -1,7 +1,5 @@
 """`brovaline-level import MAP LEVEL.lvl`: a Tiled map made into a level file pair."""
-from pathlib import Path
-
-from .model import level_paths, write_level
+from .model import level_paths
 
 
 def register(subparsers):
@@ -15,13 +13,10 @@ def register(subparsers):
 
 
 def run(args):
-    from .tiled import read_map
-    from .tiled.placement import place_assets
+    from .tiled import import_map
 
-    level = read_map(args.map)
-    grid_path, _ = level_paths(args.level)
-    level = place_assets(level, grid_path, f"{Path(grid_path).name}.images")
-    grid_path, header_path = write_level(level, grid_path)
+    level = import_map(args.map, args.level)
+    grid_path, header_path = level_paths(args.level)
     print(f"wrote {grid_path} and {header_path}: {level.width} x {level.height} cells, "
           f"{len(level.header['textures'])} textures, {len(level.header['entities'])} entities")
     return 0
