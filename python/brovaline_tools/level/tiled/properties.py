@@ -8,10 +8,13 @@ holding that rest as a JSON object.
 """
 import json
 import math
+import re
 
 from ..errors import LevelInputError
 
 INT32 = (-(1 << 31), (1 << 31) - 1)
+# Characters that XML 1.0 cannot hold, not even escaped (a map may be TMX).
+NOT_IN_XML = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]")
 
 
 def scalar_type(value):
@@ -23,7 +26,7 @@ def scalar_type(value):
     if isinstance(value, float):
         return "float" if math.isfinite(value) else None
     if isinstance(value, str):
-        return "string"
+        return None if NOT_IN_XML.search(value) else "string"
     return None
 
 
@@ -34,8 +37,10 @@ def json_text(value):
 def component_properties(name, value):
     """The properties that carry one component of an entity, in name order."""
     properties = []
-    rest = _split(name, value, properties) if isinstance(value, dict) and value else value
-    if rest != {}:
+    if not isinstance(value, dict) or not value:
+        return [(name, "string", json_text(value))]
+    rest = _split(name, value, properties)
+    if rest:
         properties.append((name, "string", json_text(rest)))
     return sorted(properties)
 
@@ -44,16 +49,21 @@ def _split(prefix, record, properties):
     rest = {}
     for key, value in record.items():
         path = f"{prefix}.{key}"
-        kind = scalar_type(value) if key and "." not in key else None
+        kind = scalar_type(value) if is_plain_name(key) else None
         if kind:
             properties.append((path, kind, value))
-        elif isinstance(value, dict) and value and key and "." not in key:
+        elif isinstance(value, dict) and value and is_plain_name(key):
             nested = _split(path, value, properties)
             if nested:
                 rest[key] = nested
         else:
             rest[key] = value
     return rest
+
+
+def is_plain_name(key):
+    """Whether a key can be part of a dotted property name."""
+    return bool(key) and "." not in key and scalar_type(key) == "string"
 
 
 def parse_json(text, path, where, name):

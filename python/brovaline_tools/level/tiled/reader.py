@@ -37,7 +37,9 @@ def read_map(path):
         tiled_map = pytiled_parser.parse_map(path)
     except LevelInputError:
         raise
-    except (OSError, ValueError, KeyError, TypeError, AttributeError, IndexError) as e:
+    except KeyError as e:
+        raise LevelInputError(path, f"not a usable Tiled map: the attribute or key {e} is missing") from None
+    except (OSError, ValueError, TypeError, AttributeError, IndexError) as e:
         raise LevelInputError(path, f"not a usable Tiled map: {type(e).__name__}: {e}") from None
     return _MapReader(path, tiled_map).level()
 

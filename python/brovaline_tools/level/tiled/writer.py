@@ -15,7 +15,7 @@ from ..errors import LevelInputError
 from ..model import NO_SURFACE, write_files
 from . import conventions as c
 from .images import block_shape_tile, read_pixels
-from .properties import component_properties, json_text, scalar_type
+from .properties import NOT_IN_XML, component_properties, json_text, scalar_type
 
 TILED_VERSION = "1.8.2"
 FORMAT_VERSION = "1.8"
@@ -30,7 +30,7 @@ def write_map(level, path):
         raise LevelInputError(path, "a map's name must end in " + ", ".join(MAP_SUFFIXES))
     builder = _MapBuilder(level, path)
     tiled_map = builder.build()
-    text = _tmx_text(tiled_map) if path.suffix == ".tmx" else json.dumps(tiled_map, indent=1) + "\n"
+    text = _tmx_text(tiled_map, level.source) if path.suffix == ".tmx" else json.dumps(tiled_map, indent=1) + "\n"
     write_files([*builder.files, (str(path), text.encode())])
     return path
 
@@ -253,7 +253,7 @@ def _properties(triples):
 
 # TMX
 
-def _tmx_text(tiled_map):
+def _tmx_text(tiled_map, source):
     root = ElementTree.Element("map", _attributes(tiled_map, (
         "version", "tiledversion", "orientation", "renderorder", "width", "height", "tilewidth", "tileheight",
         "infinite", "nextlayerid", "nextobjectid")))
@@ -284,6 +284,11 @@ def _tmx_text(tiled_map):
                 if obj.get("point"):
                     ElementTree.SubElement(object_element, "point")
     ElementTree.indent(root, " ")
+    for element in root.iter():
+        for name, value in element.attrib.items():
+            if NOT_IN_XML.search(value):
+                raise LevelInputError(source or "<level>", f"{name} {value!r} of a <{element.tag}> holds characters "
+                                                           "that XML cannot: write a .tmj map instead")
     return '<?xml version="1.0" encoding="UTF-8"?>\n' + ElementTree.tostring(root, encoding="unicode") + "\n"
 
 
