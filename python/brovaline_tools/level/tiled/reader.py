@@ -56,11 +56,13 @@ def _check_map_shape(path):
             root = ElementTree.fromstring(text)
         except ElementTree.ParseError as e:
             line, column = e.position
-            raise LevelInputError(path, f"malformed XML: {e}", f"line {line} column {column + 1}") from None
+            what = re.sub(r": line \d+, column \d+$", "", str(e))
+            raise LevelInputError(path, f"malformed XML: {what}", f"line {line} column {column + 1}") from None
         attributes = root.attrib
         if root.tag != "map":
             raise LevelInputError(path, f"the root element is <{root.tag}>, not <map>")
         infinite = attributes.get("infinite", "0") == "1"
+        _check_typed_properties(root, path)
     else:
         try:
             attributes = json.loads(text)
@@ -81,6 +83,22 @@ def _check_map_shape(path):
         except (KeyError, ValueError, TypeError):
             raise LevelInputError(path, f"the map's '{key}' is missing or not a number") from None
     check_size(*sizes, path)
+
+
+TYPED_VALUES = {"int": r"[-+]?\d+", "float": r"[-+]?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?|[-+]?(inf|nan)",
+                "bool": "true|false", "color": "#?([0-9a-fA-F]{6}|[0-9a-fA-F]{8})"}
+
+
+def _check_typed_properties(root, path):
+    """Names the owner of a TMX property whose value does not fit its type."""
+    for owner in root.iter():
+        for prop in owner.findall("properties/property"):
+            pattern = TYPED_VALUES.get(prop.get("type"))
+            value = prop.get("value", prop.text or "")
+            if pattern and not re.fullmatch(pattern, value):
+                label = owner.get("name") or owner.get("id")
+                raise LevelInputError(path, f"property '{prop.get('name')}' is of type {prop.get('type')} but holds "
+                                            f"{value!r}", f"<{owner.tag}>" + (f" {label!r}" if label else ""))
 
 
 def _where_tileset(tileset, tile_id=None):
