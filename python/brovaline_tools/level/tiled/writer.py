@@ -30,7 +30,7 @@ def write_map(level, path):
         raise LevelInputError(path, "a map's name must end in " + ", ".join(MAP_SUFFIXES))
     builder = _MapBuilder(level, path)
     tiled_map = builder.build()
-    text = _tmx_text(tiled_map, level.source) if path.suffix == ".tmx" else json.dumps(tiled_map, indent=1) + "\n"
+    text = _tmx_text(tiled_map, level.source) if path.suffix == ".tmx" else _json_text(tiled_map)
     write_files([*builder.files, (str(path), text.encode())])
     return path
 
@@ -157,8 +157,10 @@ class _MapBuilder:
         }
         for k, name in enumerate(c.FACE_LAYERS):
             layers[name] = np.where(faces[..., k] != base, faces[..., k] + texture_gid, 0)
-        # drawn bottom to top; the ceiling and the single faces start hidden, as they cover the floor
-        order = (c.CEILING_LAYER, c.FLOOR_LAYER, *c.FACE_LAYERS, c.WALLS_LAYER, c.BLOCKS_LAYER)
+        # drawn bottom to top; the ceiling and the single faces start hidden, as they cover the floor.
+        # Single faces and shapes are left out when no cell needs them.
+        order = [c.CEILING_LAYER, c.FLOOR_LAYER, *c.FACE_LAYERS, c.WALLS_LAYER, c.BLOCKS_LAYER]
+        order = [name for name in order if name not in (*c.FACE_LAYERS, c.BLOCKS_LAYER) or layers[name].any()]
         hidden = (c.CEILING_LAYER, *c.FACE_LAYERS)
         return [{"data": layers[name].ravel().tolist(), "height": self.level.height, "id": number, "name": name,
                  "opacity": 1, "type": "tilelayer", "visible": name not in hidden, "width": self.level.width,
@@ -316,5 +318,18 @@ def _tmx_properties(parent, properties):
 
 
 def _csv_rows(data, width):
-    values = np.asarray(data, np.int64).reshape(-1, width).astype(str)
-    return "\n" + ",\n".join(",".join(row) for row in values) + "\n"
+    rows = (data[start:start + width] for start in range(0, len(data), width))
+    return "\n" + ",\n".join(",".join(map(str, row)) for row in rows) + "\n"
+
+
+def _json_text(tiled_map):
+    """Tiled's JSON layout: indented, but each layer's tile ids on one line."""
+    data = {}
+    for layer in tiled_map["layers"]:
+        if "data" in layer:
+            data[layer["id"]] = layer["data"]
+            layer["data"] = f"@data-{layer['id']}@"
+    text = json.dumps(tiled_map, indent=1)
+    for number, ids in data.items():
+        text = text.replace(f'"@data-{number}@"', json.dumps(ids, separators=(",", ":")), 1)
+    return text + "\n"
