@@ -10,6 +10,7 @@ sys.path.insert(0, str(EXAMPLES))
 
 import brovaline as b  # noqa: E402
 import make_assets  # noqa: E402
+from assetgen import sprites, textures  # noqa: E402
 from brovaline_tools.level import read_level  # noqa: E402
 from demo_game.autopilot import TOUR, Autopilot  # noqa: E402
 from demo_game.game import Game  # noqa: E402
@@ -29,7 +30,9 @@ def solid(grid, x, y):
 
 
 def test_tour_keeps_clear_of_walls(tmp_path):
-    make_assets.main(tmp_path)
+    textures.generate(tmp_path)
+    sprites.generate(tmp_path)
+    make_assets.import_level(tmp_path)
     grid = read_level(tmp_path / "level.lvl").grid
     pilot = Autopilot(game=None, frames=2)
     offsets = [(np.cos(a) * CLEARANCE, np.sin(a) * CLEARANCE) for a in np.linspace(0, 2 * np.pi, 12, endpoint=False)]
