@@ -77,7 +77,7 @@ def test_the_engine_loads_an_imported_level_with_a_game_component(level_path, tm
     assert (health.points, health.tags) == (7, ["boss"])
 
 
-def test_grid_tilesets_are_cut_into_one_texture_per_tile(tmp_path):
+def test_grid_tilesets_are_cut_into_one_texture_per_tile(tmp_path, monkeypatch):
     # a 2 x 2 sheet of 4 x 4 tiles with a margin of 1 and a spacing of 2, after a one-picture collection
     sheet = np.zeros((11, 11), np.uint32)
     for tile in range(4):
@@ -93,13 +93,16 @@ def test_grid_tilesets_are_cut_into_one_texture_per_tile(tmp_path):
  <tileset firstgid="1" name="single" tilewidth="4" tileheight="4" tilecount="1" columns="0">
   <tile id="0"><image width="4" height="4" source="single.png"/></tile>
  </tileset>
- <tileset firstgid="2" name="sheet" tilewidth="4" tileheight="4" spacing="2" margin="1" tilecount="4" columns="2">
-  <image source="sheet.png" width="11" height="11"/>
- </tileset>
+ <tileset firstgid="2" source="sets/sheet.tsx"/>
  <layer id="1" name="floor" width="3" height="1"><data encoding="csv">5,1,2</data></layer>
  <layer id="2" name="walls" width="3" height="1"><data encoding="csv">0,0,4</data></layer>
 </map>""")
-    level = import_map(tmp_path / "grid.tmx", tmp_path / "out" / "level.lvl")
+    (tmp_path / "sets").mkdir()
+    (tmp_path / "sets" / "sheet.tsx").write_text("""<?xml version="1.0" encoding="UTF-8"?>
+<tileset version="1.8" tiledversion="1.8.2" name="sheet" tilewidth="4" tileheight="4" spacing="2" margin="1"
+         tilecount="4" columns="2"><image source="../sheet.png" width="11" height="11"/></tileset>""")
+    monkeypatch.chdir(tmp_path)   # a relative map name, an external tileset in another directory
+    level = import_map("grid.tmx", "out/level.lvl")
     assert level.grid[0, :, :3].tolist() == [[0, 4, 255], [0, 0, 255], [1, 1, 255]]
     assert level.grid[0, 2, 3:].tolist() == [3, 3, 3, 3]
     names = level.header["textures"]

@@ -34,7 +34,7 @@ def read_map(path):
     path = Path(path)
     _check_map_shape(path)
     try:
-        tiled_map = pytiled_parser.parse_map(path)
+        tiled_map = pytiled_parser.parse_map(path.absolute())
     except LevelInputError:
         raise
     except KeyError as e:
@@ -113,7 +113,7 @@ class _MapReader:
     def __init__(self, path, tiled_map):
         self.path = path
         self.map = tiled_map
-        self.directory = path.parent
+        self.directory = path.absolute().parent   # external tilesets come with absolute picture paths
         self.tile_width, self.tile_height = tiled_map.tile_size.width, tiled_map.tile_size.height
         self.width, self.height = tiled_map.map_size.width, tiled_map.map_size.height
         self.textures, self.sprites, self.images = [], [], {}
