@@ -20,7 +20,7 @@ $(DEMO_ASSETS): examples/make_assets.py examples/demo_level.tmx $(wildcard examp
 	$(PY) examples/make_assets.py
 
 test: build
-	$(PY) -m pytest -q tests
+	$(PY) -m pytest -q -rs tests
 
 bench: build
 	$(PY) bench/run.py
