@@ -148,11 +148,14 @@ class _MapBuilder:
                 bad &= used != NO_SURFACE
             self._refuse(bad, f"has {name} texture {{}}, but the level has {texture_count} textures", used)
         solid = block != c.BLOCK_EMPTY
-        base = np.where(solid, faces[..., 0], 0)
+        # a solid cell's "walls" tile is its most common face texture (the first of equals from north)
+        matches = (faces[..., :, None] == faces[..., None, :]).sum(axis=-1)
+        common = np.take_along_axis(faces, matches.argmax(axis=-1)[..., None], axis=-1)[..., 0]
+        base = np.where(solid, common, 0)
         layers = {
             c.FLOOR_LAYER: np.where(grid[..., 1] == NO_SURFACE, 0, grid[..., 1] + texture_gid),
             c.CEILING_LAYER: np.where(grid[..., 2] == NO_SURFACE, 0, grid[..., 2] + texture_gid),
-            c.WALLS_LAYER: np.where(solid, faces[..., 0] + texture_gid, 0),
+            c.WALLS_LAYER: np.where(solid, common + texture_gid, 0),
             c.BLOCKS_LAYER: np.where(block > c.BLOCK_SQUARE, block + block_gid, 0),
         }
         for k, name in enumerate(c.FACE_LAYERS):
