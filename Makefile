@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
+.PHONY: demo test test-asan build bench docs-pictures native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -18,6 +18,14 @@ demo: build $(DEMO_ASSETS)
 # level is imported from the Tiled map examples/demo_level.tmx.
 $(DEMO_ASSETS): examples/make_assets.py examples/demo_level.tmx $(wildcard examples/assetgen/*.py) | build
 	$(PY) examples/make_assets.py
+
+# The pictures of docs/levels.md: the demo's map as Tiled draws it, and as the level tool does.
+docs-pictures: build $(DEMO_ASSETS)
+	QT_QPA_PLATFORM=offscreen tmxrasterizer --size 512 \
+	  $(abspath examples/demo_level.tmx) docs/levels-demo-tiled.png
+	$(PY) -m brovaline_tools.level render --top --cell 16 examples/demo_level.tmx docs/levels-demo-top.png
+	$(PY) -m brovaline_tools.level render --from 2.5,6.5 --facing 0 --size 640x400 examples/demo_level.tmx \
+	  docs/levels-demo-view.png
 
 test: build
 	$(PY) -m pytest -q -rs tests
