@@ -166,6 +166,8 @@ class _MapReader:
                 cut = cut_tiles(pixels, tileset.tile_width, tileset.tile_height, tileset.margin, tileset.spacing,
                                 tileset.columns, tileset.tile_count, self.path, where)
                 prefix = f"{_safe_name(self.path.stem)}.tiles/{_safe_name(tileset.name)}"
+                if any(name.startswith(prefix + "-") for name in self.images):   # two tilesets of one name
+                    prefix += f"-{tileset.firstgid}"
                 for tile_id, pixels in enumerate(cut):
                     pictures[tile_id] = f"{prefix}-{tile_id}.png"
                     self.images[pictures[tile_id]] = pixels

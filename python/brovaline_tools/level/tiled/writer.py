@@ -85,8 +85,11 @@ class _MapBuilder:
         return relative, pixels.shape[1], pixels.shape[0]
 
     def _tileset(self, name, kind, tiles):
-        """Adds an image-collection tileset whose tiles are (image name, properties); returns its first gid."""
+        """Adds an image-collection tileset whose tiles are (image name, properties), unless it has
+        none; returns its first gid."""
         firstgid = self.next_gid
+        if not tiles:
+            return firstgid
         entries = []
         for tile_id, (image, properties) in enumerate(tiles):
             where = f"{name} {tile_id} ({image})"
