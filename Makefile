@@ -137,11 +137,40 @@ wheel: $(WHEEL_DIR)/.tools
 	$(WHEEL_ENV) LD_LIBRARY_PATH=$(abspath $(WHEEL_DIR)/sdl/lib) $(WHEEL_PY) -m auditwheel repair --plat $(WHEEL_PLATFORM) \
 	  -w $(WHEEL_DIR)/repaired $(WHEEL_DIR)/raw/*.whl
 	$(WHEEL_PY) packaging/check_wheel.py $(WHEEL_DIR)/repaired/*.whl $(WHEEL_PLATFORM)
-	mkdir -p dist && mv $(WHEEL_DIR)/repaired/*.whl dist/
-	@ls -l dist/*$(WHEEL_ABI)*.whl
+	mkdir -p dist && for w in $(WHEEL_DIR)/repaired/*.whl; do \
+	  mv $$w dist/ && echo dist/$$(basename $$w) > $(WHEEL_DIR)/wheel.path && ls -l dist/$$(basename $$w); done
 
 sdist: $(WHEEL_DIR)/.tools
 	$(WHEEL_PY) -m build --sdist --no-isolation --outdir dist .
+
+# The wheel installed offline into clean Debian roots (debootstrap), cached in ROOTS_DIR between
+# runs: a smoke test and the whole suite in a bare root, a real window and sound in a desktop one.
+ROOTS_DIR := build/roots
+test-wheel: wheel .test-wheel-deps-ok
+	bash packaging/test_wheel.sh "$$(cat $(WHEEL_DIR)/wheel.path)" $(WHEEL_PY) $(ROOTS_DIR)
+
+# Compile-only build with clang and libc++, so that code leaning on GCC or libstdc++ is caught.
+build-clang: .clang-deps-ok $(VENV)/.deps
+	$(CMAKE) -S . -B build/clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+	      -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DPython_EXECUTABLE=$(PY) >/dev/null
+	$(CMAKE) --build build/clang --target brovaline
+
+# Installs the Debian packages that $(1) names and are missing.
+define apt-install
+	@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+endef
+
+.test-wheel-deps-ok: .system-deps-ok
+	$(call apt-install,debootstrap)
+	touch $@
+
+.clang-deps-ok: .system-deps-ok
+	$(call apt-install,clang libc++-dev libc++abi-dev)
+	touch $@
 
 $(WHEEL_DIR)/.tools: .system-deps-ok
 	[ -x $(WHEEL_PY) ] || $(PYTHON) -m venv $(WHEEL_DIR)/venv
@@ -171,4 +200,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok examples/assets
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .test-wheel-deps-ok .clang-deps-ok examples/assets dist
