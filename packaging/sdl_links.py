@@ -69,7 +69,7 @@ def main(out):
         fail("Debian's SDL headers are missing (libsdl2-dev, libsdl2-image-dev, libsdl2-mixer-dev, libsdl2-ttf-dev)")
     (out / "include/SDL2").mkdir()
     for h in headers:
-        shutil.copy(h, out / "include/SDL2" / os.path.basename(h))
+        shutil.copy2(h, out / "include/SDL2" / os.path.basename(h))  # kept times: no rebuild
 
     for pc_name, lib in LIBRARIES.items():
         files = sorted(dlls.glob(f"lib{lib}-2.0.so*"))

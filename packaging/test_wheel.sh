@@ -129,8 +129,8 @@ T1=$SECONDS
 cache=$(cached_root bare "$BARE_PACKAGES")
 run_root bare "$cache"
 BARE=$ROOT
-found=$(find "$BARE/usr/lib" "$BARE/lib" \( -name 'libSDL2*' -o -name 'libX11.so*' -o -name 'libpulse.so*' \
-        -o -name 'libwayland-client.so*' \) 2>/dev/null | head -n 5)
+found=$(find "$BARE/usr/lib" \( -name 'libSDL2*' -o -name 'libX11.so.6*' -o -name 'libpulse.so.0*' \
+        -o -name 'libasound.so.2*' -o -name 'libwayland-client.so.0*' \) | head -n 5)
 [ -z "$found" ] || die "the bare root is not bare: $found"
 ! in_root "$BARE" sh -c 'command -v cc || command -v c++ || command -v gcc' >/dev/null || die "the bare root has a compiler"
 install_wheel "$BARE"
