@@ -25,11 +25,14 @@ until [ -e /tmp/.X11-unix/X99 ] && pactl info >/dev/null 2>&1; do
   sleep 0.1
 done
 
-parec --device=smoke.monitor --raw --format=s16le --channels=2 --rate=44100 >/tmp/sink.raw &
-PIDS="$PIDS $!"
+parec --device=smoke.monitor --latency-msec=20 --raw --format=s16le --channels=2 --rate=44100 >/tmp/sink.raw &
+RECORDER=$!
+PIDS="$PIDS $RECORDER"
+sleep 0.5
 cd /tmp
 SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=pulseaudio /opt/venv/bin/python /work/smoke.py /work/assets /work/out
 sleep 0.3
+kill "$RECORDER" && wait "$RECORDER" || true
 /opt/venv/bin/python - <<'EOF'
 import array, sys
 samples = array.array("h", open("/tmp/sink.raw", "rb").read())

@@ -82,7 +82,7 @@ def main(assets, out):
 
     write_tone(out / "tone.wav")
     sound = b.Sound(str(out / "tone.wav"))       # a sound stops when its Sound is freed
-    handle = sound.play()
+    handle = sound.loop(0)                       # until the frames below are done
     check(handle.isPlaying() == 1, f"WAV sound playing on channel {handle.channel}")
     music = b.Music(str(assets / "music.ogg"))
     music.play()
@@ -101,10 +101,13 @@ def main(assets, out):
     engine.ecs.addSystem(renderer)
     camera = renderer.getCamera()
     camera.pos.set(b.Vector2(4.5, 4.5))
-    deadline = time.monotonic() + 1.0        # let the sound and the music run through the mixer
+    deadline = time.monotonic() + 2.0        # let the sound and the music run through the mixer
     while time.monotonic() < deadline:
         engine.update()
         time.sleep(0.01)
+    check(handle.isPlaying() == 1 and mixer.Mix_PlayingMusic() == 1, "sound and music still playing after 2 s")
+    handle.stop()
+    music.stop()
     pixels = memoryview(target).cast("B")
     check(len(set(bytes(pixels)[::97])) > 4, "level rendered (the frame is not blank)")
     engine.saveScreenshot(str(out / "screenshot.png"))
