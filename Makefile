@@ -133,7 +133,7 @@ wheel: $(WHEEL_DIR)/.tools
 	rm -rf $(WHEEL_DIR)/raw $(WHEEL_DIR)/repaired
 	$(WHEEL_PY) packaging/sdl_links.py $(WHEEL_DIR)/sdl
 	$(WHEEL_ENV) $(WHEEL_PY) -m pip wheel --quiet --no-build-isolation --no-deps -w $(WHEEL_DIR)/raw \
-	  -Cbuild-dir=$(WHEEL_DIR)/cmake -Ccmake.define.CMAKE_CXX_COMPILER=$(abspath packaging/zig-c++) .
+	  --config-settings=build-dir=$(WHEEL_DIR)/cmake --config-settings=cmake.define.CMAKE_CXX_COMPILER=$(abspath packaging/zig-c++) .
 	$(WHEEL_ENV) LD_LIBRARY_PATH=$(abspath $(WHEEL_DIR)/sdl/lib) $(WHEEL_PY) -m auditwheel repair --plat $(WHEEL_PLATFORM) \
 	  -w $(WHEEL_DIR)/repaired $(WHEEL_DIR)/raw/*.whl
 	$(WHEEL_PY) packaging/check_wheel.py $(WHEEL_DIR)/repaired/*.whl $(WHEEL_PLATFORM)

@@ -7,7 +7,7 @@
 #            window and plays through PulseAudio, and what reaches the sink is recorded and
 #            checked for sound
 # Neither root has SDL, X11 libraries (bare) or a compiler. Roots are made by debootstrap once
-# and kept under ROOTS/cache; each run works in a fresh copy. Installs and tests run without a
+# and kept under ROOTS/cache; each run works on an overlay of them. Installs and tests run without a
 # network (their own network namespace): the wheel's dependencies and the test tools come from a
 # wheelhouse that pip downloads here first, from the wheel's own metadata.
 #
@@ -31,22 +31,28 @@ die() { printf '\ntest-wheel: FAILED: %s\n' "$*" >&2; exit 1; }
 [ -f "$WHEEL" ] || die "no wheel at $1 (make wheel builds it)"
 command -v debootstrap >/dev/null || die "debootstrap is not installed (make test-wheel installs it)"
 
-MOUNTED=()
-cleanup() {
-  local status=$? root pid
-  for root in "${RUNS[@]}"; do
-    # Processes left inside a run root (a server whose test failed) are ours: end them by pid.
-    for pid in $(ls -d /proc/[0-9]* 2>/dev/null | cut -d/ -f3); do
-      [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null || true
-    done
+# Ends what still runs inside a run root (a server whose test failed: ours, ended by pid) and
+# unmounts everything under it, deepest first.
+release_root() {
+  local root=$1 pid mounts
+  for pid in $(ls /proc | grep -x '[0-9]*'); do
+    case "$(readlink "/proc/$pid/root" 2>/dev/null)" in "$root/merged"|"$root/merged/"*) kill -9 "$pid" 2>/dev/null || true;; esac
   done
-  for ((i = ${#MOUNTED[@]} - 1; i >= 0; i--)); do
-    umount "${MOUNTED[i]}" 2>/dev/null || umount -l "${MOUNTED[i]}" || true
-  done
-  [ $status -eq 0 ] || printf 'test-wheel: the run roots are kept for inspection under %s/run\n' "$ROOTS" >&2
-  exit $status
+  mounts=$(awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r)
+  for m in $mounts; do umount "$m" 2>/dev/null || umount -l "$m"; done
+  ! awk -v r="$root/" 'index($2, r) == 1 { f = 1 } END { exit !f }' /proc/mounts
 }
 RUNS=()
+cleanup() {
+  local status=$? root
+  for root in "${RUNS[@]}"; do release_root "$root" || { echo "test-wheel: could not unmount under $root" >&2; status=1; }; done
+  if [ $status -eq 0 ]; then
+    rm -rf --one-file-system "$ROOTS/run"
+  else
+    printf 'test-wheel: the run roots are kept for inspection under %s/run/*/merged\n' "$ROOTS" >&2
+  fi
+  exit $status
+}
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
@@ -71,21 +77,24 @@ cached_root() {
   echo "$dir"
 }
 
-# A fresh copy of a cached root, with /proc and a /dev/shm mounted, the wheel, the wheelhouse
-# and the test files inside; sets ROOT. Runs in this shell: the cleanup must know the mounts.
+# A run root: the cached root under an overlay, so each run starts from it unchanged without a
+# copy; /proc and a /dev/shm mounted; the wheel, the wheelhouse and the game data inside. Sets
+# ROOT. Runs in this shell: the cleanup must know the run roots.
 run_root() {
-  local name=$1 cache=$2 root=$ROOTS/run/$1
-  rm -rf "$root" && mkdir -p "$ROOTS/run"
-  cp -a "$cache" "$root"
-  RUNS+=("$root")
-  mount -t proc proc "$root/proc" && MOUNTED+=("$root/proc")
-  mkdir -p "$root/dev/shm" && mount -t tmpfs -o mode=1777 shm "$root/dev/shm" && MOUNTED+=("$root/dev/shm")
-  mkdir -p "$root/work"
-  cp -a "$WHEELHOUSE" "$root/work/wheelhouse"
-  cp "$WHEEL" "$root/work/"
-  cp -a "$ASSETS" "$root/work/assets"
-  cp "$SRC/packaging/smoke.py" "$root/work/"
-  ROOT=$root
+  local name=$1 cache=$2 run=$ROOTS/run/$1
+  RUNS+=("$run")
+  release_root "$run" || die "$run is still mounted"
+  rm -rf --one-file-system "$run" && mkdir -p "$run/upper" "$run/work" "$run/merged"
+  mount -t overlay overlay -o "lowerdir=$cache,upperdir=$run/upper,workdir=$run/work" "$run/merged" \
+    || die "could not mount an overlay on $run/merged"
+  ROOT=$run/merged
+  mount -t proc proc "$ROOT/proc"
+  mkdir -p "$ROOT/dev/shm" && mount -t tmpfs -o mode=1777 shm "$ROOT/dev/shm"
+  mkdir -p "$ROOT/work"
+  cp -a "$WHEELHOUSE" "$ROOT/work/wheelhouse"
+  cp "$WHEEL" "$ROOT/work/"
+  cp -a "$ASSETS" "$ROOT/work/assets"
+  cp "$SRC/packaging/smoke.py" "$ROOT/work/"
 }
 
 in_root() {  # in_root ROOT COMMAND...: no network, a clean environment
@@ -94,10 +103,10 @@ in_root() {  # in_root ROOT COMMAND...: no network, a clean environment
 }
 
 install_wheel() {
-  local root=$1 start=$SECONDS
+  local root=$1 name=$2 start=$SECONDS
   in_root "$root" python3 -m venv /opt/venv
   in_root "$root" /opt/venv/bin/pip install --quiet --no-index --find-links /work/wheelhouse \
-    "/work/$(basename "$WHEEL")[test]" || die "the offline install into the $(basename "$root") root failed"
+    "/work/$(basename "$WHEEL")[test]" || die "the offline install into the $name root failed"
   in_root "$root" /opt/venv/bin/python -c 'import importlib.metadata as m; print("installed brovaline", m.version("brovaline"))'
   say "venv and offline install: $((SECONDS - start)) s"
 }
@@ -133,7 +142,7 @@ found=$(find "$BARE/usr/lib" \( -name 'libSDL2*' -o -name 'libX11.so.6*' -o -nam
         -o -name 'libasound.so.2*' -o -name 'libwayland-client.so.0*' \) | head -n 5)
 [ -z "$found" ] || die "the bare root is not bare: $found"
 ! in_root "$BARE" sh -c 'command -v cc || command -v c++ || command -v gcc' >/dev/null || die "the bare root has a compiler"
-install_wheel "$BARE"
+install_wheel "$BARE" bare
 say "smoke test in the bare root (dummy drivers)"
 in_root "$BARE" sh -c 'cd /tmp && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy /opt/venv/bin/python /work/smoke.py /work/assets /work/out' \
   || die "the smoke test failed in the bare root"
@@ -151,11 +160,10 @@ T3=$SECONDS
 cache=$(cached_root desktop "$DESKTOP_PACKAGES")
 run_root desktop "$cache"
 DESKTOP=$ROOT
-install_wheel "$DESKTOP"
+install_wheel "$DESKTOP" desktop
 cp "$SRC/packaging/real_drivers.sh" "$DESKTOP/work/"
 say "smoke test in the desktop root (Xvfb, PulseAudio null sink)"
 in_root "$DESKTOP" sh /work/real_drivers.sh || die "the smoke test with real drivers failed"
 say "desktop root: $((SECONDS - T3)) s"
 
-rm -rf "$ROOTS/run"
 say "passed in $((SECONDS - T0)) s"
