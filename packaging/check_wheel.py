@@ -48,7 +48,7 @@ def problems(wheel, platform):
         for name, data in libs.items():
             extra = needed(data) - SYSTEM - set(libs)
             if extra:
-                found.append(f"{name} needs {sorted(extra)}: not pysdl2-dll's SDL (Debian's links these in)")
+                found.append(f"{name} needs {sorted(extra)}: neither bundled nor allowed from the system")
         if module:
             wants = needed(z.read(module[0]))
             extra = (wants - SYSTEM - set(libs)) | (wants & {"libstdc++.so.6", "libgcc_s.so.1"})

@@ -7,9 +7,9 @@
 #            window and plays through PulseAudio, and what reaches the sink is recorded and
 #            checked for sound
 # Neither root has SDL, X11 libraries (bare) or a compiler. Roots are made by debootstrap once
-# and kept under ROOTS/cache; each run works on an overlay of them. Installs and tests run without a
-# network (their own network namespace): the wheel's dependencies and the test tools come from a
-# wheelhouse that pip downloads here first, from the wheel's own metadata.
+# and kept under ROOTS/cache; each run works on an overlay of them. Installs and tests run
+# without a network (their own network namespace): the wheel's dependencies and the test tools
+# come from a wheelhouse that pip downloads here first, from the wheel's own metadata.
 #
 # Usage: test_wheel.sh WHEEL HOST_PYTHON ROOTS
 #   HOST_PYTHON: an interpreter of the wheel's CPython version with pip, for the downloads
@@ -31,12 +31,12 @@ die() { printf '\ntest-wheel: FAILED: %s\n' "$*" >&2; exit 1; }
 [ -f "$WHEEL" ] || die "no wheel at $1 (make wheel builds it)"
 command -v debootstrap >/dev/null || die "debootstrap is not installed (make test-wheel installs it)"
 
-# Ends what still runs inside a run root (a server whose test failed: ours, ended by pid) and
-# unmounts everything under it, deepest first.
+# Ends what still runs inside a folder made here (a server whose test failed: ours, ended by pid)
+# and unmounts everything under it, deepest first; fails if a mount is left.
 release_root() {
   local root=$1 pid mounts
   for pid in $(ls /proc | grep -x '[0-9]*'); do
-    case "$(readlink "/proc/$pid/root" 2>/dev/null)" in "$root/merged"|"$root/merged/"*) kill -9 "$pid" 2>/dev/null || true;; esac
+    case "$(readlink "/proc/$pid/root" 2>/dev/null)" in "$root"/*) kill -9 "$pid" 2>/dev/null || true;; esac
   done
   mounts=$(awk -v r="$root/" 'index($2, r) == 1 { print $2 }' /proc/mounts | sort -r)
   for m in $mounts; do umount "$m" 2>/dev/null || umount -l "$m"; done
@@ -48,8 +48,8 @@ cleanup() {
   for root in "${RUNS[@]}"; do release_root "$root" || { echo "test-wheel: could not unmount under $root" >&2; status=1; }; done
   if [ $status -eq 0 ]; then
     rm -rf --one-file-system "$ROOTS/run"
-  else
-    printf 'test-wheel: the run roots are kept for inspection under %s/run/*/merged\n' "$ROOTS" >&2
+  elif [ ${#RUNS[@]} -gt 0 ]; then
+    printf 'test-wheel: what the runs changed is kept for inspection under %s/run/*/upper\n' "$ROOTS" >&2
   fi
   exit $status
 }
@@ -64,12 +64,14 @@ cached_root() {
   dir=$ROOTS/cache/$name-$key
   if [ ! -x "$dir/usr/bin/python3" ]; then
     say "making the $name root ($SUITE: $packages) with debootstrap" >&2
-    rm -rf "$dir.tmp" && mkdir -p "$ROOTS/cache"
+    release_root "$dir.tmp" || die "$dir.tmp is still mounted"
+    rm -rf --one-file-system "$dir.tmp" && mkdir -p "$ROOTS/cache"
     local start=$SECONDS
     if ! debootstrap --variant=minbase --include="$packages" "$SUITE" "$dir.tmp" "$MIRROR" \
          >"$ROOTS/cache/$name.log" 2>&1; then
+      release_root "$dir.tmp" && rm -rf --one-file-system "$dir.tmp"
       tail -n 15 "$ROOTS/cache/$name.log" >&2
-      die "debootstrap could not make the $name root (log: $ROOTS/cache/$name.log)"
+      die "debootstrap could not make the $name root from $MIRROR (log: $ROOTS/cache/$name.log)"
     fi
     rm -rf "$dir" && mv "$dir.tmp" "$dir"
     say "$name root made in $((SECONDS - start)) s" >&2
