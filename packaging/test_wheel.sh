@@ -149,9 +149,12 @@ say "smoke test in the bare root (dummy drivers)"
 in_root "$BARE" sh -c 'cd /tmp && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy /opt/venv/bin/python /work/smoke.py /work/assets /work/out' \
   || die "the smoke test failed in the bare root"
 say "the whole test suite in the bare root, against the installed wheel"
+# The project's files as a clone has them (tests read the README, docs and examples), but not
+# the sources: the module and brovaline_tools must come from the installed wheel.
 mkdir -p "$BARE/work/project"
-cp -a "$SRC/tests" "$SRC/examples" "$SRC/stubs" "$BARE/work/project/"
-rm -rf "$BARE/work/project/examples/assets"
+(cd "$SRC" && git ls-files -z --cached --others --exclude-standard | grep -zv -e '^src/' -e '^python/' \
+  | while IFS= read -r -d '' f; do [ ! -e "$f" ] || printf '%s\0' "$f"; done \
+  | xargs -0 cp --parents -t "$BARE/work/project") || die "could not copy the project's files into the bare root"
 T2=$SECONDS
 in_root "$BARE" sh -c 'cd /work/project && /opt/venv/bin/python -m pytest -q -rs -p no:cacheprovider tests' \
   || die "the test suite failed against the installed wheel in the bare root"
