@@ -48,18 +48,30 @@ struct Column {
         for (int64_t y = y0; y < y1; y++) target->at(x, int(y)) = background->rows[y][column];
     }
 
-    void wall(const Hit& hit, int64_t realTop, int64_t wallHeight, int64_t groundFog) const {
-        if (top >= bottom) return;
+    // How the wall rows of a column are drawn: all in the fog colour, all background, or texels
+    // of one texture column stepped down row by row (texY at the first row) and fogged.
+    struct WallLook {
+        enum Shows { kNothing, kFog, kBackground, kTexels } shows = kNothing;
+        const uint32_t* texColumn = nullptr;
+        ptrdiff_t texPitch = 0;
+        int lastRow = 0;
+        double texY = 0, texStep = 0;
+        uint32_t fogAlpha = 0;
+    };
+
+    WallLook wallLook(const Hit& hit, int64_t realTop, int64_t wallHeight) const {
+        WallLook look;
+        if (top >= bottom) return look;
         const double d = hit.length;
         const int64_t fog = truncSat(d * level->fogDensity);
         if (fog >= 255) {
-            for (int64_t y = top; y < bottom; y++) target->at(x, int(y)) = level->fogColor;
-            return;
+            look.shows = WallLook::kFog;
+            return look;
         }
         const PixelView* tex = level->texture(unsigned(hit.textureIndex));
         if (!tex) {
-            fillBackground(top, bottom);
-            return;
+            look.shows = WallLook::kBackground;
+            return look;
         }
         double offset;
         if (hit.vert) {
@@ -69,11 +81,31 @@ struct Column {
             offset = frac(hit.pos.y);
             if (dir.x < 0) offset = 1 - offset;
         }
-        const uint32_t* texColumn = tex->pixels + cornerTexel(offset, tex->width);
-        const double texStep = tex->height / double(wallHeight + 1);
-        double texY = double(top - realTop) * texStep;
-        const int lastRow = tex->height - 1;
-        const uint32_t fogColor = level->fogColor, fogAlpha = uint32_t(fog);
+        look.shows = WallLook::kTexels;
+        look.texColumn = tex->pixels + cornerTexel(offset, tex->width);
+        look.texPitch = tex->pitch;
+        look.lastRow = tex->height - 1;
+        look.texStep = tex->height / double(wallHeight + 1);
+        look.texY = double(top - realTop) * look.texStep;
+        look.fogAlpha = uint32_t(fog);
+        return look;
+    }
+
+    void wall(const WallLook& look, int64_t wallHeight, int64_t groundFog) const {
+        if (look.shows == WallLook::kNothing) return;
+        if (look.shows == WallLook::kFog) {
+            for (int64_t y = top; y < bottom; y++) target->at(x, int(y)) = level->fogColor;
+            return;
+        }
+        if (look.shows == WallLook::kBackground) {
+            fillBackground(top, bottom);
+            return;
+        }
+        const uint32_t* texColumn = look.texColumn;
+        const double texStep = look.texStep;
+        double texY = look.texY;
+        const int lastRow = look.lastRow;
+        const uint32_t fogColor = level->fogColor, fogAlpha = look.fogAlpha;
         uint32_t* out = &target->at(x, int(top));
         const ptrdiff_t pitch = target->pitch;
         // Near walls stretch each texel over many rows: blend it once per run.
@@ -81,7 +113,7 @@ struct Column {
         uint32_t shaded = 0;
         if (level->groundFogDensity < 1) {
             for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-                const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
+                const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * look.texPitch;
                 if (t != texel) {
                     texel = t;
                     shaded = alphaBlend(*t, fogColor, fogAlpha);
@@ -93,7 +125,7 @@ struct Column {
         const float height = float(wallHeight), groundAlpha = float(groundFog);
         uint32_t amount = 0;
         for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
-            const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * tex->pitch;
+            const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * look.texPitch;
             // 0 <= f < 1 and the amount is at most 255: a plain conversion truncates it.
             const float f = float(y - top) / height;
             const uint32_t a = uint32_t(int(f * f * groundAlpha));
@@ -117,6 +149,144 @@ struct Column {
         }
     }
 };
+
+#if BV_PASSES_AVX2
+// alphaBlend on 16-bit channel lanes: (color * a + p * (255 - a)) >> 8, where `a` holds each
+// pixel's amount in its four lanes.
+inline __m256i blendLanes(__m256i p, __m256i color, __m256i a) {
+    const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(color, a), _mm256_mullo_epi16(p, inverse)), 8);
+}
+
+// Spreads the amounts of 32-bit lanes over the 16-bit channel lanes of the pixels that
+// _mm256_unpacklo_epi8 (kHigh false) or _mm256_unpackhi_epi8 (kHigh true) widen.
+template <bool kHigh>
+inline __m256i amountLanes(__m256i amounts) {
+    constexpr char a = kHigh ? 8 : 0, b = kHigh ? 12 : 4, z = char(0x80);
+    const __m256i spread = _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z,  //
+                                            a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z);
+    return _mm256_shuffle_epi8(amounts, spread);
+}
+
+// The textured wall rows of up to eight neighbouring columns, drawn row by row with one lane per
+// column, so that each row of the eight takes one masked store instead of eight strided ones.
+// Each lane steps its texture row exactly as the column loop does: one addition per row from
+// its first row on.
+class WallTile {
+public:
+    WallTile() { clear(); }
+
+    void clear() {
+        used_ = 0;
+        for (int k = 0; k < kLanes; k++) {
+            top_[k] = INT32_MAX;
+            bottom_[k] = INT32_MIN;
+            texY_[k] = step_[k] = 0;
+            column_[k] = pitchBytes_[k] = lastRow_[k] = fog_[k] = ground_[k] = 0;
+            height_[k] = 1;
+        }
+    }
+
+    // Takes the wall of column `lane` (0..7) when it shows texels whose rows the wide loads can
+    // reach; false leaves it to the column loop.
+    bool take(int lane, const Column& col, const Column::WallLook& look, int64_t wallHeight, int64_t groundFog) {
+        if (look.shows != Column::WallLook::kTexels || look.texPitch < 0 || look.texPitch > (INT32_MAX >> 2))
+            return false;
+        const char* column = reinterpret_cast<const char*>(look.texColumn);
+        if (!used_) base_ = column;
+        used_ |= 1u << lane;
+        top_[lane] = int32_t(col.top);
+        bottom_[lane] = int32_t(col.bottom);
+        texY_[lane] = look.texY;
+        step_[lane] = look.texStep;
+        column_[lane] = int64_t(reinterpret_cast<intptr_t>(column) - reinterpret_cast<intptr_t>(base_));
+        pitchBytes_[lane] = look.texPitch * int64_t(sizeof(uint32_t));
+        lastRow_[lane] = look.lastRow;
+        fog_[lane] = int32_t(look.fogAlpha);
+        ground_[lane] = float(groundFog);
+        height_[lane] = float(wallHeight);
+        return true;
+    }
+
+    // Draws the lanes taken into row pixels x0..x0+7 of `target`.
+    template <bool kGround>
+    void draw(const PixelView& target, int x0, uint32_t fogColor, uint32_t groundFogColor) const {
+        if (!used_) return;
+        int32_t y0 = INT32_MAX, y1 = INT32_MIN;
+        for (int k = 0; k < kLanes; k++) {
+            y0 = std::min(y0, top_[k]);
+            y1 = std::max(y1, bottom_[k]);
+        }
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i top = load(top_), bottom = load(bottom_), lastRow = load(lastRow_);
+        const __m256i columnLo = load(column_), columnHi = load(column_ + 4);
+        const __m256i pitchLo = load(pitchBytes_), pitchHi = load(pitchBytes_ + 4);
+        const __m256d stepLo = _mm256_load_pd(step_), stepHi = _mm256_load_pd(step_ + 4);
+        __m256d texYLo = _mm256_load_pd(texY_), texYHi = _mm256_load_pd(texY_ + 4);
+        const __m256 height = _mm256_load_ps(height_), ground = _mm256_load_ps(ground_);
+        const __m256i fog = load(fog_), fogLo = amountLanes<false>(fog), fogHi = amountLanes<true>(fog);
+        const __m256i fogColor16 = colorLanes(fogColor), groundColor16 = colorLanes(groundFogColor);
+        const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u)), amountMask = _mm256_set1_epi32(0xFF);
+        const int* base = reinterpret_cast<const int*>(base_);
+        uint32_t* out = target.pixels + ptrdiff_t(y0) * target.pitch + x0;
+        for (int32_t y = y0; y < y1; y++, out += target.pitch) {
+            const __m256i row = _mm256_set1_epi32(y);
+            const __m256i started = _mm256_andnot_si256(_mm256_cmpgt_epi32(top, row), _mm256_set1_epi32(-1));
+            const __m256i active = _mm256_and_si256(started, _mm256_cmpgt_epi32(bottom, row));
+            const __m256i texRow = _mm256_min_epi32(
+                _mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow);
+            const __m256i atLo =
+                _mm256_add_epi64(columnLo, _mm256_mul_epi32(_mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo));
+            const __m256i atHi = _mm256_add_epi64(
+                columnHi, _mm256_mul_epi32(_mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi));
+            // Only the lanes on their wall's rows read texels.
+            const __m128i texLo = _mm256_mask_i64gather_epi32(_mm_setzero_si128(), base, atLo,
+                                                              _mm256_castsi256_si128(active), 1);
+            const __m128i texHi = _mm256_mask_i64gather_epi32(_mm_setzero_si128(), base, atHi,
+                                                              _mm256_extracti128_si256(active, 1), 1);
+            const __m256i texels = _mm256_set_m128i(texHi, texLo);
+            __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+            if (kGround) {
+                // The amount grows with the square of the depth into the wall: (y - top) / height.
+                const __m256 f = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_sub_epi32(row, top)), height);
+                const __m256i amount =
+                    _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
+                lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
+                hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+            }
+            lo = blendLanes(lo, fogColor16, fogLo);
+            hi = blendLanes(hi, fogColor16, fogHi);
+            const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
+                                                  _mm256_and_si256(alphaMask, texels));
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out), active, mixed);
+            // Lanes advance from their first row on; adding zero leaves the others as they are.
+            texYLo = _mm256_add_pd(texYLo, _mm256_and_pd(stepLo, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
+                                                                      _mm256_castsi256_si128(started)))));
+            texYHi = _mm256_add_pd(texYHi, _mm256_and_pd(stepHi, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
+                                                                      _mm256_extracti128_si256(started, 1)))));
+        }
+    }
+
+    static constexpr int kLanes = 8;
+
+private:
+    template <class T>
+    static __m256i load(const T* p) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(p)); }
+
+    // A colour's channels in the 16-bit lanes of two pixels per 128 bits, the alpha lane 0.
+    static __m256i colorLanes(uint32_t c) {
+        const short b = short(c & 0xFF), g = short(c >> 8 & 0xFF), r = short(c >> 16 & 0xFF);
+        return _mm256_setr_epi16(b, g, r, 0, b, g, r, 0, b, g, r, 0, b, g, r, 0);
+    }
+
+    alignas(32) double texY_[kLanes], step_[kLanes];
+    alignas(32) int64_t column_[kLanes], pitchBytes_[kLanes];  // bytes: the texture column from base_, a row
+    alignas(32) int32_t top_[kLanes], bottom_[kLanes], lastRow_[kLanes], fog_[kLanes];
+    alignas(32) float ground_[kLanes], height_[kLanes];
+    const char* base_ = nullptr;
+    unsigned used_ = 0;
+};
+#endif
 
 // Columns are drawn in blocks of this many: walls column by column, then the block's floor and
 // ceiling row by row, so that those writes share cache lines.
@@ -423,6 +593,10 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
     const int64_t floorStart = std::clamp<int64_t>(view.baseline + 1, 0, H);
     const int64_t ceilingEnd = std::clamp<int64_t>(view.baseline, 0, H);
     Column block[kBlock];
+#if BV_PASSES_AVX2
+    static_assert(kBlock % WallTile::kLanes == 0);
+    WallTile tiles[kBlock / WallTile::kLanes];
+#endif
     for (int b0 = x0; b0 < x1; b0 += kBlock) {
         const int n = std::min(x1 - b0, kBlock);
         int64_t ceilingRows = 0, firstFloor = H;
@@ -443,8 +617,11 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
                 col.bottom = std::min<int64_t>(H - 1, view.baseline + half);
                 const int64_t groundFog =
                     level.groundFogDensity > 0 ? std::min<int64_t>(truncSat(level.groundFogDensity * d), 255) : 0;
-                col.wall(hit, realTop, 2 * half, groundFog);
-                if (frame.flashlight_) col.flashlight(*frame.flashlight_, d);
+                const Column::WallLook look = col.wallLook(hit, realTop, 2 * half);
+#if BV_PASSES_AVX2
+                if (!tiles[i / WallTile::kLanes].take(i % WallTile::kLanes, col, look, 2 * half, groundFog))
+#endif
+                    col.wall(look, 2 * half, groundFog);
                 col.walled = true;
                 col.foot = hit.pos;
                 wallStart = col.top;
@@ -459,6 +636,19 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
             firstFloor = std::min(firstFloor, floorFrom);
             block[i] = col;
         }
+#if BV_PASSES_AVX2
+        for (int t = 0; t * WallTile::kLanes < n; t++) {
+            if (level.groundFogDensity < 1)
+                tiles[t].draw<false>(target, b0 + t * WallTile::kLanes, level.fogColor, level.groundFogColor);
+            else
+                tiles[t].draw<true>(target, b0 + t * WallTile::kLanes, level.fogColor, level.groundFogColor);
+            tiles[t].clear();
+        }
+#endif
+        // The flashlight adds to the finished walls.
+        if (frame.flashlight_)
+            for (int i = 0; i < n; i++)
+                if (block[i].walled) block[i].flashlight(*frame.flashlight_, hits[block[i].x].length);
         BlockBounds bounds(block[0]);
         for (int i = 1; i < n; i++) bounds.add(block[i]);
         for (int64_t y = 0; y < ceilingRows; y++)
