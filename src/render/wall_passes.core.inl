@@ -292,6 +292,28 @@ private:
 // ceiling row by row, so that those writes share cache lines.
 constexpr int kBlock = 16;
 
+#if BV_PASSES_AVX2
+// Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
+// half, whose two pixels per 16-bit register match the lanes of the precomputed terms.
+template <bool kGround>
+inline __m256i fogEight(__m256i b, const RowFog& r) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    __m256i lo = _mm256_unpacklo_epi8(b, zero), hi = _mm256_unpackhi_epi8(b, zero);
+    if (kGround) {
+        const __m256i overlay = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay)));
+        const __m256i inverse = _mm256_set1_epi16(short(r.groundTerms.inverse));
+        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+    }
+    const __m256i overlay = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(r.fogTerms.overlay)));
+    const __m256i inverse = _mm256_set1_epi16(short(r.fogTerms.inverse));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+    return _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(alphaMask, b));
+}
+#endif
+
 // out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
 // fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling. `texels` has room for
 // three more texels after the n-th.
@@ -321,25 +343,8 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
         return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
     };
 #if BV_PASSES_AVX2
-    // Eight pixels at a time: the 256-bit unpacks and packs work within each 128-bit half, whose
-    // two pixels per 16-bit register match the lanes of the precomputed terms.
-    const __m256i zero8 = _mm256_setzero_si256();
-    const __m256i fogOverlay8 = _mm256_broadcastsi128_si256(fogOverlay);
-    const __m256i fogInverse8 = _mm256_set1_epi16(short(r.fogTerms.inverse));
-    const __m256i groundOverlay8 = _mm256_broadcastsi128_si256(groundOverlay);
-    const __m256i groundInverse8 = _mm256_set1_epi16(short(r.groundTerms.inverse));
-    const __m256i alphaMask8 = _mm256_set1_epi32(int(0xFF000000u));
     for (; i + 8 <= n; i += 8) {
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i));
-        __m256i lo = _mm256_unpacklo_epi8(b, zero8), hi = _mm256_unpackhi_epi8(b, zero8);
-        if (kGround) {
-            lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, groundInverse8), groundOverlay8), 8);
-            hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, groundInverse8), groundOverlay8), 8);
-        }
-        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, fogInverse8), fogOverlay8), 8);
-        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, fogInverse8), fogOverlay8), 8);
-        const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask8, _mm256_packus_epi16(lo, hi)),
-                                              _mm256_and_si256(alphaMask8, b));
+        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), r);
         if (slots[i + 7] - slots[i] == 7) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + slots[i]), mixed);
             continue;
@@ -483,41 +488,51 @@ struct FlatPass {
     // count; draws the other pixels of the row. Without `kChecked`, the row is known to cross
     // every column inside the level.
 #if BV_PASSES_AVX2
-    // The texels of columns i..i+3 of a row that crosses every column inside the level, into
-    // dst[0..3], when the four meet cells with one texture of offsets that fit in 31 bits;
-    // false (nothing stored) otherwise.
+    // The texels of columns i..i+7 of a row that crosses every column inside the level, when the
+    // eight meet cells with one texture of offsets that fit in 31 bits; false otherwise.
     template <bool kFloor>
-    bool gatherFour(const RowFog& r, const BlockBounds& block, size_t i, uint32_t* dst) const {
+    bool gatherEight(const RowFog& r, const BlockBounds& block, size_t i, __m256i& texels) const {
         if (r.fogged) return false;
-        const __m256d dist = _mm256_set1_pd(r.dist);
-        const __m256d fx = _mm256_add_pd(_mm256_set1_pd(posX), _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i)));
-        const __m256d fy = _mm256_add_pd(_mm256_set1_pd(posY), _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i)));
-        const __m128i cx = _mm256_cvttpd_epi32(fx), cy = _mm256_cvttpd_epi32(fy);
+        const __m256d dist = _mm256_set1_pd(r.dist), x = _mm256_set1_pd(posX), y = _mm256_set1_pd(posY);
+        const __m256d fx0 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i)));
+        const __m256d fx1 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4)));
+        const __m256d fy0 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i)));
+        const __m256d fy1 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)));
+        const __m256i cx = _mm256_set_m128i(_mm256_cvttpd_epi32(fx1), _mm256_cvttpd_epi32(fx0));
+        const __m256i cy = _mm256_set_m128i(_mm256_cvttpd_epi32(fy1), _mm256_cvttpd_epi32(fy0));
         const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
-        const __m128i cell = _mm_add_epi32(cx, _mm_mullo_epi32(cy, _mm_set1_epi32(int(levelWidth))));
-        const __m128i at = _mm_add_epi32(_mm_mullo_epi32(cell, _mm_set1_epi32(level::kCellBytes)), _mm_set1_epi32(byte));
+        const __m256i cell = _mm256_add_epi32(cx, _mm256_mullo_epi32(cy, _mm256_set1_epi32(int(levelWidth))));
+        const __m256i at =
+            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
         // Four bytes from the floor or ceiling byte on stay inside the cell.
-        const __m128i bytes = _mm_and_si128(_mm_i32gather_epi32(reinterpret_cast<const int*>(cellBytes), at, 1),
-                                            _mm_set1_epi32(0xFF));
-        const int first = _mm_cvtsi128_si32(bytes);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(bytes, _mm_set1_epi32(first))) != 0xFFFF) return false;
+        const __m256i bytes = _mm256_and_si256(
+            _mm256_i32gather_epi32(reinterpret_cast<const int*>(cellBytes), at, 1), _mm256_set1_epi32(0xFF));
+        const int first = _mm256_cvtsi256_si32(bytes);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(bytes, _mm256_set1_epi32(first))) != -1) return false;
         if (first == level::kNoSurface) return false;
         const FlatTexture& tex = textures[first];
         if (!tex.pixels || !tex.smallOffsets) return false;
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
-        __m128i tx, ty;
+        __m256i tx, ty;
         if (tex.powerOfTwo) {
-            tx = _mm_and_si128(_mm256_cvttpd_epi32(_mm256_mul_pd(fx, w)), _mm_set1_epi32(tex.lastX));
-            ty = _mm_and_si128(_mm256_cvttpd_epi32(_mm256_mul_pd(fy, h)), _mm_set1_epi32(tex.lastY));
+            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)), _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
+            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)), _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
+            tx = _mm256_and_si256(tx, _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_and_si256(ty, _mm256_set1_epi32(tex.lastY));
         } else {
-            tx = _mm_min_epi32(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx, _mm256_cvtepi32_pd(cx)), w)),
-                               _mm_set1_epi32(tex.lastX));
-            ty = _mm_min_epi32(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy, _mm256_cvtepi32_pd(cy)), h)),
-                               _mm_set1_epi32(tex.lastY));
+            const __m256d cx0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cx));
+            const __m256d cx1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cx, 1));
+            const __m256d cy0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cy));
+            const __m256d cy1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cy, 1));
+            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx1, cx1), w)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx0, cx0), w)));
+            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy1, cy1), h)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy0, cy0), h)));
+            tx = _mm256_min_epi32(tx, _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
         }
-        const __m128i offset = _mm_add_epi32(_mm_mullo_epi32(ty, _mm_set1_epi32(int(tex.pitch))), tx);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst),
-                         _mm_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4));
+        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
+        texels = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
         return true;
     }
 #endif
@@ -560,15 +575,14 @@ struct FlatPass {
         };
         size_t i = 0;
 #if BV_PASSES_AVX2
-        // Groups of four columns take the wide gather where it applies.
+        // Groups of eight neighbouring columns that meet one texture are fogged and stored here.
         if (!kChecked && smallGrid)
-            for (; i + 4 <= n; i += 4) {
-                if (gatherFour<kFloor>(r, block, i, texels + m)) {
-                    for (size_t k = 0; k < 4; k++) slots[m + k] = cols[i + k].x;
-                    m += 4;
-                } else {
-                    for (size_t k = i; k < i + 4; k++) one(k);
-                }
+            for (; i + 8 <= n; i += 8) {
+                __m256i eight;
+                if (gatherEight<kFloor>(r, block, i, eight))
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
+                else
+                    for (size_t k = i; k < i + 8; k++) one(k);
             }
 #endif
         for (; i < n; i++) one(i);
