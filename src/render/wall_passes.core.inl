@@ -290,7 +290,7 @@ private:
 
 // Columns are drawn in blocks of this many: walls column by column, then the block's floor and
 // ceiling row by row, so that those writes share cache lines.
-constexpr int kBlock = 16;
+constexpr int kBlock = 64;
 
 #if BV_PASSES_AVX2
 // Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
