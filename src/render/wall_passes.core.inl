@@ -151,6 +151,14 @@ struct Column {
 };
 
 #if BV_PASSES_AVX2
+// The words at base[offsets[k]], by eight plain loads.
+inline __m256i gatherLanes(const uint32_t* base, __m256i offsets) {
+    alignas(32) int32_t at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+    return _mm256_setr_epi32(int(base[at[0]]), int(base[at[1]]), int(base[at[2]]), int(base[at[3]]), int(base[at[4]]),
+                             int(base[at[5]]), int(base[at[6]]), int(base[at[7]]));
+}
+
 // alphaBlend on 16-bit channel lanes: (color * a + p * (255 - a)) >> 8, where `a` holds each
 // pixel's amount in its four lanes.
 inline __m256i blendLanes(__m256i p, __m256i color, __m256i a) {
@@ -208,9 +216,10 @@ public:
         return true;
     }
 
-    // Draws the lanes taken into row pixels x0..x0+7 of `target`.
+    // Draws the lanes taken into row pixels x0..x0+7 of `target`; `full`: all eight columns are
+    // this draw's.
     template <bool kGround>
-    void draw(const PixelView& target, int x0, uint32_t fogColor, uint32_t groundFogColor) const {
+    void draw(const PixelView& target, int x0, bool full, uint32_t fogColor, uint32_t groundFogColor) const {
         if (!used_) return;
         int32_t y0 = INT32_MAX, y1 = INT32_MIN;
         for (int k = 0; k < kLanes; k++) {
@@ -258,7 +267,14 @@ public:
             hi = blendLanes(hi, fogColor16, fogHi);
             const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
                                                   _mm256_and_si256(alphaMask, texels));
-            _mm256_maskstore_epi32(reinterpret_cast<int*>(out), active, mixed);
+            // Masked stores are slow on some processors: a tile whose eight columns all belong to
+            // this draw blends its row into the pixels there (drawn by this thread alone).
+            if (full)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                                    _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
+                                                       mixed, active));
+            else
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(out), active, mixed);
             // Lanes advance from their first row on; adding zero leaves the others as they are.
             texYLo = _mm256_add_pd(texYLo, _mm256_and_pd(stepLo, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
                                                                       _mm256_castsi256_si128(started)))));
@@ -505,10 +521,15 @@ struct FlatPass {
         const __m256i at =
             _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
         // Four bytes from the floor or ceiling byte on stay inside the cell.
-        const __m256i bytes = _mm256_and_si256(
-            _mm256_i32gather_epi32(reinterpret_cast<const int*>(cellBytes), at, 1), _mm256_set1_epi32(0xFF));
-        const int first = _mm256_cvtsi256_si32(bytes);
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(bytes, _mm256_set1_epi32(first))) != -1) return false;
+        // Near rows often meet one cell in all eight columns.
+        const int firstAt = _mm256_cvtsi256_si32(at);
+        const int first = cellBytes[firstAt];
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(at, _mm256_set1_epi32(firstAt))) != -1) {
+            alignas(32) int32_t where[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(where), at);
+            for (int k = 1; k < 8; k++)
+                if (cellBytes[where[k]] != first) return false;
+        }
         if (first == level::kNoSurface) return false;
         const FlatTexture& tex = textures[first];
         if (!tex.pixels || !tex.smallOffsets) return false;
@@ -532,7 +553,7 @@ struct FlatPass {
             ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
         }
         const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
-        texels = _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
+        texels = gatherLanes(tex.pixels, offset);
         return true;
     }
 #endif
@@ -652,10 +673,11 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
         }
 #if BV_PASSES_AVX2
         for (int t = 0; t * WallTile::kLanes < n; t++) {
+            const bool full = n >= (t + 1) * WallTile::kLanes;
             if (level.groundFogDensity < 1)
-                tiles[t].draw<false>(target, b0 + t * WallTile::kLanes, level.fogColor, level.groundFogColor);
+                tiles[t].draw<false>(target, b0 + t * WallTile::kLanes, full, level.fogColor, level.groundFogColor);
             else
-                tiles[t].draw<true>(target, b0 + t * WallTile::kLanes, level.fogColor, level.groundFogColor);
+                tiles[t].draw<true>(target, b0 + t * WallTile::kLanes, full, level.fogColor, level.groundFogColor);
             tiles[t].clear();
         }
 #endif
