@@ -190,7 +190,10 @@ public:
             top_[k] = INT32_MAX;
             bottom_[k] = INT32_MIN;
             texY_[k] = step_[k] = 0;
-            column_[k] = pitchBytes_[k] = lastRow_[k] = fog_[k] = ground_[k] = 0;
+            // An idle lane reads one harmless word.
+            column_[k] = int64_t(reinterpret_cast<intptr_t>(&kIdleTexel));
+            pitchBytes_[k] = lastRow_[k] = fog_[k] = 0;
+            ground_[k] = 0;
             height_[k] = 1;
         }
     }
@@ -200,14 +203,12 @@ public:
     bool take(int lane, const Column& col, const Column::WallLook& look, int64_t wallHeight, int64_t groundFog) {
         if (look.shows != Column::WallLook::kTexels || look.texPitch < 0 || look.texPitch > (INT32_MAX >> 2))
             return false;
-        const char* column = reinterpret_cast<const char*>(look.texColumn);
-        if (!used_) base_ = column;
         used_ |= 1u << lane;
         top_[lane] = int32_t(col.top);
         bottom_[lane] = int32_t(col.bottom);
         texY_[lane] = look.texY;
         step_[lane] = look.texStep;
-        column_[lane] = int64_t(reinterpret_cast<intptr_t>(column) - reinterpret_cast<intptr_t>(base_));
+        column_[lane] = int64_t(reinterpret_cast<intptr_t>(look.texColumn));
         pitchBytes_[lane] = look.texPitch * int64_t(sizeof(uint32_t));
         lastRow_[lane] = look.lastRow;
         fog_[lane] = int32_t(look.fogAlpha);
@@ -236,24 +237,26 @@ public:
         const __m256i fog = load(fog_), fogLo = amountLanes<false>(fog), fogHi = amountLanes<true>(fog);
         const __m256i fogColor16 = colorLanes(fogColor), groundColor16 = colorLanes(groundFogColor);
         const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u)), amountMask = _mm256_set1_epi32(0xFF);
-        const int* base = reinterpret_cast<const int*>(base_);
         uint32_t* out = target.pixels + ptrdiff_t(y0) * target.pitch + x0;
         for (int32_t y = y0; y < y1; y++, out += target.pitch) {
             const __m256i row = _mm256_set1_epi32(y);
             const __m256i started = _mm256_andnot_si256(_mm256_cmpgt_epi32(top, row), _mm256_set1_epi32(-1));
             const __m256i active = _mm256_and_si256(started, _mm256_cmpgt_epi32(bottom, row));
-            const __m256i texRow = _mm256_min_epi32(
-                _mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow);
-            const __m256i atLo =
-                _mm256_add_epi64(columnLo, _mm256_mul_epi32(_mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo));
-            const __m256i atHi = _mm256_add_epi64(
-                columnHi, _mm256_mul_epi32(_mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi));
-            // Only the lanes on their wall's rows read texels.
-            const __m128i texLo = _mm256_mask_i64gather_epi32(_mm_setzero_si128(), base, atLo,
-                                                              _mm256_castsi256_si128(active), 1);
-            const __m128i texHi = _mm256_mask_i64gather_epi32(_mm_setzero_si128(), base, atHi,
-                                                              _mm256_extracti128_si256(active, 1), 1);
-            const __m256i texels = _mm256_set_m128i(texHi, texLo);
+            // Rows are kept inside the texture on every lane, so that lanes off their wall read
+            // harmlessly too.
+            const __m256i texRow = _mm256_max_epi32(
+                _mm256_min_epi32(_mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow),
+                zero);
+            alignas(32) int64_t at[kLanes];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                               _mm256_add_epi64(columnLo, _mm256_mul_epi32(
+                                   _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
+                               _mm256_add_epi64(columnHi, _mm256_mul_epi32(
+                                   _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
+            auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
+            const __m256i texels =
+                _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
             __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
             if (kGround) {
                 // The amount grows with the square of the depth into the wall: (y - top) / height.
@@ -296,10 +299,10 @@ private:
     }
 
     alignas(32) double texY_[kLanes], step_[kLanes];
-    alignas(32) int64_t column_[kLanes], pitchBytes_[kLanes];  // bytes: the texture column from base_, a row
+    alignas(32) int64_t column_[kLanes], pitchBytes_[kLanes];  // the texture column's address; a row in bytes
     alignas(32) int32_t top_[kLanes], bottom_[kLanes], lastRow_[kLanes], fog_[kLanes];
     alignas(32) float ground_[kLanes], height_[kLanes];
-    const char* base_ = nullptr;
+    static constexpr uint32_t kIdleTexel = 0;
     unsigned used_ = 0;
 };
 #endif
