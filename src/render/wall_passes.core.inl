@@ -270,9 +270,13 @@ public:
             hi = blendLanes(hi, fogColor16, fogHi);
             const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
                                                   _mm256_and_si256(alphaMask, texels));
-            // Masked stores are slow on some processors: a tile whose eight columns all belong to
-            // this draw blends its row into the pixels there (drawn by this thread alone).
-            if (full)
+            // Masked stores are slow on some processors, and reading the row back waits for
+            // memory: rows on all eight walls take a plain store; a tile whose eight columns all
+            // belong to this draw blends its other rows into the pixels there (drawn by this
+            // thread alone).
+            if (_mm256_movemask_epi8(active) == -1)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), mixed);
+            else if (full)
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
                                     _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
                                                        mixed, active));
