@@ -217,8 +217,9 @@ public:
         return true;
     }
 
-    // Draws the lanes taken into row pixels x0..x0+7 of `target`; `full`: all eight columns are
-    // this draw's.
+    // Draws the lanes taken into row pixels x0..x0+7 of `target`. With `full` (all eight columns
+    // are this draw's), the rows from the highest wall top to the lowest wall bottom are written
+    // whole, the lanes off their walls included.
     template <bool kGround>
     void draw(const PixelView& target, int x0, bool full, uint32_t fogColor, uint32_t groundFogColor) const {
         if (!used_) return;
@@ -270,16 +271,10 @@ public:
             hi = blendLanes(hi, fogColor16, fogHi);
             const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
                                                   _mm256_and_si256(alphaMask, texels));
-            // Masked stores are slow on some processors, and reading the row back waits for
-            // memory: rows on all eight walls take a plain store; a tile whose eight columns all
-            // belong to this draw blends its other rows into the pixels there (drawn by this
-            // thread alone).
-            if (_mm256_movemask_epi8(active) == -1)
+            // Masked stores are slow on some processors: a tile whose eight columns all belong to
+            // this draw writes whole rows (the caller draws over the lanes off their walls).
+            if (full)
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), mixed);
-            else if (full)
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
-                                    _mm256_blendv_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(out)),
-                                                       mixed, active));
             else
                 _mm256_maskstore_epi32(reinterpret_cast<int*>(out), active, mixed);
             // Lanes advance from their first row on; adding zero leaves the others as they are.
@@ -635,6 +630,14 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
     const int64_t floorStart = std::clamp<int64_t>(view.baseline + 1, 0, H);
     const int64_t ceilingEnd = std::clamp<int64_t>(view.baseline, 0, H);
     Column block[kBlock];
+    // What the second loop over a block's columns draws: the wall (unless a tile drew it) and the
+    // two runs of background rows, [from, to) each.
+    struct Plan {
+        Column::WallLook look;
+        int64_t wallHeight = 0, groundFog = 0;
+        int64_t background[2][2] = {};
+        bool tiled = false;
+    } plans[kBlock];
 #if BV_PASSES_AVX2
     static_assert(kBlock % WallTile::kLanes == 0);
     WallTile tiles[kBlock / WallTile::kLanes];
@@ -651,6 +654,8 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
             if (d < 1e-8) hit.invalid = 1;
             hit.rayDir = dir;
             Column col{&target, &level, &background, x, dir, view.baseline, view.baseline + 1};
+            Plan& plan = plans[i];
+            plan = Plan{};
             int64_t wallStart = H, wallEnd = H;
             if (!hit.invalid) {
                 const int64_t half = truncSat(wallScale / d + 0.5);
@@ -659,11 +664,12 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
                 col.bottom = std::min<int64_t>(H - 1, view.baseline + half);
                 const int64_t groundFog =
                     level.groundFogDensity > 0 ? std::min<int64_t>(truncSat(level.groundFogDensity * d), 255) : 0;
-                const Column::WallLook look = col.wallLook(hit, realTop, 2 * half);
+                plan.look = col.wallLook(hit, realTop, 2 * half);
+                plan.wallHeight = 2 * half;
+                plan.groundFog = groundFog;
 #if BV_PASSES_AVX2
-                if (!tiles[i / WallTile::kLanes].take(i % WallTile::kLanes, col, look, 2 * half, groundFog))
+                plan.tiled = tiles[i / WallTile::kLanes].take(i % WallTile::kLanes, col, plan.look, 2 * half, groundFog);
 #endif
-                    col.wall(look, 2 * half, groundFog);
                 col.walled = true;
                 col.foot = hit.pos;
                 wallStart = col.top;
@@ -672,12 +678,17 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
             // The rows that neither the ceiling, the wall nor the floor draw show the background.
             const int64_t ceilingStop = std::clamp<int64_t>(col.top, 0, ceilingEnd);
             const int64_t floorFrom = std::clamp<int64_t>(col.bottom, floorStart, H);
-            col.fillBackground(ceilingStop, std::min(floorFrom, wallStart));
-            col.fillBackground(std::max(ceilingStop, wallEnd), floorFrom);
+            plan.background[0][0] = ceilingStop;
+            plan.background[0][1] = std::min(floorFrom, wallStart);
+            plan.background[1][0] = std::max(ceilingStop, wallEnd);
+            plan.background[1][1] = floorFrom;
             ceilingRows = std::max(ceilingRows, ceilingStop);
             firstFloor = std::min(firstFloor, floorFrom);
             block[i] = col;
         }
+        // The tiles come first: where all eight columns are this draw's, they write whole rows,
+        // and what the lanes off their walls wrote there is drawn over below or by the floor and
+        // ceiling pass (every other pixel of a column is written after them).
 #if BV_PASSES_AVX2
         for (int t = 0; t * WallTile::kLanes < n; t++) {
             const bool full = n >= (t + 1) * WallTile::kLanes;
@@ -688,6 +699,11 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
             tiles[t].clear();
         }
 #endif
+        for (int i = 0; i < n; i++) {
+            const Plan& plan = plans[i];
+            if (block[i].walled && !plan.tiled) block[i].wall(plan.look, plan.wallHeight, plan.groundFog);
+            for (const auto& run : plan.background) block[i].fillBackground(run[0], run[1]);
+        }
         // The flashlight adds to the finished walls.
         if (frame.flashlight_)
             for (int i = 0; i < n; i++)
