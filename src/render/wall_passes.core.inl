@@ -311,6 +311,11 @@ private:
 constexpr int kBlock = 64;
 
 #if BV_PASSES_AVX2
+// The overlay terms of BlendTerms in every 128-bit half.
+inline __m256i termLanes(const WallFrame::BlendTerms& terms) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(terms.overlay)));
+}
+
 // Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
 // half, whose two pixels per 16-bit register match the lanes of the precomputed terms.
 template <bool kGround>
@@ -319,12 +324,12 @@ inline __m256i fogEight(__m256i b, const RowFog& r) {
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
     __m256i lo = _mm256_unpacklo_epi8(b, zero), hi = _mm256_unpackhi_epi8(b, zero);
     if (kGround) {
-        const __m256i overlay = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay)));
+        const __m256i overlay = termLanes(r.groundTerms);
         const __m256i inverse = _mm256_set1_epi16(short(r.groundTerms.inverse));
         lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
         hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
     }
-    const __m256i overlay = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(r.fogTerms.overlay)));
+    const __m256i overlay = termLanes(r.fogTerms);
     const __m256i inverse = _mm256_set1_epi16(short(r.fogTerms.inverse));
     lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
     hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
@@ -502,9 +507,6 @@ struct FlatPass {
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 
-    // Stores the row's texels and the columns they go to in texels and slots, and returns their
-    // count; draws the other pixels of the row. Without `kChecked`, the row is known to cross
-    // every column inside the level.
 #if BV_PASSES_AVX2
     // The texels of columns i..i+7 of a row that crosses every column inside the level, when the
     // eight meet cells with one texture of offsets that fit in 31 bits; false otherwise.
@@ -538,8 +540,10 @@ struct FlatPass {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
         if (tex.powerOfTwo) {
-            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)), _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
-            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)), _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
+            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
+            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
             tx = _mm256_and_si256(tx, _mm256_set1_epi32(tex.lastX));
             ty = _mm256_and_si256(ty, _mm256_set1_epi32(tex.lastY));
         } else {
@@ -560,6 +564,9 @@ struct FlatPass {
     }
 #endif
 
+    // Stores the row's texels and the columns they go to in texels and slots, and returns their
+    // count; draws the other pixels of the row (on the AVX2 path, whole groups of eight too).
+    // Without `kChecked`, the row is known to cross every column inside the level.
     template <bool kFloor, bool kChecked>
     size_t gather(int y, const RowFog& r, const Column* cols, size_t n, uint32_t* out, uint32_t* texels,
                   int* slots, [[maybe_unused]] const BlockBounds& block) const {
@@ -668,7 +675,8 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
                 plan.wallHeight = 2 * half;
                 plan.groundFog = groundFog;
 #if BV_PASSES_AVX2
-                plan.tiled = tiles[i / WallTile::kLanes].take(i % WallTile::kLanes, col, plan.look, 2 * half, groundFog);
+                WallTile& tile = tiles[i / WallTile::kLanes];
+                plan.tiled = tile.take(i % WallTile::kLanes, col, plan.look, 2 * half, groundFog);
 #endif
                 col.walled = true;
                 col.foot = hit.pos;
@@ -712,7 +720,8 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
         for (int i = 1; i < n; i++) bounds.add(block[i]);
         for (int64_t y = 0; y < ceilingRows; y++)
             flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
-        for (int64_t y = firstFloor; y < H; y++) flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        for (int64_t y = firstFloor; y < H; y++)
+            flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
     }
 }
 
