@@ -1,6 +1,7 @@
 // The level's entities: loading them from the header, moving them to and from an Ecs, and writing
 // them back into the header.
 #include "common/dispatch.hpp"
+#include "common/error_context.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/output.hpp"
@@ -58,7 +59,16 @@ Ref createComponent(PyObject* self, PyObject* name, PyObject* record) {
     return c;
 }
 
-Ref loadEntity(PyObject* self, PyObject* entity) {
+// A record's value for messages, cut short: "{'x': 1, 'y': 2}".
+std::string valueText(PyObject* value) {
+    constexpr size_t kLongest = 60;
+    std::string text = reprText(value);
+    return text.size() <= kLongest ? text : text.substr(0, kLongest - 3) + "...";
+}
+
+// `where` names the entity entry; while a component or the id is read, it names that key and value.
+Ref loadEntity(PyObject* self, PyObject* entity, std::string& where) {
+    const std::string entityWhere = where;
     if (!PyDict_Check(entity)) {
         PyErr_Format(PyExc_TypeError, "an entity entry must be a JSON object, got %.200s", Py_TYPE(entity)->tp_name);
         throwPy();
@@ -69,11 +79,13 @@ Ref loadEntity(PyObject* self, PyObject* entity) {
         PyObject* key = PyList_GET_ITEM(keys.get(), i);
         if (PyUnicode_Check(key) && PyUnicode_CompareWithASCIIString(key, "id") == 0) continue;
         Ref record = Ref::checked(PyObject_GetItem(entity, key));
+        where = entityWhere + "[" + reprText(key) + "] = " + valueText(record.get());
         Ref c = callMethod(intern("createComponent"), self, key, record.get());
         check(PyList_Append(args, c));
     }
     PyObject* idValue = PyDict_GetItemWithError(entity, intern("id"));
     if (!idValue && PyErr_Occurred()) throwPy();
+    where = entityWhere + (idValue ? "['id'] = " + valueText(idValue) : "");
     // int() of the id, but a fractional id is refused rather than truncated.
     if (idValue && PyFloat_Check(idValue)) {
         double d = PyFloat_AS_DOUBLE(idValue);
@@ -294,7 +306,8 @@ PyObject* Level_loadFromDict(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 
 }  // namespace
 
-// Each record that cannot be built is reported on its own; the records after it still load.
+// Each record that cannot be built is reported on its own, naming the header file, the entry and
+// the key and value at fault; the records after it still load.
 void loadEntities(PyObject* self) {
     Ref items;
     try {
@@ -303,14 +316,15 @@ void loadEntities(PyObject* self) {
         Ref list = Ref::checked(PyObject_GetItem(md, intern("entities")));
         items = Ref::checked(PySequence_List(list));
     } catch (const PyError&) {
-        reportUnraisable("Level._loadEntities");
+        reportWithContext(headerName(asLevel(self)) + ": entities", "Level._loadEntities");
         return;
     }
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) {
+        std::string where = headerName(asLevel(self)) + ": entities[" + std::to_string(i) + "]";
         try {
-            loadEntity(self, PyList_GET_ITEM(items.get(), i));
+            loadEntity(self, PyList_GET_ITEM(items.get(), i), where);
         } catch (const PyError&) {
-            reportUnraisable("Level._loadEntities");
+            reportWithContext(where, "Level._loadEntities");
         }
     }
 }
