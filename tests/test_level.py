@@ -358,10 +358,11 @@ def test_entity_ids_are_converted_to_int(tmp_path, raw_id):
     ({"id": 1.5, "position": {"x": 0, "y": 0}}, ValueError, "entities[0]['id'] = 1.5: Entity ID must be int"),
     (["position"], TypeError, "entities[0]: an entity entry must be a JSON object, got list"),
     ({"id": 2, "position": {"x": 1}}, KeyError, "entities[0]['position'] = {'x': 1} has no 'y'"),
-    ({"velocity": {"x": "fast", "y": 0}}, TypeError, "entities[0]['velocity'] = {'x': 'fast', 'y': 0}: "),
+    ({"velocity": {"x": "fast", "y": 0}}, TypeError, "entities[0]['velocity'] = {'x': 'fast', 'y': 0}: x = 'fast': "),
     ({"sprite": {"sprite": 3}}, IndexError, "entities[0]['sprite'] = {'sprite': 3}: sprite index 3 is out of range"),
     ({"collision": {"radius": "wide", "hasFlags": list(range(20))}}, ValueError,  # a long value is cut short
-     "entities[0]['collision'] = {'radius': 'wide', 'hasFlags': [0, 1, 2, 3, 4, 5, 6, 7, 8...: could not convert"),
+     "entities[0]['collision'] = {'radius': 'wide', 'hasFlags': [0, 1, 2, 3, 4, 5, 6, 7, 8...: radius = 'wide': could"
+     " not convert"),
 ])
 def test_bad_entity_entries_are_reported_with_file_key_and_value(tmp_path, unraisable, entity, error, message):
     level = entity_level(tmp_path, [entity])
