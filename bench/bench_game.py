@@ -9,7 +9,9 @@ import argparse
 import os
 import statistics
 import sys
+import tempfile
 import time
+from pathlib import Path
 
 os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
 os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
@@ -23,7 +25,12 @@ try:
 except ImportError as missing:  # the bench target installs both; nothing here runs without them
     sys.exit(f"bench_game.py needs esper and pygame-ce in this environment ({missing}): run `make bench`")
 
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests"))
+from ui_support import FONT_FILE, write_theme  # noqa: E402  (the tests' generated theme)
+
 ENTITIES = 10_000
+LINES = 60
+SCREEN = (1920, 1080)
 STEP = 1 / 60
 
 
@@ -148,6 +155,43 @@ def systems(rounds):
                  "esper processor", 1.5)]
 
 
+def ui_text(rounds):
+    """A panel of 60 text lines on a 1920 x 1080 target, against pygame-ce drawing the same lines."""
+    with tempfile.TemporaryDirectory() as tmp:
+        theme = b.UITheme(str(write_theme(Path(tmp))))
+    lines = [f"line {i}: the quick brown fox jumps over the lazy dog" for i in range(LINES)]
+    renderer = b.UIRenderer(b.Texture(*SCREEN), False, theme)
+    panel = b.UIPanel()
+    for text in lines:
+        panel.addChild(b.UIText(text))
+    renderer.widget.addChild(panel, 10, 10)
+    renderer.render()
+
+    pygame.font.init()
+    font = pygame.font.Font(FONT_FILE, 12)
+    screen = pygame.Surface(SCREEN, pygame.SRCALPHA)
+    cached = [font.render(text, True, (255, 255, 255)) for text in lines]
+
+    def pygame_cached():
+        y = 14
+        for surface in cached:
+            screen.blit(surface, (14, y))
+            y += surface.get_height()
+
+    def pygame_render():
+        y = 14
+        for text in lines:
+            surface = font.render(text, True, (255, 255, 255))
+            screen.blit(surface, (14, y))
+            y += surface.get_height()
+
+    t = alternate(rounds, engine=renderer.render, cached=pygame_cached, rendered=pygame_render)
+    return [
+        line(f"UIPanel of {LINES} UIText, render()", t["engine"], t["cached"], "pygame-ce cached blits", 2.0),
+        line("", t["engine"], t["rendered"], "pygame-ce Font.render + blit"),
+    ]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=31)
@@ -155,6 +199,7 @@ def main():
     print(f"esper {esper.version if hasattr(esper, 'version') else ''}, pygame-ce {pygame.version.ver}")
     queries(args.rounds)
     systems(args.rounds)
+    ui_text(args.rounds)
 
 
 if __name__ == "__main__":
