@@ -21,7 +21,10 @@ $(DEMO_ASSETS): examples/make_assets.py $(wildcard examples/assetgen/*.py) | $(V
 test: build
 	$(PY) -m pytest -q tests
 
-bench: build
+# The benchmarks' peers (esper, pygame-ce) go into the venv here only: the module never depends on them.
+BENCH_PEERS := "esper==3.9" "pygame-ce==2.5.*"
+bench: build $(DEMO_ASSETS)
+	$(PY) -m pip install --quiet $(BENCH_PEERS)
 	$(PY) bench/run.py
 
 build: $(VENV)/.deps
