@@ -871,6 +871,9 @@ class UIWidget:
     def isEnabled(self, value: object) -> None: ...
     userData: Any
     """Free for the application."""
+    @property
+    def rect(self) -> tuple[int, int, int, int]:
+        """(x, y, width, height): the box in target pixels as laid out by the last frame."""
 
 class AbstractUIContainer(UIWidget):
     """The base class of widgets that hold child widgets."""
@@ -1051,6 +1054,19 @@ class Engine:
     @property
     def joysticks(self) -> list[Joystick]:
         """A copy of the list of opened joysticks."""
+    @property
+    def fixedTimeStep(self) -> float | None:
+        """Seconds per frame that update() uses instead of the measured time; None: measured.
+
+        While set, every frame advances the game by exactly this step (getTimeStep() returns it and
+        getFps() its inverse), whatever the machine's speed. None (the default) or 0 switches back to
+        the time measured in whole milliseconds between frames. run() paces itself by getFps(), so
+        with a fixed step it no longer waits for the clock."""
+    @fixedTimeStep.setter
+    def fixedTimeStep(self, value: float | None) -> None: ...
+    @property
+    def windowId(self) -> int:
+        """SDL's id of the engine's window (0 without one)."""
 
 # ---------------------------------------------------------------------------------------------
 # Terminal output

@@ -2,25 +2,26 @@ import os
 import subprocess
 import sys
 import textwrap
+from pathlib import Path
 
-os.environ.setdefault("SDL_VIDEODRIVER", "dummy")
-os.environ.setdefault("SDL_AUDIODRIVER", "dummy")
+import pytest
 
-import pytest  # noqa: E402
-
-import brovaline  # noqa: E402,F401
+import brovaline  # noqa: F401  (the brovaline pytest plugin has chosen SDL's dummy drivers by now)
 
 
 @pytest.fixture
-def engine():
-    """An initialised engine with a hidden 64 x 40 window; subscribers and tasks are reset afterwards."""
-    import brovaline as b
+def engine_size():
+    """The plugin's `engine` fixture opens a hidden 64 x 40 window for these tests."""
+    return (64, 40)
 
-    e = b.Engine()
-    e.init("test", (64, 40), show=False)
-    yield e
-    b.Engine._eventSubscribers.clear()
-    b.Engine._tasks.clear()
+
+@pytest.fixture(scope="session")
+def assets(tmp_path_factory):
+    """The demo game's assets, generated once per test run."""
+    out = tmp_path_factory.mktemp("assets")
+    subprocess.run([sys.executable, str(Path(__file__).parents[1] / "examples" / "make_assets.py"), str(out)],
+                   check=True, capture_output=True, timeout=300)
+    return out
 
 
 def run_script(source, timeout=60):

@@ -1,12 +1,14 @@
-"""The demo's game logic in process: picking, the trigger, the patrol, the menu and its sliders."""
+"""The demo played in process on the testing plugin: picking, the trigger, the patrol, the menu clicked
+through its real buttons, the player's devices, and golden frames of the scripted tour."""
 import math
-import subprocess
 import sys
 from pathlib import Path
 
 import pytest
 
 import brovaline as b
+from brovaline_tools.testing import (VirtualJoystick, click, click_widget, close_window, fire_delayed_tasks,
+                                     move_mouse_by, run_frames, tap, wheel)
 
 EXAMPLES = Path(__file__).resolve().parents[1] / "examples"
 sys.path.insert(0, str(EXAMPLES))
@@ -14,23 +16,16 @@ sys.path.insert(0, str(EXAMPLES))
 from demo_game.game import Game  # noqa: E402
 
 
-@pytest.fixture(scope="module")
-def assets(tmp_path_factory):
-    out = tmp_path_factory.mktemp("assets")
-    subprocess.run([sys.executable, str(EXAMPLES / "make_assets.py"), str(out)], check=True, capture_output=True,
-                   timeout=300)
-    return out
+# The HUD's text comes from the system's FreeType: allow some differing pixels in the golden frames.
+SCENE_SHARE = 0.01
 
 
 @pytest.fixture
-def game(assets):
-    """A player-controlled game in a hidden window; the engine's shared tables are emptied afterwards."""
-    yield Game(assets, show=False)
-    for timer in list(b.Engine._timers):
-        timer.cancel()
-    b.Engine._timers.clear()
-    b.Engine._eventSubscribers.clear()
-    b.Engine._tasks.clear()
+def game(assets, clean_engine_state):
+    """A player-controlled game in a hidden window, stepping 1/60 s per frame."""
+    game = Game(assets, show=False)
+    game.engine.fixedTimeStep = 1 / 60
+    return game
 
 
 def look(game, x, y, heading):
@@ -75,6 +70,9 @@ def test_picking_a_sentinel_zaps_it(game):
     assert sentinel is entity(game, "sentinel", moving=False)
     assert sentinel.getComponent(b.SpriteComponent).currentAnimationKey == "zapped"
     assert game.hud.note.text == f"Zapped sentinel #{sentinel.id}!"
+    assert fire_delayed_tasks() == 1          # the dizziness passes
+    run_frames(game.engine, 1)
+    assert sentinel.getComponent(b.SpriteComponent).currentAnimationKey != "zapped"
 
 
 def test_picking_a_wall_names_it(game):
@@ -129,3 +127,59 @@ def test_wind_loop_starts_and_outdoors_follows_the_open_sky(game):
     assert not game.world.is_outdoors()
     look(game, 13.0, 15.0, 0)                 # the courtyard
     assert game.world.is_outdoors()
+
+
+def test_menu_buttons_clicked_on_screen(game, assert_frame):
+    tap(b.KEY_TAB)
+    run_frames(game.engine, 2)                # opens the menu, then lays it out
+    assert game.menu.is_open and not game.engine.isMouseCaptured()
+    assert_frame(game.target, "demo-menu", max_share=SCENE_SHARE)
+    light = game.world.flashlight_on
+    click_widget(game.engine, game.menu.flashlight_button)
+    assert game.world.flashlight_on is not light
+    assert game.menu.flashlight_button.text == "Flashlight: " + ("on" if not light else "off")
+    resume = next(w for w in game.menu.panel.getChildren() if isinstance(w, b.UIButton) and w.text == "Resume")
+    click_widget(game.engine, resume)
+    assert not game.menu.is_open and game.engine.isMouseCaptured()
+    tap(b.KEY_TAB)
+    run_frames(game.engine, 2)
+    quit_button = game.menu.panel.getChildren()[-1]
+    click_widget(game.engine, quit_button)
+    assert game.quit_requested
+
+
+def test_player_devices_turn_zoom_walk_and_zap(game):
+    camera = game.world.camera
+    run_frames(game.engine, 2)
+    heading = camera.dir.getDegrees()
+    move_mouse_by(game.engine, 100, 0)        # the pointer is captured: mouse look
+    run_frames(game.engine, 1)
+    assert camera.dir.getDegrees() - heading == pytest.approx(15.0)
+    wheel(0, 2)
+    run_frames(game.engine, 1)
+    assert camera.fov == 50
+    pad = VirtualJoystick(axes=4, buttons=2)
+    run_frames(game.engine, 1)
+    assert game.hud.note.text == "Gamepad connected: Virtual Joystick."
+    pad.set_axis(1, -1.0)                     # left stick forwards
+    run_frames(game.engine, 1)
+    velocity = game.world.player.getComponent(b.VelocityComponent).velocity
+    assert velocity * camera.dir == pytest.approx(2.6)
+    assert velocity.x * camera.dir.y - velocity.y * camera.dir.x == pytest.approx(0.0, abs=1e-9)
+    click(game.engine, 320, 200)
+    run_frames(game.engine, 1)
+    assert game.hud.note.text and "Gamepad" not in game.hud.note.text   # the zap's message
+    close_window(game.engine)
+    run_frames(game.engine, 1)
+    assert not game.engine.isRunning()
+
+
+def test_scripted_tour_golden_frames(assets, clean_engine_state, assert_frame):
+    frames = 90
+    game = Game(assets, show=False, frames=frames)
+    shots = {}
+    run_frames(game.engine, frames, after_frame=lambda i: shots.update({i: b.Texture(game.target)})
+               if i in (0, 45, frames - 1) else None)
+    fire_delayed_tasks()                      # the sentinel zapped on the way recovers
+    for index, picture in shots.items():
+        assert_frame(picture, f"demo-tour-{index:02d}", max_share=SCENE_SHARE)

@@ -63,7 +63,7 @@ def test_fullscreen_toggle_fires_event_and_restores_bounds(engine):
     assert engine.getWindowSize() == (64, 40)
 
 
-def test_fullscreen_init_switches_in_first_frame_without_event():
+def test_fullscreen_init_switches_in_first_frame_without_event(clean_engine_state):
     e = b.Engine()
     events = []
     e.subscribeEvent(b.FullscreenEvent, events.append)
@@ -71,7 +71,6 @@ def test_fullscreen_init_switches_in_first_frame_without_event():
     assert len(b.Engine._tasks) == 1
     e.update()
     assert e.isFullscreen() and events == [] and b.Engine._tasks == []
-    b.Engine._eventSubscribers.clear()
 
 
 def test_screenshot_shows_the_renderer_target(engine, tmp_path):

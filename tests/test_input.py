@@ -1,11 +1,12 @@
-import ctypes
 import os
 
 import pytest
 from conftest import run_script
 
 import brovaline as b
-import sdl_events as sdl
+from brovaline_tools.testing import VirtualJoystick, click, close_window, key_down, key_up, wheel
+from brovaline_tools.testing.input import move_mouse_by, window_of
+from brovaline_tools.testing.sdl_events import JOYDEVICEADDED, MOUSEBUTTONUP, flush_events, push, sdl_function
 
 TESTS = os.path.dirname(__file__)
 
@@ -14,9 +15,9 @@ TESTS = os.path.dirname(__file__)
 def engine(engine):
     """The shared engine fixture with an empty SDL queue."""
     engine.update()
-    sdl.flush()
+    flush_events()
     yield engine
-    sdl.flush()
+    flush_events()
 
 
 def recorder(engine, cls):
@@ -117,14 +118,14 @@ def test_capture_mouse(engine):
 
 def test_mouse_position_in_target_pixels(engine):
     engine.setWindowSize((128, 80))
-    sdl.warp_mouse(engine, 101, 51)
+    sdl_function("SDL_WarpMouseInWindow")(window_of(engine), 101, 51)
     assert engine.getMousePos() == (50, 25)
 
 
 def test_mouse_distance_is_the_last_motion_of_the_frame(engine):
     assert engine.getMouseDist() == (0, 0)
-    sdl.mouse_motion(10, 10, 3, 4)
-    sdl.mouse_motion(12, 10, -7, 8)
+    move_mouse_by(engine, 3, 4)
+    move_mouse_by(engine, -7, 8)
     engine.update()
     assert engine.getMouseDist() == (-7, 8)
     engine.update()
@@ -137,9 +138,9 @@ def test_key_press_is_fired_once_with_one_shared_object(engine):
     seen = []
     engine.subscribeEvent(b.KeyEvent, lambda e: (seen.append(e), setattr(e, "isAlreadyHandled", True)))
     engine.subscribeEvent(b.KeyEvent, lambda e: seen.append((e, e.isAlreadyHandled)))
-    sdl.key_down(b.KEY_A)
-    sdl.key_down(b.KEY_A, repeat=1)
-    sdl.key_up(b.KEY_A)
+    key_down(b.KEY_A)
+    key_down(b.KEY_A, repeat=True)
+    key_up(b.KEY_A)
     engine.update()
     assert len(seen) == 4
     first, (same, flag) = seen[0], seen[1]
@@ -157,7 +158,7 @@ def test_key_presses_go_through_an_overridden_fire_event(engine):
 
     custom = Custom()
     custom.init("custom", (32, 20), show=False)
-    sdl.key_down(b.KEY_B)
+    key_down(b.KEY_B)
     custom.update()
     assert fired == [b.KEY_B]
 
@@ -172,7 +173,7 @@ def test_escape_ends_run_after_the_frame(engine):
             raise RuntimeError("run did not stop")
 
     engine.addTask(watchdog)
-    sdl.key_down(b.KEY_ESCAPE)
+    key_down(b.KEY_ESCAPE)
     engine.run(1000)
     assert [k.key for k in keys] == [27]
     assert len(frames) == 1 and engine.isRunning() is False
@@ -182,15 +183,15 @@ def test_escape_kept_when_not_killing(engine):
     e = b.Engine()
     e.init("keep", (32, 20), show=False, killWithEscapeKey=False)
     keys = recorder(e, b.KeyEvent)
-    sdl.key_down(b.KEY_ESCAPE)
+    key_down(b.KEY_ESCAPE)
     e.update()
     assert [k.key for k in keys] == [27] and e.isRunning() is True
 
 
 def test_quit_request_stops_without_destroying(engine):
     keys = recorder(engine, b.KeyEvent)
-    sdl.quit_request()
-    sdl.key_down(b.KEY_C)
+    close_window(engine)
+    key_down(b.KEY_C)
     engine.update()
     assert engine.isRunning() is False
     assert [k.key for k in keys] == [b.KEY_C]  # the rest of the queue is still processed
@@ -200,7 +201,7 @@ def test_quit_request_stops_without_destroying(engine):
 def test_click_is_scaled_to_target_pixels(engine):
     engine.setWindowSize((128, 80))
     clicks = recorder(engine, b.MouseClickEvent)
-    sdl.click(101, 51, b.MOUSE_RIGHT)
+    push("button", type=MOUSEBUTTONUP, button=b.MOUSE_RIGHT, x=101, y=51)   # window pixels
     engine.update()
     assert [(c.x, c.y, c.button) for c in clicks] == [(50, 25, 3)]
 
@@ -217,7 +218,7 @@ def test_each_click_handler_gets_its_own_event(engine):
 
     engine.subscribeEvent(b.MouseClickEvent, first)
     engine.subscribeEvent(b.MouseClickEvent, second)
-    sdl.click(3, 4)
+    click(engine, 3, 4)
     engine.update()
     assert len(seen) == 2
     other, flag = seen[1]
@@ -227,8 +228,8 @@ def test_each_click_handler_gets_its_own_event(engine):
 
 def test_click_subscribers_of_the_base_class_get_nothing(engine):
     events = recorder(engine, b.Event)
-    sdl.click(3, 4)
-    sdl.mouse_wheel(0, 1)
+    click(engine, 3, 4)
+    wheel(0, 1)
     engine.update()
     assert events == []
 
@@ -237,7 +238,7 @@ def test_wheel_is_delivered_unscaled(engine):
     engine.setWindowSize((128, 80))
     wheels = recorder(engine, b.MouseWheelEvent)
     more = recorder(engine, b.MouseWheelEvent)
-    sdl.mouse_wheel(1, -3)
+    wheel(1, -3)
     engine.update()
     assert [(w.x, w.y) for w in wheels] == [(1, -3)]
     assert more[0] is not wheels[0]
@@ -257,8 +258,8 @@ def test_handler_exception_is_reported_and_the_queue_kept(engine, monkeypatch):
     later = recorder(engine, b.KeyEvent)
     ran = []
     engine.addTask(lambda step, onDone: ran.append(step))
-    sdl.key_down(b.KEY_A)
-    sdl.key_down(b.KEY_B)
+    key_down(b.KEY_A)
+    key_down(b.KEY_B)
     engine.update()  # does not raise
     assert keys == [b.KEY_A] and later == [] and len(ran) == 1
     assert len(reports) == 1
@@ -273,7 +274,7 @@ def test_click_handler_exception_stops_the_remaining_handlers(engine, monkeypatc
     monkeypatch.setattr("sys.unraisablehook", reports.append)
     engine.subscribeEvent(b.MouseClickEvent, lambda e: 1 / 0)
     after = recorder(engine, b.MouseClickEvent)
-    sdl.click(1, 1)
+    click(engine, 1, 1)
     engine.update()
     assert after == [] and isinstance(reports[0].exc_value, ZeroDivisionError)
 
@@ -288,54 +289,33 @@ def test_joystick_class():
         b.Joystick(5, 1, 1)
 
 
-def attach_virtual(axes, buttons):
-    index = sdl.SDL.SDL_JoystickAttachVirtual(0, axes, buttons, 0)
-    assert index >= 0
-    return index
-
-
-@pytest.fixture
-def detach_all(engine):
-    sdl.SDL.SDL_SetHint(b"SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", b"1")
-    yield
-    for index in reversed(range(sdl.SDL.SDL_NumJoysticks())):
-        if sdl.SDL.SDL_JoystickIsVirtual(index):
-            sdl.SDL.SDL_JoystickDetachVirtual(index)
-    engine.update()
-
-
-def test_joystick_added_and_removed(engine, detach_all, capsys):
+def test_joystick_added_and_removed(engine, capsys):
     added = recorder(engine, b.JoystickAddedEvent)
     before = len(engine.joysticks)
-    index = attach_virtual(2, 3)
+    pad = VirtualJoystick(axes=2, buttons=3)
     engine.update()
     assert len(added) == 1
     j = added[0].joystick
     assert engine.joysticks[before:] == [j] and b.Engine._joysticks[-1] is j
     assert (j.name, j.axes, j.buttons) == ("Virtual Joystick", 2, 3)
 
-    SDL = sdl.SDL
-    SDL.SDL_JoystickFromInstanceID.restype = ctypes.c_void_p
-    SDL.SDL_JoystickSetVirtualButton.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint8]
-    SDL.SDL_JoystickSetVirtualAxis.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int16]
-    device = SDL.SDL_JoystickFromInstanceID(SDL.SDL_JoystickGetDeviceInstanceID(index))
-    SDL.SDL_JoystickSetVirtualButton(device, 1, 1)
-    SDL.SDL_JoystickSetVirtualAxis(device, 0, -32768)
-    SDL.SDL_JoystickSetVirtualAxis(device, 1, 32767)
+    pad.press(1)
+    pad.set_axis(0, -1.0)
+    pad.set_axis(1, 1.0)
     engine.update()
     assert (j.isButtonPressed(0), j.isButtonPressed(1)) == (0, 1)
     assert (j.getAxis(0), j.getAxis(1)) == (-1.0, 32767 / 32768)
 
-    SDL.SDL_JoystickDetachVirtual(index)
+    pad.detach()
     engine.update()
     assert capsys.readouterr().out == "Joystick removed\n"
     assert engine.joysticks[-1] is j
 
 
-def test_devices_added_in_one_frame_are_each_announced(engine, detach_all):
+def test_devices_added_in_one_frame_are_each_announced(engine):
     added = recorder(engine, b.JoystickAddedEvent)
-    attach_virtual(2, 1)
-    attach_virtual(4, 1)
+    VirtualJoystick(axes=2, buttons=1)
+    VirtualJoystick(axes=4, buttons=1)
     engine.update()
     assert [e.joystick.axes for e in added] == [2, 4]
 
@@ -344,20 +324,19 @@ def test_joystick_that_cannot_be_opened_is_skipped(engine):
     added = recorder(engine, b.JoystickAddedEvent)
     keys = recorder(engine, b.KeyEvent)
     before = len(engine.joysticks)
-    sdl.joystick_device(True, 99)
-    sdl.key_down(b.KEY_A)
+    push("jdevice", type=JOYDEVICEADDED, which=99)
+    key_down(b.KEY_A)
     engine.update()
     assert added == [] and len(engine.joysticks) == before and len(keys) == 1
 
 
 def test_joystick_outlives_sdl():
     result = run_script(f"""
-        import sys
-        sys.path.insert(0, {TESTS!r})
-        import brovaline as b, sdl_events as sdl
+        import brovaline as b
+        from brovaline_tools.testing import VirtualJoystick
         e = b.Engine()
         e.init("joy", (32, 20), show=False)
-        sdl.SDL.SDL_JoystickAttachVirtual(0, 2, 2, 0)
+        VirtualJoystick(axes=2, buttons=2)
         e.update()
         j = e.joysticks[0]
         e.quit()

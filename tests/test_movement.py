@@ -52,9 +52,8 @@ def level():
 
 
 @pytest.fixture
-def world(level):
-    yield World(level)
-    b.Engine._eventSubscribers.clear()
+def world(level, clean_engine_state):
+    return World(level)
 
 
 @pytest.fixture

@@ -7,6 +7,8 @@ import pytest
 
 import brovaline as b
 
+pytestmark = pytest.mark.usefixtures("clean_engine_state")   # the scenes subscribe on engines of their own
+
 SIZE = 30
 
 
@@ -111,12 +113,6 @@ class Scene:
             p = e.getComponent(b.PositionComponent).pos
             out.append(struct.pack("<dd", p.x, p.y))
         return out
-
-
-@pytest.fixture(autouse=True)
-def no_subscribers_left():
-    yield
-    b.Engine._eventSubscribers.clear()
 
 
 @pytest.mark.parametrize("seed", range(40))

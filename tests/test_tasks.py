@@ -3,12 +3,13 @@ import time
 import pytest
 
 import brovaline as b
-import sdl_events
+from brovaline_tools.testing import close_window
 from conftest import run_script
 
 
 @pytest.fixture(autouse=True)
-def no_timers_left():
+def no_timers_left(clean_engine_state):
+    """Timers these tests leave on purpose are cancelled before the leak check."""
     yield
     for timer in list(b.Engine._timers):
         timer.cancel()
@@ -138,7 +139,7 @@ def test_run_cancels_timers_that_have_not_fired(engine):
     delayed, calls = recorder(True)
     engine.addTaskAfter(30, delayed)
     timer = b.Engine._timers[0]
-    engine.addTask(lambda step, onDone: sdl_events.quit_request() or True)
+    engine.addTask(lambda step, onDone: close_window(engine) or True)
     engine.run(1000)
     assert not engine.isRunning()
     assert b.Engine._timers == []

@@ -4,7 +4,8 @@ import weakref
 import pytest
 
 import brovaline as b
-import sdl_events as sdl
+from brovaline_tools.testing import release
+from brovaline_tools.testing.sdl_events import flush_events
 from ui_support import fixed, make_renderer, pixels, pointer_engine, theme  # noqa: F401
 
 
@@ -236,12 +237,12 @@ def test_engine_clicks_reach_the_widget_under_the_pointer(theme, pointer_engine)
     r.widget.addChild(button, 10, 10)
     pointer_engine.pointer = (20, 20)
     pointer_engine.update()  # lays out and hovers
-    sdl.flush()
-    sdl.mouse_button(20, 20, button=3)
+    flush_events()
+    release(pointer_engine, 20, 20, button=3)
     pointer_engine.update()
     assert seen == [(20, 20, 3)]
     pointer_engine.ecs.removeSystem(r)
-    sdl.mouse_button(20, 20)
+    release(pointer_engine, 20, 20)
     pointer_engine.update()
     assert len(seen) == 1
     assert all(not handlers for handlers in b.Engine._eventSubscribers.values())

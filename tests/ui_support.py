@@ -111,9 +111,7 @@ class PointerEngine(b.Engine):
 
 
 @pytest.fixture
-def pointer_engine():
+def pointer_engine(clean_engine_state):
     e = PointerEngine()
     e.init("ui", (200, 120), show=False)
-    yield e
-    b.Engine._eventSubscribers.clear()
-    b.Engine._tasks.clear()
+    return e

@@ -11,6 +11,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace bv {
@@ -101,6 +102,14 @@ PyObject* Engine_isRunning(PyObject* self, PyObject*) { return boolean(asEngine(
 
 void advanceClock(EngineObject* e) {
     Uint32 now = SDL_GetTicks();
+    if (e->fixedTimeStep > 0) {
+        // A fixed step ignores the clock; the timestamp still follows it, so that switching back to
+        // measured steps measures from this frame.
+        e->lastFrameTimestamp = now;
+        e->fps = 1.0 / e->fixedTimeStep;
+        e->timeStep = e->fixedTimeStep;
+        return;
+    }
     Uint32 diff = now - e->lastFrameTimestamp;
     if (diff == 0) return;
     e->lastFrameTimestamp = now;
@@ -259,6 +268,28 @@ PyObject* Engine_getTimeStep(PyObject* self, PyObject*) { return PyFloat_FromDou
 
 PyObject* Engine_getEcs(PyObject* self, void*) { return newRefOrNone(asEngine(self)->ecs); }
 
+PyObject* Engine_getFixedTimeStep(PyObject* self, void*) {
+    double step = asEngine(self)->fixedTimeStep;
+    return step > 0 ? PyFloat_FromDouble(step) : none();
+}
+
+int Engine_setFixedTimeStep(PyObject* self, PyObject* value, void*) {
+    return guardInt([&] {
+        double step = value == Py_None ? 0.0 : toDouble(value);
+        if (!(step >= 0.0) || std::isinf(step)) {
+            PyErr_Format(PyExc_ValueError, "fixedTimeStep must be a positive number of seconds or None, got %R", value);
+            throwPy();
+        }
+        asEngine(self)->fixedTimeStep = step;
+        return 0;
+    });
+}
+
+PyObject* Engine_getWindowId(PyObject* self, void*) {
+    SDL_Window* window = asEngine(self)->window;
+    return PyLong_FromUnsignedLong(window ? SDL_GetWindowID(window) : 0);
+}
+
 PyMethodDef coreMethods[] = {
     BV_METHOD("init", Engine_initWindow, "Opens the window and the render target."),
     BV_METHOD_NOARGS("_ensureInit", Engine_ensureInit, nullptr),
@@ -278,6 +309,9 @@ PyObject* Engine_getJoysticks(PyObject*, void*) {
 PyGetSetDef engineProps[] = {
     computed("ecs", Engine_getEcs),
     computed("joysticks", Engine_getJoysticks),
+    computed<Engine_setFixedTimeStep>("fixedTimeStep", Engine_getFixedTimeStep,
+                                      "Seconds per frame that update() uses instead of the measured time; None: measured."),
+    computed("windowId", Engine_getWindowId, "SDL's id of the engine's window (0 without one)."),
     propsEnd(),
 };
 

@@ -18,6 +18,7 @@ struct EngineObject {
     uint32_t lastFrameTimestamp;
     double fps;
     double timeStep;
+    double fixedTimeStep;  // seconds per frame when set (> 0); 0: measured by the clock
     int32_t mouseDistX;
     int32_t mouseDistY;
     SDL_Rect windowBounds;

@@ -191,7 +191,13 @@ PyMethodDef methods[] = {
     BV_METHODS_END,
 };
 
+PyObject* UIWidget_getRect(PyObject* self, void*) {
+    WidgetObject* w = asWidget(self);
+    return Py_BuildValue("(iiii)", w->x, w->y, w->width, w->height);
+}
+
 PyGetSetDef props[] = {
+    computed("rect", UIWidget_getRect, "(x, y, width, height): the box in target pixels as laid out by the last frame."),
     rw<&WidgetObject::sizePolicyX>("sizePolicyX"),
     rw<&WidgetObject::sizePolicyY>("sizePolicyY"),
     rw<&WidgetObject::width>("width"),
