@@ -137,9 +137,26 @@ def test_query_reflects_changes_made_during_iteration(change):
             seen.append(e.id)
             if len(seen) == 2:
                 QUERY_CHANGES[change](ents, ents.index(e) if e in ents else 0)
-        return seen
+        return seen, [e.id for e in query(ecs, ents)]  # and once more, after the change
 
     assert run(lambda ecs, ents: ecs.getEntities(Pos, Vel)) == run(lambda ecs, ents: reference_query(ents, (Pos, Vel)))
+
+
+def test_queries_of_different_classes_alternate(ecs):
+    class Meta(type):  # classes of this metaclass compare by name: their answers are never remembered
+        def __eq__(cls, other):
+            return isinstance(other, Meta) and cls.__name__ == other.__name__
+
+        __hash__ = type.__hash__
+
+    Named, Twin = Meta("Named", (), {}), Meta("Named", (), {})
+    for i in range(6):
+        ecs.addEntity(b.Entity(i, *[c() for c, bit in ((Pos, 1), (Vel, 2), (Named, 4)) if i & bit]))
+    queries = [(Pos, Vel), (Pos,), (Vel,), (Vel, Pos), (Named,), (Twin,), (Pos, Vel)]
+    for _ in range(2):
+        for types in queries:
+            assert list(ecs.getEntities(*types)) == list(reference_query(ecs.getEntities(), types))
+        ecs.getEntities()[3].removeComponentType(Pos)
 
 
 def test_query_entities_of_every_kind(ecs):

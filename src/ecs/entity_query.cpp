@@ -3,6 +3,8 @@
 #include "common/klass.hpp"
 #include "ecs/ecs.hpp"
 
+#include <vector>
+
 namespace bv {
 
 namespace {
@@ -14,6 +16,7 @@ struct EntityQueryObject {
     PyObject* entities;  // the list walked; null once exhausted (an exhausted query stays exhausted)
     PyObject* types;     // tuple of classes
     Py_ssize_t next;     // index of the next entity to look at
+    uint32_t query;      // number of the memoised query, 0 when its classes are not memoised
 
     void refs(auto&& f) {
         f(entities);
@@ -31,14 +34,81 @@ bool hasAllGeneric(PyObject* entity, PyObject* types) {
     return true;
 }
 
-bool hasAll(PyObject* entity, PyObject* types) {
-    if (!isPlainEntity(entity)) return hasAllGeneric(entity, types);
-    PyObject* components = reinterpret_cast<EntityObject*>(entity)->components;
-    if (!components || !PyDict_CheckExact(components)) return hasAllGeneric(entity, types);
-    Ref keep = Ref::borrow(components);  // a key's __eq__ may replace the dict
-    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(types); ++i)
-        if (!check(PyDict_Contains(components, PyTuple_GET_ITEM(types, i)))) return false;
+// --- memos --------------------------------------------------------------------------------------
+// An entity remembers, for the last queries that reached it, whether its dict held their classes. A
+// memo is used only while the dict is the same object at the same version (every change to a dict
+// gives it a new version, never used before); it is written only when the answer came from identity
+// alone: the classes and the dict's keys all hash and compare as plain classes, so no Python code
+// could answer differently for the same dict.
+
+#if PY_VERSION_HEX < 0x030E0000
+#define BV_DICT_VERSIONS 1
+_Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wdeprecated-declarations\"")
+uint64_t dictVersion(PyObject* d) { return reinterpret_cast<PyDictObject*>(d)->ma_version_tag; }
+_Pragma("GCC diagnostic pop")
+#endif
+
+bool plainClass(PyObject* o) {
+    PyTypeObject* meta = Py_TYPE(o);
+    return PyType_Check(o) && meta->tp_hash == PyType_Type.tp_hash && meta->tp_richcompare == PyType_Type.tp_richcompare;
+}
+
+// The number of the query over these classes (1, 2, ...), or 0 when they are not memoised.
+uint32_t queryNumber(PyObject* types) {
+#ifdef BV_DICT_VERSIONS
+    // The class tuples, by number - 1: held for the life of the process, like interned names.
+    static auto* known = new std::vector<PyObject*>;
+    constexpr size_t kMaxQueries = 256;
+    Py_ssize_t n = PyTuple_GET_SIZE(types);
+    for (Py_ssize_t i = 0; i < n; ++i)
+        if (!plainClass(PyTuple_GET_ITEM(types, i))) return 0;
+    for (size_t q = 0; q < known->size(); ++q) {
+        PyObject* k = (*known)[q];
+        if (PyTuple_GET_SIZE(k) != n) continue;
+        bool same = true;
+        for (Py_ssize_t i = 0; i < n && same; ++i) same = PyTuple_GET_ITEM(k, i) == PyTuple_GET_ITEM(types, i);
+        if (same) return uint32_t(q + 1);
+    }
+    if (known->size() == kMaxQueries) return 0;
+    known->push_back(Py_NewRef(types));
+    return uint32_t(known->size());
+#else
+    (void)types;
+    return 0;
+#endif
+}
+
+bool plainKeys(PyObject* dict) {
+    Py_ssize_t pos = 0;
+    PyObject *key, *value;
+    while (PyDict_Next(dict, &pos, &key, &value))
+        if (!plainClass(key)) return false;
     return true;
+}
+
+bool hasAll(PyObject* entity, PyObject* types, uint32_t query) {
+    if (!isPlainEntity(entity)) return hasAllGeneric(entity, types);
+    auto* e = reinterpret_cast<EntityObject*>(entity);
+    PyObject* components = e->components;
+    if (!components || !PyDict_CheckExact(components)) return hasAllGeneric(entity, types);
+#ifdef BV_DICT_VERSIONS
+    if (query) {
+        uint64_t version = dictVersion(components);
+        for (const QueryMemo& m : e->memos)
+            if (m.query == query && m.dict == components && m.dictVersion == version) return m.match;
+    }
+#endif
+    Ref keep = Ref::borrow(components);  // a key's __eq__ may replace the dict
+    bool match = true;
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(types) && match; ++i)
+        match = check(PyDict_Contains(components, PyTuple_GET_ITEM(types, i)));
+#ifdef BV_DICT_VERSIONS
+    if (query && e->components == components && plainKeys(components)) {
+        e->memos[1] = e->memos[0];
+        e->memos[0] = {components, dictVersion(components), query, match};
+    }
+#endif
+    return match;
 }
 
 PyObject* EntityQuery_next(PyObject* self) {
@@ -47,7 +117,7 @@ PyObject* EntityQuery_next(PyObject* self) {
         while (q->entities && q->next < PyList_GET_SIZE(q->entities)) {
             Ref entity = Ref::borrow(PyList_GET_ITEM(q->entities, q->next));
             ++q->next;
-            if (hasAll(entity, q->types)) return entity.release();
+            if (hasAll(entity, q->types, q->query)) return entity.release();
         }
         Py_CLEAR(q->entities);
         return nullptr;
@@ -93,6 +163,7 @@ PyObject* newEntityQuery(PyObject* entities, PyObject* types) {
     auto* q = reinterpret_cast<EntityQueryObject*>(self);
     q->entities = Py_NewRef(entities);
     q->types = Py_NewRef(types);
+    q->query = queryNumber(types);
     return self;
 }
 
