@@ -1,6 +1,7 @@
 #include "render/raycast.core.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 namespace bv {
