@@ -14,6 +14,7 @@ struct PositionComponentObject {
     PyObject_HEAD
     PyObject* pos;  // Vector2 or None
 
+    void construct() { pos = Py_NewRef(Py_None); }
     void refs(auto&& f) { f(pos); }
 };
 
@@ -23,7 +24,11 @@ struct VelocityComponentObject {
     PyObject* impulse;   // Vector2 or None: one-shot displacement
     double friction;
 
-    void construct() { friction = 2.0; }
+    void construct() {
+        velocity = Py_NewRef(Py_None);
+        impulse = Py_NewRef(Py_None);
+        friction = 2.0;
+    }
     void refs(auto&& f) {
         f(velocity);
         f(impulse);
@@ -34,6 +39,7 @@ struct RotationComponentObject {
     PyObject_HEAD
     PyObject* dir;  // Vector2 or None
 
+    void construct() { dir = Py_NewRef(Py_None); }
     void refs(auto&& f) { f(dir); }
 };
 
