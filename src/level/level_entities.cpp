@@ -66,9 +66,12 @@ std::string valueText(PyObject* value) {
     return text.size() <= kLongest ? text : text.substr(0, kLongest - 3) + "...";
 }
 
-// `where` names the entity entry; while a component or the id is read, it names that key and value.
-Ref loadEntity(PyObject* self, PyObject* entity, std::string& where) {
-    const std::string entityWhere = where;
+// The key and value of an entity entry being read, named in the report when it fails.
+struct EntryPlace {
+    Ref key, value;
+};
+
+Ref loadEntity(PyObject* self, PyObject* entity, EntryPlace& place) {
     if (!PyDict_Check(entity)) {
         PyErr_Format(PyExc_TypeError, "an entity entry must be a JSON object, got %.200s", Py_TYPE(entity)->tp_name);
         throwPy();
@@ -79,13 +82,13 @@ Ref loadEntity(PyObject* self, PyObject* entity, std::string& where) {
         PyObject* key = PyList_GET_ITEM(keys.get(), i);
         if (PyUnicode_Check(key) && PyUnicode_CompareWithASCIIString(key, "id") == 0) continue;
         Ref record = Ref::checked(PyObject_GetItem(entity, key));
-        where = entityWhere + "[" + reprText(key) + "] = " + valueText(record.get());
+        place = {Ref::borrow(key), record};
         Ref c = callMethod(intern("createComponent"), self, key, record.get());
         check(PyList_Append(args, c));
     }
     PyObject* idValue = PyDict_GetItemWithError(entity, intern("id"));
     if (!idValue && PyErr_Occurred()) throwPy();
-    where = entityWhere + (idValue ? "['id'] = " + valueText(idValue) : "");
+    place = idValue ? EntryPlace{Ref::borrow(intern("id")), Ref::borrow(idValue)} : EntryPlace{};
     // int() of the id, but a fractional id is refused rather than truncated.
     if (idValue && PyFloat_Check(idValue)) {
         double d = PyFloat_AS_DOUBLE(idValue);
@@ -320,10 +323,12 @@ void loadEntities(PyObject* self) {
         return;
     }
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) {
-        std::string where = headerName(asLevel(self)) + ": entities[" + std::to_string(i) + "]";
+        EntryPlace place;
         try {
-            loadEntity(self, PyList_GET_ITEM(items.get(), i), where);
+            loadEntity(self, PyList_GET_ITEM(items.get(), i), place);
         } catch (const PyError&) {
+            std::string where = headerName(asLevel(self)) + ": entities[" + std::to_string(i) + "]";
+            if (place.key) where += "[" + reprText(place.key.get()) + "] = " + valueText(place.value.get());
             reportWithContext(where, "Level._loadEntities");
         }
     }
