@@ -184,7 +184,8 @@ PyObject* SpriteComponent_loadFromDict(PyObject* self, PyObject* const* args, Py
             setAnimationKey(c, v);
         else
             selectFirstAnimation(c);
-        c->animationPercentage = (v = entry(input, "animationPercentage")) ? recordNumber(v, "animationPercentage") : 0.0;
+        v = entry(input, "animationPercentage");
+        c->animationPercentage = v ? recordNumber(v, "animationPercentage") : 0.0;
         return none();
     });
 }
