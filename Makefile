@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
+.PHONY: demo test test-asan build bench native-tests lint clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -23,6 +23,11 @@ test: build
 
 bench: build
 	$(PY) bench/run.py
+
+# The Python source that the module embeds (src/**/*.py; src/ruff.toml names what it finds in the
+# module's namespace).
+lint: $(VENV)/.deps
+	$(VENV)/bin/ruff check src
 
 build: $(VENV)/.deps
 	$(PY) -m pip install --quiet --no-build-isolation --no-deps .
@@ -125,7 +130,7 @@ native-tests: system-deps
 $(VENV)/.deps: .system-deps-ok pyproject.toml
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow "ruff==0.17.5"
 	touch $@
 
 system-deps: .system-deps-ok

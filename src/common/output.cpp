@@ -1,6 +1,6 @@
 #include "output.hpp"
 
-#include "dispatch.hpp"
+#include "overridable.hpp"
 
 namespace bv {
 

@@ -315,20 +315,11 @@ PyGetSetDef engineProps[] = {
     propsEnd(),
 };
 
-std::vector<PyMethodDef> allMethods() {
-    std::vector<PyMethodDef> all;
-    for (PyMethodDef* table : {coreMethods, engineWindowMethods, engineEventMethods, engineInputMethods,
-                               engineTaskMethods})
-        for (PyMethodDef* m = table; m->ml_name; ++m) all.push_back(*m);
-    all.push_back(BV_METHODS_END);
-    return all;
-}
-
 ClassRegistration reg("Engine", [] {
-    static std::vector<PyMethodDef> methods = allMethods();
     ClassSpec spec = specFor<EngineObject>("Engine");
     spec.doc = "The engine: window, frame loop, input, events, tasks and the game's Ecs.";
-    spec.methods = methods.data();
+    spec.methods = joinTables<PyMethodDef>(
+        {coreMethods, engineWindowMethods, engineEventMethods, engineInputMethods, engineTaskMethods});
     spec.getset = engineProps;
     spec.init = Engine_init;
     EngineType = createType(spec);
@@ -339,7 +330,7 @@ ClassRegistration reg("Engine", [] {
 });
 
 // Class-level attributes shared by every Engine.
-StartupStep classAttributes(150, [](PyObject*) {
+StartupStep classAttributes(Startup::EngineClassAttributes, [](PyObject*) {
     PyObject* dict = EngineType->tp_dict;
     Ref version = Ref::checked(PyFloat_FromDouble(0.1));
     check(PyDict_SetItemString(dict, "version", version));

@@ -270,7 +270,7 @@ ClassRegistration reg("Vector2", [] {
     return Vector2Type;
 });
 
-StartupStep angleConstants(41, [](PyObject* module) {
+StartupStep angleConstants(Startup::AngleConstants, [](PyObject* module) {
     check(PyModule_AddObjectRef(module, "_RAD_TO_DEGREES", Ref::checked(PyFloat_FromDouble(_RAD_TO_DEGREES))));
     check(PyModule_AddObjectRef(module, "_DEGREES_TO_RAD", Ref::checked(PyFloat_FromDouble(_DEGREES_TO_RAD))));
 });

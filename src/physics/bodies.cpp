@@ -1,6 +1,6 @@
 #include "physics/bodies.hpp"
 
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "ecs/ecs.hpp"
 
 namespace bv::physics {

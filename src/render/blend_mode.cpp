@@ -8,7 +8,7 @@ BlendMode toBlendMode(PyObject* value) { return BlendMode(toUInt32(value)); }
 
 namespace {
 
-StartupStep blendModeConstants(60, [](PyObject* module) {
+StartupStep blendModeConstants(Startup::BlendModeConstants, [](PyObject* module) {
     check(PyModule_AddIntConstant(module, "BLENDMODE_BLEND", BLEND_BLEND));
     check(PyModule_AddIntConstant(module, "BLENDMODE_ADD", BLEND_ADD));
 });

@@ -2,7 +2,7 @@
 
 #include "common/args.hpp"
 #include "common/cstring.hpp"
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"

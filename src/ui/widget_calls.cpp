@@ -1,4 +1,4 @@
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 
 #include "ui/widget_base.hpp"
 

@@ -1,4 +1,4 @@
-#include "dispatch.hpp"
+#include "overridable.hpp"
 
 namespace bv {
 
