@@ -1,3 +1,4 @@
+// Argument parsing against a Signature: count, keyword and missing-argument errors; argument type errors.
 #include "args.hpp"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Printing lines through the host's sys.stdout.
 #include "output.hpp"
 
 #include "overridable.hpp"

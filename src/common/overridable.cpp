@@ -1,3 +1,4 @@
+// Overridable methods: the lookup on the object's type and the native-path test.
 #include "overridable.hpp"
 
 namespace bv {

@@ -1,3 +1,4 @@
+// The class and start-up step registries and the module's construction from them.
 #include "registry.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Engine: construction, init, the frame loop (update, run), quit, fps and the class-level state.
 #include "core/engine.hpp"
 
 #include "common/klass.hpp"

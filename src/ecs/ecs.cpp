@@ -1,3 +1,4 @@
+// Ecs: its entities and systems, their membership, and the per-frame update of every system.
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

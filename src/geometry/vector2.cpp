@@ -1,3 +1,4 @@
+// Vector2: construction, arithmetic, string form, normalisation, angles and the angle constants.
 #include "geometry/vector2.hpp"
 
 #include "common/klass.hpp"

@@ -1,3 +1,4 @@
+// Joystick: opening a device, its name, axes and buttons.
 #include "input/joystick.hpp"
 
 #include "common/klass.hpp"

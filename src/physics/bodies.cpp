@@ -1,3 +1,4 @@
+// Native reads of the position, velocity and collision components of the physics' entities.
 #include "physics/bodies.hpp"
 
 #include "common/overridable.hpp"

@@ -1,3 +1,4 @@
+// The blend-mode constants and the conversion of Python values to blend modes.
 #include "render/blend_mode.hpp"
 
 #include "common/registry.hpp"

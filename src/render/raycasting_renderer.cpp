@@ -1,3 +1,4 @@
+// RaycastingRenderer: the frame set-up from Level and Camera, render, castRay and the class.
 #include "render/raycasting_renderer.hpp"
 
 #include <cmath>

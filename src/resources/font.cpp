@@ -1,3 +1,4 @@
+// Font: opening a TrueType font and rendering text lines into Textures.
 #include "resources/font.hpp"
 
 #include "common/args.hpp"

@@ -1,3 +1,4 @@
+// Music: loading, playing, pausing and stopping the streamed track.
 #include "resources/music.hpp"
 
 #include "common/args.hpp"

@@ -1,3 +1,4 @@
+// Texture: construction (size, copy, file), drawing helpers, saving, and the surface views.
 #include "resources/texture.hpp"
 
 #include "common/cstring.hpp"

@@ -1,3 +1,4 @@
+// The native-or-Python calls of widget operations, and their bound lookups.
 #include "ui/widget_calls.hpp"
 
 #include "ui/widget_base.hpp"
