@@ -72,7 +72,8 @@ fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
 # The atheris harnesses need coverage from the module itself: it is built by clang with
 # fuzzer-no-link, and one preloaded library holds both the ASan/UBSan runtime and libFuzzer (with
 # two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
-CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+# Where the installed clang keeps its runtime libraries (asked when a recipe needs it, after install).
+CLANG_RT = $(shell clang -print-resource-dir)/lib/linux
 FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
 # The venv comes first on PATH: a merge runs the harness script again by its own name.
 PY_FUZZ_ENV := LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
