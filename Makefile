@@ -7,7 +7,8 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests lint clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds
+.PHONY: demo test test-asan build bench native-tests lint clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds \
+        fuzz-replay
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -95,6 +96,20 @@ $(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
 	clang++ -shared -o $@ -Wl,--whole-archive $(CLANG_RT)/libclang_rt.fuzzer_no_main-x86_64.a \
 	  $(FUZZ_DIR)/runtime/asan.a $(CLANG_RT)/libclang_rt.asan_cxx-x86_64.a -Wl,--no-whole-archive -lpthread -ldl -lrt -lm
 
+# Replays every committed input through its harness, without fuzzing, so that the harnesses are
+# built and the inputs they once found keep passing. The atheris harnesses run against the
+# installed module (`make build`); test-asan covers the sanitizers on the Python side.
+fuzz-replay: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) build
+	$(PY) -m pip install --quiet atheris
+	for f in $(NATIVE_FUZZERS); do \
+	  $(FUZZ_DIR)/$${f}_fuzz fuzz/corpus/$$f/* >$(FUZZ_DIR)/replay-$$f.log 2>&1 || \
+	    { tail -n 40 $(FUZZ_DIR)/replay-$$f.log; exit 1; }; \
+	  echo "$$f: $$(ls fuzz/corpus/$$f | wc -l) inputs replayed"; done
+	for f in $(PY_FUZZERS); do \
+	  PATH=$(abspath $(VENV))/bin:$$PATH $(PY) fuzz/$${f}_fuzz.py fuzz/corpus/$$f/* >$(FUZZ_DIR)/replay-$$f.log 2>&1 || \
+	    { tail -n 40 $(FUZZ_DIR)/replay-$$f.log; exit 1; }; \
+	  echo "$$f: $$(ls fuzz/corpus/$$f | wc -l) inputs replayed"; done
+
 # Replaces the committed seeds by an edge-covering subset of seeds and found inputs.
 fuzz-seeds: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) $(FUZZ_RUNTIME)
 	for f in $(NATIVE_FUZZERS) $(PY_FUZZERS); do rm -rf fuzz/corpus/$$f.new && \
@@ -122,7 +137,7 @@ $(FUZZ_DIR)/%_fuzz: fuzz/%_fuzz.cpp $(FUZZ_CORE_OBJS)
 	fi
 	touch $@
 
-native-tests: system-deps
+native-tests: $(VENV)/.deps
 	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
 	      -DPython_EXECUTABLE=$(PY) >/dev/null
 	$(CMAKE) --build build/native --target native_tests
@@ -131,7 +146,7 @@ native-tests: system-deps
 $(VENV)/.deps: .system-deps-ok pyproject.toml
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy pillow "ruff==0.17.5"
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow "ruff==0.17.5"
 	touch $@
 
 system-deps: .system-deps-ok

@@ -33,17 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t w = in.ConsumeIntegralInRange<uint32_t>(1, 12), h = in.ConsumeIntegralInRange<uint32_t>(1, 12);
     bv::_internal_Vec2 pos{fuzz::coordinate(in, w), fuzz::coordinate(in, h)};
     bv::_internal_Vec2 dir{fuzz::direction(in), fuzz::direction(in)};
-    std::vector<uint8_t> grid(size_t(w) * h * 7);
+    bv::level::Grid grid{int32_t(w), int32_t(h)};
     // Block types are mostly 0..5 with some stray values; texture bytes are anything.
-    for (size_t i = 0; i < grid.size(); i++) {
+    for (size_t i = 0; i < grid.byteSize(); i++) {
         uint8_t b = in.ConsumeIntegral<uint8_t>();
-        grid[i] = i % 7 == 0 && b < 240 ? b % 6 : b;
+        const bool typeByte = i % bv::level::kCellBytes == bv::level::CELL_TYPE;
+        grid.bytes()[i] = typeByte && b < 240 ? b % bv::level::kBlockTypeCount : b;
     }
 
     const bv::_internal_Vec2 startDir = dir;
     bv::Hit hit;
     std::memset(&hit, 0xA5, sizeof hit);
-    bv::castRay(grid.data(), w, h, &pos, &dir, &hit);
+    bv::castRay(grid.view(), &pos, &dir, &hit);
     const Case c{w, h, pos, startDir, &hit};
     current = &c;
 
@@ -58,12 +59,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(inside, "a start outside the grid cannot hit");
     require(hit.cellX >= 0 && hit.cellY >= 0 && uint32_t(hit.cellX) < w && uint32_t(hit.cellY) < h,
             "hit cell inside the grid");
-    require(hit.cardinalDirection >= 3 && hit.cardinalDirection <= 6, "face is a cardinal direction");
-    require(hit.vert == (hit.cardinalDirection == 3 || hit.cardinalDirection == 5), "vert matches the face");
-    const uint8_t* cell = &grid[(size_t(hit.cellX) + size_t(hit.cellY) * w) * 7];
-    require(cell[0] != 0, "the hit cell is not empty");
-    require(hit.cell == int8_t(cell[0]), "cell is the block type");
-    require(hit.textureIndex == cell[hit.cardinalDirection], "texture index is the face byte");
+    using namespace bv::level;
+    require(hit.cardinalDirection >= TEXTURE_NORTH && hit.cardinalDirection <= TEXTURE_WEST,
+            "face is a cardinal direction");
+    require(hit.vert == (hit.cardinalDirection == TEXTURE_NORTH || hit.cardinalDirection == TEXTURE_SOUTH),
+            "vert matches the face");
+    const Cell& cell = grid(hit.cellX, hit.cellY);
+    require(cell.type != BLOCK_EMPTY, "the hit cell is not empty");
+    require(hit.cell == int8_t(cell.type), "cell is the block type");
+    require(hit.textureIndex == cell.byte(hit.cardinalDirection), "texture index is the face byte");
     require(std::isfinite(hit.length) && hit.length >= 0, "finite distance");
     require(std::isfinite(hit.pos.x) && std::isfinite(hit.pos.y), "finite hit point");
     // A direction whose components are both below 1e-7 (a zero direction included) has no

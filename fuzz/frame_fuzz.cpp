@@ -33,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The level: grid bytes straight from the input, a few textures (some unusable).
     const uint32_t lw = in.ConsumeIntegralInRange<uint32_t>(1, 10), lh = in.ConsumeIntegralInRange<uint32_t>(1, 10);
-    std::vector<uint8_t> grid(size_t(lw) * lh * 7);
-    for (auto& b : grid) b = in.ConsumeIntegral<uint8_t>();
+    bv::level::Grid grid{int32_t(lw), int32_t(lh)};
+    for (size_t i = 0; i < grid.byteSize(); i++) grid.bytes()[i] = in.ConsumeIntegral<uint8_t>();
     std::vector<fuzz::Pixels> textures(in.ConsumeIntegralInRange<size_t>(0, 4));
     std::vector<bv::PixelView> views;
     for (auto& t : textures) {
@@ -42,9 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         views.push_back(t.view);
     }
     bv::LevelView level;
-    level.data = grid.data();
-    level.width = lw;
-    level.height = lh;
+    level.grid = grid.view();
     level.textures = views.data();
     level.textureCount = views.size();
     level.fogColor = in.ConsumeIntegral<uint32_t>();
@@ -70,9 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (in.ConsumeBool()) light = fuzz::Pixels(in, 12);
 
     std::vector<bv::Hit> hits(size_t(target.view.width));
-    bv::renderSky(target.view, sky.view, std::atan2(view.dir.y, view.dir.x) * bv::_RAD_TO_DEGREES, view.fov,
-                  view.baseline);
-    bv::renderWalls(target.view, level, view, light.view.pixels ? &light.view : nullptr, hits.data());
+    const uint32_t background = in.ConsumeIntegral<uint32_t>();
+    bv::renderWalls(target.view, level, view, sky.view.pixels ? &sky.view : nullptr,
+                    std::atan2(view.dir.y, view.dir.x) * bv::_RAD_TO_DEGREES, light.view.pixels ? &light.view : nullptr,
+                    background, hits.data());
     for (const bv::Hit& hit : hits) require(hit.invalid == 0 || hit.invalid == 1, "every column has a hit");
 
     // Sprites: a sheet, its frame grid and the current animation as a level file may give them.

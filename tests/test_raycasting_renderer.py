@@ -194,3 +194,25 @@ def test_engine_frame_draws_the_level(engine, tmp_path):
     engine.update()
     px = argb(target, tmp_path)
     assert (px != BACKGROUND).any()
+
+
+# The default level is closed and has floor and ceiling everywhere: every pixel shows the level.
+# A pixel left at the sentinel colour was not drawn; one in the background colour is a hole.
+@pytest.mark.parametrize("size, threads", [((128, 48), 1), ((128, 48), 2), ((640, 400), 2)])
+def test_closed_level_leaves_no_pixel_unpainted_or_showing_the_background(tmp_path, size, threads):
+    sentinel = 0xFFFF00FF
+    target = b.Texture(*size)
+    r = b.RaycastingRenderer(target, b.Level())
+    r.threads = threads
+    cam = r.getCamera()
+    for pos, direction in [((2.5, 2.5), (0, 1)), ((15.2, 14.7), (1, 0.3)), ((27.5, 3.1), (-1, 0.8)),
+                           ((5.5, 26.5), (0.6, -1))]:
+        cam.pos.x, cam.pos.y = pos
+        cam.dir.x, cam.dir.y = direction
+        target.fill((255, 0, 255))
+        r.render()
+        px = argb(target, tmp_path)
+        unpainted = sorted({int(x) for x in (px == sentinel).nonzero()[1]})
+        assert not unpainted, f"view {pos} {direction}: columns {unpainted} not drawn"
+        holes = (px == BACKGROUND).nonzero()
+        assert holes[0].size == 0, f"view {pos} {direction}: background at (x, y) {holes[1][0]}, {holes[0][0]}"

@@ -1,4 +1,6 @@
-// The level grid: width x height cells of 7 bytes each, row-major, no padding.
+// The level grid: width x height cells of 7 bytes each, row-major, no padding. Everything that
+// reads cells (the level, the ray caster, the renderer, the physics) takes its layout from here:
+// a new block type starts with BlockType and the half-block predicates below.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +18,30 @@ enum BlockType : uint8_t {
 };
 constexpr int kBlockTypeCount = 6;
 
-// Byte offsets within a cell; the four faces double as cardinal directions.
+// A half block: the diagonal through its cell parts a solid triangle from an open one. Any other
+// non-empty type byte is a square block.
+constexpr bool isHalfBlock(int type) { return type >= BLOCK_TRIANGLE_NORTH_WEST && type <= BLOCK_TRIANGLE_SOUTH_WEST; }
+// The diagonal of a half block runs from the cell's corner (x, y + 1) to (x + 1, y); otherwise
+// from (x, y) to (x + 1, y + 1).
+constexpr bool risesToNorthEast(int type) {
+    return type == BLOCK_TRIANGLE_NORTH_WEST || type == BLOCK_TRIANGLE_SOUTH_WEST;
+}
+// The sides of the cell through which a ray enters a half block's open triangle: the cell's
+// west side for a ray heading east, and so on.
+constexpr bool openWestSide(int type) {
+    return type == BLOCK_TRIANGLE_NORTH_EAST || type == BLOCK_TRIANGLE_SOUTH_WEST;
+}
+constexpr bool openEastSide(int type) {
+    return type == BLOCK_TRIANGLE_NORTH_WEST || type == BLOCK_TRIANGLE_SOUTH_EAST;
+}
+constexpr bool openSouthSide(int type) {
+    return type == BLOCK_TRIANGLE_NORTH_WEST || type == BLOCK_TRIANGLE_NORTH_EAST;
+}
+constexpr bool openNorthSide(int type) {
+    return type == BLOCK_TRIANGLE_SOUTH_EAST || type == BLOCK_TRIANGLE_SOUTH_WEST;
+}
+
+// Byte offsets within a cell; the four faces double as cardinal directions (a hit's face).
 enum CellByte : int {
     CELL_TYPE = 0,
     TEXTURE_FLOOR = 1,
@@ -37,6 +62,15 @@ struct Cell {
     uint8_t byte(int k) const { return reinterpret_cast<const uint8_t*>(this)[k]; }
 };
 static_assert(sizeof(Cell) == kCellBytes, "a cell is exactly 7 bytes");
+
+// The grid as its readers see it: read-only cells, (x, y) at x + y * width. Callers keep
+// 0 <= x < width and 0 <= y < height.
+struct GridView {
+    const Cell* cells = nullptr;
+    uint32_t width = 0, height = 0;
+
+    const Cell& operator()(size_t x, size_t y) const { return cells[x + y * width]; }
+};
 
 // Largest accepted grid, in cells (16M cells, 112 MiB of grid; width * height * 7 stays far from overflow).
 constexpr int64_t kMaxCells = int64_t(1) << 24;
@@ -63,6 +97,8 @@ public:
     // Checked access: null outside the grid.
     Cell* find(int64_t x, int64_t y) { return contains(x, y) ? &(*this)(int32_t(x), int32_t(y)) : nullptr; }
     const Cell* find(int64_t x, int64_t y) const { return contains(x, y) ? &(*this)(int32_t(x), int32_t(y)) : nullptr; }
+
+    GridView view() const { return {cells_.data(), uint32_t(width_), uint32_t(height_)}; }
 
     // The raw grid bytes, byteSize() of them, cell (x, y) at (x + y * width) * 7.
     uint8_t* bytes() { return reinterpret_cast<uint8_t*>(cells_.data()); }

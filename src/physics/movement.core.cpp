@@ -34,7 +34,7 @@ bool pushOutOfWall(const GridView& grid, Point pos, int probe, double radius, Po
     Point probeDir = kProbeDirections[probe];
     Point dir = probeDir;  // castRay may rewrite a zero component
     Hit hit;
-    castRay(grid.cells, grid.width, grid.height, &pos, &dir, &hit);
+    castRay(grid, &pos, &dir, &hit);
     if (hit.invalid || !(hit.length < radius)) return false;
     double dx = hit.pos.x - pos.x, dy = hit.pos.y - pos.y;
     double depth = radius - std::sqrt(dx * dx + dy * dy);
@@ -54,7 +54,7 @@ bool wallWithin(const GridView& grid, Point pos, double radius) {
     int64_t y0 = int64_t(first(pos.y - radius)), y1 = int64_t(last(pos.y + radius, grid.height));
     for (int64_t y = y0; y <= y1; ++y)
         for (int64_t x = x0; x <= x1; ++x)
-            if (grid.cells[(size_t(x) + size_t(y) * grid.width) * 7] != 0) return true;
+            if (grid(size_t(x), size_t(y)).type != level::BLOCK_EMPTY) return true;
     return false;
 }
 

@@ -1,5 +1,6 @@
 // Plain movement steps: friction on the impulse and the wall probes that push a body out of walls.
 #pragma once
+#include "level/grid.core.hpp"
 #include "physics/collision.core.hpp"
 
 #include <cstdint>
@@ -18,11 +19,7 @@ FrictionStep applyFriction(Point impulse, double friction, double timeStep);
 inline constexpr int kProbeCount = 8;
 extern const Point kProbeDirections[kProbeCount];
 
-// The level grid as the ray caster reads it: width × height cells of 7 bytes.
-struct GridView {
-    const uint8_t* cells;
-    uint32_t width, height;
-};
+using level::GridView;
 
 // Casts probe `probe` from `pos` (the position before the move). When it meets a wall closer than
 // `radius`, moves `newPos` away from the wall by the penetration depth and returns true. A start

@@ -193,7 +193,7 @@ void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, Py
             Ref level = Ref::borrow(self->level);
             for (int i = 0; i < physics::kProbeCount; ++i) {
                 const level::Grid& grid = reinterpret_cast<LevelObject*>(level.get())->grid;  // handlers may reload it
-                physics::GridView view{grid.bytes(), uint32_t(grid.width()), uint32_t(grid.height())};
+                const level::GridView view = grid.view();
                 if (i == 0 && frame && !physics::wallWithin(view, pos, mover->radius)) break;
                 if (physics::pushOutOfWall(view, pos, i, mover->radius, move.newPos))
                     foreign |= fireCollision(self, entity, nullptr);

@@ -9,8 +9,9 @@ namespace bv {
 namespace {
 
 using Vec2 = _internal_Vec2;
+using namespace level;
 
-constexpr int kNorth = 3, kEast = 4, kSouth = 5, kWest = 6;
+constexpr int kNorth = TEXTURE_NORTH, kEast = TEXTURE_EAST, kSouth = TEXTURE_SOUTH, kWest = TEXTURE_WEST;
 constexpr double kDiag = 0.707107;
 
 double distance(const Vec2& a, double x, double y) {
@@ -34,16 +35,14 @@ bool nearer(double squaredA, double squaredB) {
     return std::sqrt(squaredA) < std::sqrt(squaredB);
 }
 
-bool isDiagonal(int type) { return type >= 2 && type <= 5; }
-
 // Intersection of the ray with the diagonal of the half block at (cx, cy); false when parallel.
 bool diagonalPoint(int type, int cx, int cy, const Vec2& pos, const Vec2& dir, Vec2& p) {
     double t;
-    if (type == 2 || type == 5) {  // from (x, y+1) to (x+1, y): px + py = x + y + 1
+    if (risesToNorthEast(type)) {  // px + py = x + y + 1
         double den = dir.x + dir.y;
         if (den == 0) return false;
         t = (cx + cy + 1 - pos.x - pos.y) / den;
-    } else {  // from (x, y) to (x+1, y+1): px - py = x - y
+    } else {  // px - py = x - y
         double den = dir.x - dir.y;
         if (den == 0) return false;
         t = (cx - cy - (pos.x - pos.y)) / den;
@@ -57,37 +56,36 @@ bool insideCell(const Vec2& p, int cx, int cy) { return cx <= p.x && p.x < cx + 
 Vec2 faceNormal(int face, int type) {
     switch (face) {
         case kEast:
-            if (type == 4) return {kDiag, -kDiag};
-            if (type == 2) return {kDiag, kDiag};
+            if (type == BLOCK_TRIANGLE_SOUTH_EAST) return {kDiag, -kDiag};
+            if (type == BLOCK_TRIANGLE_NORTH_WEST) return {kDiag, kDiag};
             return {1, 0};
         case kSouth:
-            if (type == 2) return {kDiag, kDiag};
-            if (type == 3) return {-kDiag, kDiag};
+            if (type == BLOCK_TRIANGLE_NORTH_WEST) return {kDiag, kDiag};
+            if (type == BLOCK_TRIANGLE_NORTH_EAST) return {-kDiag, kDiag};
             return {0, 1};
         case kWest:
-            if (type == 5) return {-kDiag, -kDiag};
-            if (type == 3) return {-kDiag, kDiag};
+            if (type == BLOCK_TRIANGLE_SOUTH_WEST) return {-kDiag, -kDiag};
+            if (type == BLOCK_TRIANGLE_NORTH_EAST) return {-kDiag, kDiag};
             return {-1, 0};
         default:
-            if (type == 4) return {kDiag, -kDiag};
-            if (type == 5) return {-kDiag, -kDiag};
+            if (type == BLOCK_TRIANGLE_SOUTH_EAST) return {kDiag, -kDiag};
+            if (type == BLOCK_TRIANGLE_SOUTH_WEST) return {-kDiag, -kDiag};
             return {0, -1};
     }
 }
 
-void record(const uint8_t* data, uint32_t width, const Vec2& start, const Vec2& p, int cx, int cy, int face, int vert,
-            Hit* hit) {
-    const uint8_t* cell = data + (size_t(cx) + size_t(cy) * width) * 7;
+void record(const GridView& grid, const Vec2& start, const Vec2& p, int cx, int cy, int face, int vert, Hit* hit) {
+    const Cell& cell = grid(size_t(cx), size_t(cy));
     hit->pos = p;
-    hit->cell = int8_t(cell[0]);
+    hit->cell = int8_t(cell.type);
     hit->cellX = cx;
     hit->cellY = cy;
     hit->vert = vert;
     hit->cardinalDirection = face;
-    hit->textureIndex = cell[face];
+    hit->textureIndex = cell.byte(face);
     hit->length = distance(start, p.x, p.y);
     hit->invalid = 0;
-    hit->normal = faceNormal(face, cell[0]);
+    hit->normal = faceNormal(face, cell.type);
 }
 
 void leave(Hit* hit) {
@@ -107,7 +105,8 @@ bool cellIndex(double v, uint32_t limit, int& out) {
 
 }  // namespace
 
-void castRay(const uint8_t* data, uint32_t width, uint32_t height, const Vec2* posPtr, Vec2* dirPtr, Hit* hit) {
+void castRay(const GridView& grid, const Vec2* posPtr, Vec2* dirPtr, Hit* hit) {
+    const uint32_t width = grid.width, height = grid.height;
     hit->invalid = 0;
     const Vec2 pos = *posPtr;
     const int xstep = dirPtr->x > 0 ? 1 : -1;
@@ -125,16 +124,16 @@ void castRay(const uint8_t* data, uint32_t width, uint32_t height, const Vec2* p
     int nextX = xstep > 0 ? cx + 1 : cx;
     int nextY = ystep > 0 ? cy + 1 : cy;
 
-    const int startType = data[(size_t(cx) + size_t(cy) * width) * 7];
+    const int startType = grid(size_t(cx), size_t(cy)).type;
     Vec2 p;
-    if (isDiagonal(startType) && diagonalPoint(startType, cx, cy, pos, dir, p) && insideCell(p, cx, cy) &&
+    if (isHalfBlock(startType) && diagonalPoint(startType, cx, cy, pos, dir, p) && insideCell(p, cx, cy) &&
         (std::fabs(dir.x) < 1e-7 || (p.x - pos.x) / dir.x > 0) &&
         (std::fabs(dir.y) < 1e-7 || (p.y - pos.y) / dir.y > 0)) {
-        bool westOpen = startType == 2 || startType == 4;  // the diagonal faces east
-        if (westOpen ? dir.x <= 0 : dir.x >= 0)
-            record(data, width, pos, p, cx, cy, westOpen ? kEast : kWest, 0, hit);
+        const bool facesEast = openEastSide(startType);
+        if (facesEast ? dir.x <= 0 : dir.x >= 0)
+            record(grid, pos, p, cx, cy, facesEast ? kEast : kWest, 0, hit);
         else
-            record(data, width, pos, p, cx, cy, dir.y < 0 ? kSouth : kNorth, 1, hit);
+            record(grid, pos, p, cx, cy, dir.y < 0 ? kSouth : kNorth, 1, hit);
         return;
     }
 
@@ -153,18 +152,18 @@ void castRay(const uint8_t* data, uint32_t width, uint32_t height, const Vec2* p
             y = dir.y < 0 ? nextY - 1 : nextY;
             if (!(y >= 0 && uint32_t(y) < height) || !cellIndex(x2, width, x)) return leave(hit);
         }
-        const int type = data[(size_t(x) + size_t(y) * width) * 7];
-        if (type != 0) {
+        const int type = grid(size_t(x), size_t(y)).type;
+        if (type != BLOCK_EMPTY) {
             const int face = vertical ? (dir.x >= 0 ? kWest : kEast) : (dir.y < 0 ? kSouth : kNorth);
-            bool openSide = vertical ? ((type == 3 || type == 5) && dir.x > 0) || ((type == 2 || type == 4) && dir.x < 0)
-                                     : ((type == 2 || type == 3) && dir.y < 0) || ((type == 4 || type == 5) && dir.y > 0);
+            const bool openSide = vertical ? (openWestSide(type) && dir.x > 0) || (openEastSide(type) && dir.x < 0)
+                                           : (openSouthSide(type) && dir.y < 0) || (openNorthSide(type) && dir.y > 0);
             if (!openSide) {
-                record(data, width, pos, vertical ? Vec2{double(nextX), y1} : Vec2{x2, double(nextY)}, x, y, face,
+                record(grid, pos, vertical ? Vec2{double(nextX), y1} : Vec2{x2, double(nextY)}, x, y, face,
                        vertical ? 0 : 1, hit);
                 return;
             }
             if (diagonalPoint(type, x, y, pos, dir, p) && insideCell(p, x, y)) {
-                record(data, width, pos, p, x, y, face, vertical ? 0 : 1, hit);
+                record(grid, pos, p, x, y, face, vertical ? 0 : 1, hit);
                 return;
             }
         }

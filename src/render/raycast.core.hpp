@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "geometry/vec.core.hpp"
+#include "level/grid.core.hpp"
 
 namespace bv {
 
@@ -16,15 +17,14 @@ struct Hit {
     int invalid;                // 1: the ray left the level
     int textureIndex;           // byte `cardinalDirection` of the hit cell
     double length;              // distance from the start point to `pos`
-    int cardinalDirection;      // 3 north, 4 east, 5 south, 6 west face
+    int cardinalDirection;      // the face: level::TEXTURE_NORTH, _EAST, _SOUTH or _WEST
     int cellX, cellY;
     _internal_Vec2 normal;      // unit normal of the face, out of the solid part
 };
 
-// Follows the ray from `pos` along `dir` through the grid (7 bytes per cell, row-major).
+// Follows the ray from `pos` along `dir` through the grid.
 // A zero component of `dir` is replaced by 1e-14 in the caller's vector. A start point outside
 // the grid (or a non-finite start or direction) ends at once as a ray that left the level.
-void castRay(const uint8_t* levelData, uint32_t levelWidth, uint32_t levelHeight, const _internal_Vec2* pos,
-             _internal_Vec2* dir, Hit* hit);
+void castRay(const level::GridView& grid, const _internal_Vec2* pos, _internal_Vec2* dir, Hit* hit);
 
 }  // namespace bv

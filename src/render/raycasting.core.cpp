@@ -16,9 +16,6 @@ namespace bv {
 
 namespace {
 
-constexpr int kFloorByte = 1, kCeilingByte = 2;
-constexpr unsigned kNoTexture = 255;
-
 using Vec2 = _internal_Vec2;
 
 _internal_Matrix2_2 rotation(double degrees) {
@@ -58,6 +55,8 @@ struct Column {
     int x;
     Vec2 dir;
     int64_t top, bottom;  // wall rows top..bottom-1; ceiling above, floor below
+    bool walled = false;  // the ray met a wall, whose foot is at `foot`
+    Vec2 foot{};
 
     // Rows y0..y1-1 show the background.
     void fillBackground(int64_t y0, int64_t y1) const {
@@ -234,7 +233,7 @@ struct BlockBounds {
 struct FlatPass {
     uint32_t* pixels;
     ptrdiff_t pitch;
-    const uint8_t* data;
+    const uint8_t* cellBytes;  // the grid's cells, level::kCellBytes each
     size_t levelWidth;
     double width, height, posX, posY;
     uint32_t fogColor, groundFogColor;
@@ -243,9 +242,10 @@ struct FlatPass {
 
     FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const FlatTexture* table,
              Background background)
-        : pixels(target.pixels), pitch(target.pitch), data(level.data), levelWidth(level.width),
-          width(level.width), height(level.height), posX(view.pos.x), posY(view.pos.y), fogColor(level.fogColor),
-          groundFogColor(level.groundFogColor), textures(table), background(background) {}
+        : pixels(target.pixels), pitch(target.pitch), cellBytes(reinterpret_cast<const uint8_t*>(level.grid.cells)),
+          levelWidth(level.grid.width), width(level.grid.width), height(level.grid.height), posX(view.pos.x),
+          posY(view.pos.y), fogColor(level.fogColor), groundFogColor(level.groundFogColor), textures(table),
+          background(background) {}
 
     // What the floor or ceiling pixels of one cell show, and the texture they show.
     struct CellLook {
@@ -255,11 +255,13 @@ struct FlatPass {
 
     // The look of a cell with index byte `ch` on a row that is (`fogged`) or is not fully fogged.
     CellLook lookOf(unsigned ch, bool fogged) const {
-        if (ch == kNoTexture) return {CellLook::kBackground, {}};
+        if (ch == level::kNoSurface) return {CellLook::kBackground, {}};
         if (fogged) return {CellLook::kFog, {}};
         if (!textures[ch].pixels) return {CellLook::kBackground, {}};
         return {CellLook::kTexels, textures[ch]};
     }
+
+    bool inside(double x, double y) const { return x >= 0 && y >= 0 && x < width && y < height; }
 
     // Whether every column of `block` meets row y inside the level: a column's fx lies between
     // those of the block's extreme directions, as rounding keeps posX + dist * dir.x monotonic
@@ -271,8 +273,8 @@ struct FlatPass {
         return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
     }
 
-    // Row y of the ceiling (byte 2) above the walls or of the floor (byte 1) below them: the
-    // texels are gathered first, then fogged together.
+    // Row y of the ceiling above the walls or of the floor below them: the texels are gathered
+    // first, then fogged together.
     template <bool kFloor>
     void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
@@ -299,16 +301,23 @@ struct FlatPass {
         for (size_t i = 0; i < n; i++) {
             const Column& col = cols[i];
             if (kChecked && (kFloor ? y < col.bottom : y >= col.top)) continue;
-            const double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
-            if (kChecked && !(fx >= 0 && fy >= 0 && fx < width && fy < height)) {
-                out[col.x] = back[background.columns[col.x]];
-                continue;
+            double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
+            if (kChecked && !inside(fx, fy)) {
+                // The floor row just under a wall's foot may lie past the wall (its height is
+                // rounded) and so outside the level: it shows the floor at the foot.
+                if (!kFloor || !col.walled || !inside(col.foot.x, col.foot.y)) {
+                    out[col.x] = back[background.columns[col.x]];
+                    continue;
+                }
+                fx = col.foot.x;
+                fy = col.foot.y;
             }
             const int cx = int(fx), cy = int(fy);
             const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
             if (cell != lastCell) {
                 lastCell = cell;
-                look = lookOf(data[cell * 7 + (kFloor ? kFloorByte : kCeilingByte)], r.fogged);
+                const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+                look = lookOf(cellBytes[cell * level::kCellBytes + byte], r.fogged);
             }
             if (look.shows != CellLook::kTexels) {
                 out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
@@ -405,7 +414,7 @@ void WallFrame::draw(int x0, int x1, Hit* hits) const {
             const int x = b0 + i;
             Hit& hit = hits[x];
             Vec2 dir = dirs_[size_t(x)];
-            castRay(level.data, level.width, level.height, &view.pos, &dir, &hit);
+            castRay(level.grid, &view.pos, &dir, &hit);
             const double d = hit.length;
             if (d < 1e-8) hit.invalid = 1;
             hit.rayDir = dir;
@@ -420,6 +429,8 @@ void WallFrame::draw(int x0, int x1, Hit* hits) const {
                     level.groundFogDensity > 0 ? std::min<int64_t>(truncSat(level.groundFogDensity * d), 255) : 0;
                 col.wall(hit, realTop, 2 * half, groundFog);
                 if (flashlight_) col.flashlight(*flashlight_, d);
+                col.walled = true;
+                col.foot = hit.pos;
                 wallStart = col.top;
                 wallEnd = col.bottom;
             }

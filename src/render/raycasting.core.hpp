@@ -14,8 +14,7 @@ inline bool hasPixels(const PixelView& v) { return v.pixels && v.width > 0 && v.
 
 // The level as the passes read it: the grid bytes, the texture surfaces and the fog settings.
 struct LevelView {
-    const uint8_t* data = nullptr;  // width * height cells
-    uint32_t width = 0, height = 0;
+    level::GridView grid;
     const PixelView* textures = nullptr;  // a view without pixels stands for an unusable surface
     size_t textureCount = 0;
     uint32_t fogColor = 0, groundFogColor = 0;

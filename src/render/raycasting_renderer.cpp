@@ -97,9 +97,7 @@ void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* 
     for (Py_ssize_t i = 0, n = std::min<Py_ssize_t>(levelTextureCount(level), 256); i < n; i++)
         textures.push_back(surfacePixels(levelTextureSurface(level, i)));
     LevelView view;
-    view.data = level->grid.bytes();
-    view.width = uint32_t(level->grid.width());
-    view.height = uint32_t(level->grid.height());
+    view.grid = level->grid.view();
     view.textures = textures.data();
     view.textureCount = textures.size();
     view.fogColor = level->fogColor;
@@ -237,7 +235,7 @@ PyObject* RR_castRay(PyObject* self, PyObject* const* args, Py_ssize_t nargs, Py
         }
         _internal_Vec2 pos{vec(a[0])->x, vec(a[0])->y}, dir{vec(a[1])->x, vec(a[1])->y};
         Hit hit;
-        castRay(level->grid.bytes(), uint32_t(level->grid.width()), uint32_t(level->grid.height()), &pos, &dir, &hit);
+        castRay(level->grid.view(), &pos, &dir, &hit);
         if (hit.invalid) return none();
         return check(newVector2(hit.pos.x, hit.pos.y));
     });

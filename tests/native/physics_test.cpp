@@ -73,15 +73,12 @@ TEST(friction_wears_impulse_down) {
 
 // A width × height grid of empty cells, optionally walled at the border.
 struct TestGrid {
-    uint32_t width, height;
-    std::vector<uint8_t> bytes;
-    TestGrid(uint32_t w, uint32_t h, bool walled) : width(w), height(h), bytes(size_t(w) * h * 7, 0) {
-        if (!walled) return;
-        for (uint32_t x = 0; x < w; ++x) set(x, 0, 1), set(x, h - 1, 1);
-        for (uint32_t y = 0; y < h; ++y) set(0, y, 1), set(w - 1, y, 1);
+    bv::level::Grid grid;
+    TestGrid(uint32_t w, uint32_t h, bool walled) : grid(int32_t(w), int32_t(h)) {
+        if (walled) grid.surroundWithWall();
     }
-    void set(uint32_t x, uint32_t y, uint8_t type) { bytes[(x + y * size_t(width)) * 7] = type; }
-    GridView view() const { return {bytes.data(), width, height}; }
+    void set(uint32_t x, uint32_t y, uint8_t type) { grid(int32_t(x), int32_t(y)).type = type; }
+    GridView view() const { return grid.view(); }
 };
 
 // Runs the eight probes like the movement system does; returns the number of contacts.
@@ -132,8 +129,8 @@ TEST(wall_prefilter_never_hides_a_contact) {
     std::uniform_real_distribution<double> unit(0, 1);
     for (int scene = 0; scene < 40; ++scene) {
         TestGrid g(12, 9, scene % 3 != 0);
-        for (uint32_t y = 0; y < g.height; ++y)
-            for (uint32_t x = 0; x < g.width; ++x)
+        for (uint32_t y = 0; y < uint32_t(g.grid.height()); ++y)
+            for (uint32_t x = 0; x < uint32_t(g.grid.width()); ++x)
                 if (unit(rng) < 0.15) g.set(x, y, uint8_t(1 + rng() % 5));
         for (int k = 0; k < 300; ++k) {
             Point pos{unit(rng) * 14 - 1, unit(rng) * 11 - 1};

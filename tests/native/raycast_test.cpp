@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "check.hpp"
+#include "level/grid.core.hpp"
 #include "render/raycast.core.hpp"
 
 using bv::_internal_Vec2;
@@ -15,19 +16,19 @@ namespace {
 // texture index names its face.
 struct Grid {
     int w, h;
-    std::vector<uint8_t> bytes;
-    Grid(int w_, int h_, bool border = true) : w(w_), h(h_), bytes(size_t(w_) * h_ * 7, 0) {
+    bv::level::Grid grid;
+    Grid(int w_, int h_, bool border = true) : w(w_), h(h_), grid(w_, h_) {
         for (int y = 0; y < h; y++)
             for (int x = 0; x < w; x++) {
-                for (int k = 3; k <= 6; k++) cell(x, y)[k] = uint8_t(30 + k);
-                if (border && (x == 0 || y == 0 || x == w - 1 || y == h - 1)) cell(x, y)[0] = 1;
+                for (int k = 3; k <= 6; k++) cell(x, y).byte(k) = uint8_t(30 + k);
+                if (border && (x == 0 || y == 0 || x == w - 1 || y == h - 1)) cell(x, y).type = 1;
             }
     }
-    uint8_t* cell(int x, int y) { return &bytes[(size_t(x) + size_t(y) * w) * 7]; }
+    bv::level::Cell& cell(int x, int y) { return grid(x, y); }
     Hit cast(double px, double py, double dx, double dy) {
         _internal_Vec2 pos{px, py}, dir{dx, dy};
         Hit hit{};
-        castRay(bytes.data(), uint32_t(w), uint32_t(h), &pos, &dir, &hit);
+        castRay(grid.view(), &pos, &dir, &hit);
         return hit;
     }
 };
@@ -42,7 +43,7 @@ TEST(castRay_straight_rays_in_the_empty_level) {
     Grid g(30, 30);
     _internal_Vec2 pos{15.5, 15.5}, dir{1, 0};
     Hit hit{};
-    castRay(g.bytes.data(), 30, 30, &pos, &dir, &hit);
+    castRay(g.grid.view(), &pos, &dir, &hit);
     CHECK(hit.pos.x == 29 && near(hit.pos.y, 15.5));
     CHECK_EQ(hit.cardinalDirection, 6);
     CHECK_EQ(hit.textureIndex, 36);
@@ -55,7 +56,7 @@ TEST(castRay_straight_rays_in_the_empty_level) {
     CHECK(dir.x == 1 && dir.y == 1e-14);  // the zero component is written back
 
     dir = {0, -1};
-    castRay(g.bytes.data(), 30, 30, &pos, &dir, &hit);
+    castRay(g.grid.view(), &pos, &dir, &hit);
     CHECK(near(hit.pos.x, 15.5) && hit.pos.y == 1);
     CHECK_EQ(hit.cardinalDirection, 5);
     CHECK_EQ(hit.vert, 1);
@@ -65,7 +66,7 @@ TEST(castRay_straight_rays_in_the_empty_level) {
 
 TEST(castRay_exact_corner_takes_the_horizontal_crossing) {
     Grid g(30, 30);
-    g.cell(16, 16)[0] = 1;
+    g.cell(16, 16).type = 1;
     Hit hit = g.cast(15.5, 15.5, 1, 1);
     CHECK(hit.pos.x == 16 && hit.pos.y == 16);
     CHECK_EQ(hit.cardinalDirection, 3);
@@ -74,7 +75,7 @@ TEST(castRay_exact_corner_takes_the_horizontal_crossing) {
 
 TEST(castRay_diagonal_faces_and_normals) {
     Grid g(30, 30);
-    g.cell(5, 5)[0] = 2;
+    g.cell(5, 5).type = 2;
     Hit hit = g.cast(6.5, 5.5, -1, 0);  // through the open east side onto the diagonal
     CHECK(near(hit.pos.x, 5.5) && near(hit.pos.y, 5.5));
     CHECK_EQ(hit.cardinalDirection, 4);
@@ -85,21 +86,21 @@ TEST(castRay_diagonal_faces_and_normals) {
     CHECK_EQ(hit.cardinalDirection, 6);
     CHECK(hit.normal.x == -1 && hit.normal.y == 0);
 
-    g.cell(5, 5)[0] = 4;  // open north and east: entered from the north
+    g.cell(5, 5).type = 4;  // open north and east: entered from the north
     hit = g.cast(5.7, 4.5, 0, 1);
     CHECK(near(hit.pos.x, 5.7) && near(hit.pos.y, 5.7));
     CHECK_EQ(hit.cardinalDirection, 3);
     CHECK_EQ(hit.vert, 1);
     CHECK(hit.normal.x == kD && hit.normal.y == -kD);
 
-    g.cell(5, 5)[0] = 3;  // open south and west: entered from the west but leaving before the diagonal
+    g.cell(5, 5).type = 3;  // open south and west: entered from the west but leaving before the diagonal
     hit = g.cast(4.9, 5.6, 1, 2);
     CHECK(hit.cellY == 29 && hit.cell == 1);
 }
 
 TEST(castRay_start_inside_a_half_block) {
     Grid g(30, 30);
-    g.cell(5, 5)[0] = 3;  // solid upper right, open lower left
+    g.cell(5, 5).type = 3;  // solid upper right, open lower left
     Hit hit = g.cast(5.2, 5.7, 1, 0);
     CHECK(near(hit.pos.x, 5.7) && near(hit.pos.y, 5.7));
     CHECK(hit.cellX == 5 && hit.cellY == 5);
@@ -115,7 +116,7 @@ TEST(castRay_start_inside_a_half_block) {
 
 TEST(castRay_start_inside_a_square_block_passes_out) {
     Grid g(30, 30);
-    g.cell(15, 15)[0] = 1;
+    g.cell(15, 15).type = 1;
     Hit hit = g.cast(15.5, 15.5, 1, 0);
     CHECK(hit.pos.x == 29 && hit.cellX == 29);
 }
@@ -132,7 +133,7 @@ TEST(castRay_start_outside_the_grid_reads_nothing) {
     // A 3 x 3 grid whose every cell is solid: any read would report a hit.
     Grid g(3, 3);
     for (int y = 0; y < 3; y++)
-        for (int x = 0; x < 3; x++) g.cell(x, y)[0] = 1;
+        for (int x = 0; x < 3; x++) g.cell(x, y).type = 1;
     const double bad[][2] = {{-0.5, 1.5}, {3.0, 1.5}, {1.5, -1e-9}, {1.5, 3.5}, {NAN, 1}, {1, INFINITY}};
     for (auto& p : bad) {
         Hit hit = g.cast(p[0], p[1], 1, 0.5);

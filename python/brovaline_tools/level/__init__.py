@@ -11,6 +11,13 @@ _EXPORTS = {
     "read_level": "model",
     "write_level": "model",
     "load_any": "model",
+    "Cell": "build",
+    "level_from_text": "build",
+    "level_from_arrays": "build",
+    "Finding": "check",
+    "check_level": "check",
+    "top_view": "render_top",
+    "first_person_view": "render_view",
 }
 
 __all__ = sorted(_EXPORTS)

@@ -9,7 +9,7 @@ import os
 import sys
 
 # Sub-command modules, in the order `--help` lists them.
-COMMAND_MODULES = ()
+COMMAND_MODULES = ("command_new", "command_check", "command_render", "command_view")
 
 # Commands that need a real window; every other one runs on SDL's dummy drivers.
 WINDOWED_COMMANDS = {"view"}
@@ -41,4 +41,8 @@ def main(argv=None):
         return args.run(args)
     except LevelInputError as e:
         print(f"brovaline-level {args.command}: {e}", file=sys.stderr)
+        return 2
+    except OSError as e:  # an output that cannot be written, a file that vanished meanwhile
+        name = f"{e.filename}: " if e.filename else ""
+        print(f"brovaline-level {args.command}: {name}{e.strerror or e}", file=sys.stderr)
         return 2

@@ -106,10 +106,16 @@ def read_level(path):
                      source=grid_path, grid_file_bytes=len(raw))
 
 
+def is_map_path(path):
+    """Whether a path names a Tiled map (`.tmx`, `.tmj`, `.json` other than a level header)."""
+    name = str(path)
+    return name.endswith(MAP_SUFFIXES) and not name.endswith(".lvl.json")
+
+
 def load_any(path):
     """A level pair (`.lvl` or `.lvl.json`) or a Tiled map (`.tmx`, `.tmj`, other `.json`)."""
     name = str(path)
-    if name.endswith(MAP_SUFFIXES) and not name.endswith(".lvl.json"):
+    if is_map_path(name):
         from .tiled import read_map
 
         return read_map(name)
@@ -149,7 +155,14 @@ def _temporary_beside(target, suffix=""):
     directory = os.path.dirname(target) or "."
     os.makedirs(directory, exist_ok=True)
     fd, name = tempfile.mkstemp(prefix="." + os.path.basename(target) + ".", suffix=".tmp" + suffix, dir=directory)
+    os.fchmod(fd, 0o666 & ~_umask())   # as an ordinary new file would be, not private to the owner
     return fd, name
+
+
+def _umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
 
 
 def _stage_bytes(data, target):
