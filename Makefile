@@ -3,24 +3,32 @@ PYTHON ?= python3
 VENV := .venv
 PY := $(VENV)/bin/python
 APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-image-dev \
-                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools xvfb
+                libsdl2-mixer-dev libsdl2-ttf-dev fonts-dejavu-core vorbis-tools xvfb tiled
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench native-tests lint mutants clean system-deps asan-module fuzz fuzz-native fuzz-python fuzz-seeds \
-        fuzz-replay fuzz-harnesses
+.PHONY: demo test test-asan build bench docs-pictures native-tests lint mutants clean system-deps asan-module fuzz \
+        fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
 demo: build $(DEMO_ASSETS)
 	$(PY) examples/demo.py
 
-# The generator writes the level header last: its presence marks a complete set of assets.
-$(DEMO_ASSETS): examples/make_assets.py $(wildcard examples/assetgen/*.py) | $(VENV)/.deps
+# The generator writes the level header last: its presence marks a complete set of assets. The
+# level is imported from the Tiled map examples/demo_level.tmx.
+$(DEMO_ASSETS): examples/make_assets.py examples/demo_level.tmx $(wildcard examples/assetgen/*.py) | build
 	$(PY) examples/make_assets.py
 
+# The pictures of docs/levels.md and the README, drawn from the demo's map: as Tiled shows it, and
+# as the level tool does, from above and from the start marker.
+docs-pictures: build $(DEMO_ASSETS)
+	QT_QPA_PLATFORM=offscreen tmxrasterizer --size 512 $(abspath examples/demo_level.tmx) docs/levels-demo-tiled.png
+	$(PY) -m brovaline_tools.level render --top --cell 12 examples/demo_level.tmx docs/level-top.png
+	$(PY) -m brovaline_tools.level render --facing 0 --size 480x300 examples/demo_level.tmx docs/level-view.png
+
 test: build
-	$(PY) -m pytest -q tests
+	$(PY) -m pytest -q -rs tests
 
 bench: build
 	$(PY) bench/run.py
@@ -148,7 +156,7 @@ native-tests: $(VENV)/.deps
 $(VENV)/.deps: .system-deps-ok pyproject.toml
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow "ruff==0.17.5"
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow hypothesis pytiled-parser==2.2.9 "ruff==0.17.5"
 	touch $@
 
 system-deps: .system-deps-ok

@@ -8,7 +8,10 @@ import pytest
 EXAMPLES = Path(__file__).resolve().parents[1] / "examples"
 sys.path.insert(0, str(EXAMPLES))
 
-from assetgen import level  # noqa: E402
+import brovaline as b  # noqa: E402
+import make_assets  # noqa: E402
+from assetgen import sprites, textures  # noqa: E402
+from brovaline_tools.level import read_level  # noqa: E402
 from demo_game.autopilot import TOUR, Autopilot  # noqa: E402
 from demo_game.game import Game  # noqa: E402
 
@@ -17,18 +20,20 @@ CLEARANCE = 0.2   # the camera keeps at least this far from solid cells
 
 def solid(grid, x, y):
     """Whether the point (x, y) lies in the solid part of its cell."""
-    cell = grid.cell(int(x), int(y))
+    kind = grid[int(y), int(x), 0]
     fx, fy = x - int(x), y - int(y)
-    kind = cell[0]
-    if kind == level.EMPTY:
+    if kind == b.BLOCK_EMPTY:
         return False
     # solid triangles: north-west, north-east, south-west corner (solid sides south and west), south-east
-    return {level.SQUARE: True, level.TRI_NW: fx + fy < 1, level.TRI_NE: fx > fy,
-            level.TRI_SE: fx < fy, level.TRI_SW: fx + fy > 1}[kind]
+    return {b.BLOCK_SQUARE: True, b.BLOCK_TRIANGLE_NORTH_WEST: fx + fy < 1, b.BLOCK_TRIANGLE_NORTH_EAST: fx > fy,
+            b.BLOCK_TRIANGLE_SOUTH_EAST: fx < fy, b.BLOCK_TRIANGLE_SOUTH_WEST: fx + fy > 1}[kind]
 
 
-def test_tour_keeps_clear_of_walls():
-    grid = level.build_grid()
+def test_tour_keeps_clear_of_walls(tmp_path):
+    textures.generate(tmp_path)
+    sprites.generate(tmp_path)
+    make_assets.import_level(tmp_path)
+    grid = read_level(tmp_path / "level.lvl").grid
     pilot = Autopilot(game=None, frames=2)
     offsets = [(np.cos(a) * CLEARANCE, np.sin(a) * CLEARANCE) for a in np.linspace(0, 2 * np.pi, 12, endpoint=False)]
     for t in np.linspace(0, 1, 3000):

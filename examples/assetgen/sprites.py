@@ -190,13 +190,13 @@ def barrel():
 
 
 SHEETS = {"sentinel": sentinel, "orbs": orbs, "crystal": crystal, "tree": tree, "barrel": barrel}
-# The level refers to sprites by their position in this list.
+# The demo map's sprites tileset holds the sheets in this order, with these frame layouts.
 ORDER = list(SHEETS)
-INDEX = {name: i for i, name in enumerate(ORDER)}
 
 
 def generate(out):
-    """Writes the sheets and the window icon; returns the level header's "sprites" entries, in ORDER."""
+    """Writes the sheets and the window icon; returns the level header's "sprites" entries, in ORDER
+    (the demo map must agree with them)."""
     entries = []
     for name in ORDER:
         sheet, description = SHEETS[name]()

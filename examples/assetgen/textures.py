@@ -6,9 +6,8 @@ from .paint import fbm, ramp, rng, save, shade, to_image, tileable_noise
 
 SIZE = 64
 
-# The level refers to textures by their position in this list.
+# The demo map's textures tileset holds these pictures in this order.
 WALLS = ["brick", "stone", "wood", "metal", "moss", "marble", "tiles", "grass", "ceiling"]
-INDEX = {name: i for i, name in enumerate(WALLS)}
 
 
 def _grid():

@@ -31,12 +31,13 @@ class World:
                               for sprite, entry in zip(self.level.sprites, self.level.metadata["sprites"])}
         self.camera = self.renderer.getCamera()
         self.camera.pitch = 0   # the horizon through the middle of the screen, where the crosshair is
-        self.player = self._spawn_player(self.level.metadata["playerStart"])
+        self.player = self._spawn_player(self.level.metadata["start"], self.level.metadata.get("startAngle", 0))
 
-    def _spawn_player(self, start):
-        """The player entity shares the camera's vectors: moving the entity moves the camera."""
-        self.camera.pos.x, self.camera.pos.y = start["x"], start["y"]
-        angle = math.radians(start["angle"])
+    def _spawn_player(self, start, degrees):
+        """The player entity shares the camera's vectors: moving the entity moves the camera. It
+        starts at the map's start marker, facing `degrees` (0 east, 90 south)."""
+        self.camera.pos.x, self.camera.pos.y = start
+        angle = math.radians(degrees)
         self.camera.dir.x, self.camera.dir.y = math.cos(angle), math.sin(angle)
         player = b.Entity(-1,
                           b.PositionComponent(self.camera.pos),

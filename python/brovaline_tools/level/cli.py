@@ -9,7 +9,7 @@ import os
 import sys
 
 # Sub-command modules, in the order `--help` lists them.
-COMMAND_MODULES = ("command_new", "command_check", "command_render", "command_view")
+COMMAND_MODULES = ("command_new", "command_import", "command_export", "command_check", "command_render", "command_view")
 
 # Commands that need a real window; every other one runs on SDL's dummy drivers.
 WINDOWED_COMMANDS = {"view"}

@@ -132,23 +132,29 @@ def write_level(level, path):
     and then renamed into place, the header last: a present header marks a complete level."""
     grid_path, header_path = level_paths(path)
     directory = os.path.dirname(grid_path) or "."
-    os.makedirs(directory, exist_ok=True)
     header = dict(level.header, width=level.width, height=level.height)
+    files = [(os.path.join(directory, name), pixels) for name, pixels in sorted(level.images.items())]
+    files.append((grid_path, np.ascontiguousarray(level.grid, np.uint8).tobytes()))
+    files.append((header_path, header_text(header).encode()))
+    write_files(files)
+    return grid_path, header_path
+
+
+def write_files(files):
+    """Writes (target path, content) pairs, content being bytes or an (h, w) array of 0xAARRGGBB
+    pixels written as PNG: all to temporary names first, then renamed into place in the given
+    order, so that a failure leaves no half-written file and the last file marks completion."""
     staged = []
     try:
-        for name, pixels in sorted(level.images.items()):
-            target = os.path.join(directory, name)
-            staged.append((_stage_image(pixels, target), target))
-        grid = np.ascontiguousarray(level.grid, np.uint8)
-        staged.append((_stage_bytes(grid.tobytes(), grid_path), grid_path))
-        staged.append((_stage_bytes(header_text(header).encode(), header_path), header_path))
+        for target, content in files:
+            stage = _stage_bytes if isinstance(content, bytes) else _stage_image
+            staged.append((stage(content, target), target))
         for temporary, target in staged:
             os.replace(temporary, target)
     finally:
         for temporary, _ in staged:
             if os.path.exists(temporary):
                 os.unlink(temporary)
-    return grid_path, header_path
 
 
 def _temporary_beside(target, suffix=""):
