@@ -7,8 +7,8 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench docs-pictures native-tests lint mutants clean system-deps asan-module fuzz \
-        fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses
+.PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests lint mutants clean system-deps \
+        asan-module fuzz fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -28,7 +28,7 @@ docs-pictures: build $(DEMO_ASSETS)
 	$(PY) -m brovaline_tools.level render --facing 0 --size 480x300 examples/demo_level.tmx docs/level-view.png
 
 test: build
-	$(PY) -m pytest -q -rs tests
+	$(PY) -m pytest -q -rs tests --ignore=tests/docs
 
 bench: build
 	$(PY) bench/run.py
@@ -45,6 +45,31 @@ mutants: build
 lint: $(VENV)/.deps
 	$(VENV)/bin/ruff check src
 
+# The documentation site, built into build/docs by MkDocs in strict mode (a broken link, a missing
+# page or any warning fails). Its pictures are drawn by the engine during the build (docs-pictures
+# redraws those of docs/levels.md).
+DOCS_ENV := NO_MKDOCS_2_WARNING=1 DISABLE_MKDOCS_2_WARNING=true
+docs: build $(DEMO_ASSETS) $(VENV)/.docs-deps docs-pictures
+	$(DOCS_ENV) $(PY) -m mkdocs build --strict --quiet
+
+# The guides' code blocks against the site's pictures, the reference against the module, and the
+# site in a headless chromium (screenshots in build/docs-screenshots).
+docs-test: docs .docs-deps-ok
+	$(PY) -m pytest -q tests/docs
+
+$(VENV)/.docs-deps: tools/docs/requirements.txt $(VENV)/.deps
+	$(PY) -m pip install --quiet -r tools/docs/requirements.txt
+	touch $@
+
+DOCS_APT_PACKAGES := chromium chromium-driver
+.docs-deps-ok: .system-deps-ok
+	@missing=$$(for p in $(DOCS_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+	touch $@
+
 build: $(VENV)/.deps
 	$(PY) -m pip install --quiet --no-build-isolation --no-deps .
 
@@ -54,7 +79,7 @@ ASAN_DIR := build/asan
 ASAN_ENV := LD_PRELOAD="$$(g++ -print-file-name=libasan.so) $$(g++ -print-file-name=libubsan.so)" \
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(ASAN_DIR)
 test-asan: asan-module
-	$(ASAN_ENV) $(PY) -m pytest -q -p no:cacheprovider tests
+	$(ASAN_ENV) $(PY) -m pytest -q -p no:cacheprovider tests --ignore=tests/docs
 
 # GCC's "undefined" leaves out float-to-integer overflow (NaN or huge doubles made into pixels).
 asan-module: $(VENV)/.deps
@@ -170,4 +195,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok examples/assets
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .docs-deps-ok examples/assets

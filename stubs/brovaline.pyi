@@ -95,7 +95,7 @@ class MouseClickEvent(Event):
     _y: int
 
 class MouseWheelEvent(Event):
-    """A mouse wheel movement in steps (y positive: away from the user)."""
+    """A mouse wheel movement in steps."""
 
     def __init__(self, x: int, y: int) -> None: ...
     @property
@@ -332,7 +332,7 @@ def setMusicVolume(volume: int) -> None:
     """Sets the music volume (0..128)."""
 
 def getSoundVolume() -> int:
-    """The volume of the sound effect channels (0..128)."""
+    """The volume last set for sound effects (0..128)."""
 
 def setSoundVolume(volume: int) -> None:
     """Sets the volume of every sound effect channel (0..128)."""
@@ -593,7 +593,7 @@ class Level(Resource):
     def setBlock(self, blockType: int, x: int, y: int) -> None:
         """Sets the block type of cell (x, y) (low 8 bits)."""
     def getTextureIndex(self, cardinalDirection: int, x: int, y: int) -> int:
-        """Byte `cardinalDirection` (a TEXTURE_ constant) of cell (x, y)."""
+        """Byte `cardinalDirection` of cell (x, y)."""
     def setTextureIndex(self, textureIndex: int, cardinalDirection: int, x: int, y: int) -> None:
         """Sets byte `cardinalDirection` of cell (x, y) (low 8 bits)."""
     def getTexture(self, cardinalDirection: int, x: int, y: int) -> Texture | None:
@@ -601,7 +601,7 @@ class Level(Resource):
     def printLevel(self) -> None:
         """Prints the grid as text."""
     def saveFile(self, filename: _Path) -> None:
-        """Writes the grid to `filename` (should end with ".lvl") and its header to `filename` + ".json"."""
+        """Writes the level to `filename` (the grid; should end with ".lvl") and its header to `filename` + ".json"."""
     def _loadFromFile(self, filename: _Path) -> None: ...
     def _loadMetadata(self, filename: str, header: str) -> None: ...
     def _loadAssets(self) -> None: ...
@@ -669,7 +669,7 @@ class CollisionBodySystem(AbstractSystem):
     def update(self, timeStep: float) -> None:
         """Does nothing: the member list is kept current by the Ecs."""
     def traceEntities(self, pos: Vector2, dir: Vector2, maxDist: float) -> list[tuple[Entity, float]]:
-        """The bodies the segment from pos along dir (normalised in place) passes through, nearest first."""
+        """traceEntities(pos, dir, maxDist) -> [(entity, distance)]: the bodies the segment from pos along dir (normalised in place) passes through, nearest first."""
 
 class MovementSystem(AbstractSystem):
     """Moves entities by velocity and impulse, stopping them at other collision bodies and level walls."""
@@ -697,7 +697,7 @@ BLENDMODE_BLEND: Final = 0
 BLENDMODE_ADD: Final = 1
 
 class Renderer(AbstractSystem):
-    """The abstract base class for all brovaline renderers."""
+    """This is the abstract base class for all brovaline renderers."""
 
     def __init__(self, target: Texture | None, *interestedComponentTypes: type) -> None: ...
     def getTarget(self) -> Texture:
@@ -735,17 +735,17 @@ class RaycastingRenderer(Renderer):
 
     def __init__(self, target: Texture, level: Level | None) -> None: ...
     def getCamera(self) -> Camera:
-        """The camera object that is used for rendering the scene."""
+        """Returns the camera object that is used for rendering the scene."""
     def _setFlashlight(self, flashlight: Texture | None) -> None:
         """Sets the flashlight texture (None turns it off)."""
     def render(self) -> None:
         """Draws one frame of the level onto the target."""
     def castRay(self, pos: Vector2, dir: Vector2) -> Vector2 | None:
-        """Where a ray from pos along dir meets a wall; None when it leaves the level."""
+        """Casts a ray from pos along dir; returns where it meets a wall. If the ray leaves the level boundaries, None is returned."""
     def getEntityAtScreenCoords(self, x: int, y: int) -> Entity | None:
         """The entity whose sprite is under target pixel (x, y) in the last frame, or None."""
     def getWorldPosByScreenCoords(self, x: int, y: int) -> tuple[int, float, float]:
-        """(1, x, y) on the floor, (2, x, y) on the ceiling or (face, cellX, cellY) on a wall at pixel (x, y)."""
+        """(1, x, y) on the floor, (2, x, y) on the ceiling, or (face, cellX, cellY) on a wall, under target pixel (x, y)."""
     def getWorldCellByScreenCoords(self, x: int, y: int) -> tuple[int, int, int]:
         """Like getWorldPosByScreenCoords, with the floor and ceiling positions as cells."""
     @property
@@ -787,9 +787,9 @@ class UITheme:
     def __init__(self, filename: _Path) -> None:
         """Loads a theme file; the files it names are resolved against its directory."""
     def getIntColor(self, name: str) -> int:
-        """The colour as 0xAARRGGBB."""
+        """Returns the RGB color as an int with one byte per color (all four bytes: 0xAARRGGBB, alpha on top)"""
     def getColor(self, name: str) -> tuple[int, int, int, int]:
-        """The colour as (r, g, b, a)."""
+        """Returns the RGBA color as a tuple"""
     def getFont(self, name: str) -> Font:
         """Returns the font loaded under this name."""
     def _convertRgbaToIntColor(self, color: _Color) -> int:
@@ -930,7 +930,7 @@ class UIText(UIWidget):
     def setText(self, text: str | None) -> None:
         """Sets the text (a str); it is split into lines."""
     def getRenderedTextSize(self) -> tuple[int, int]:
-        """The size the text needs; (0, 0) while the widget is not attached to a renderer."""
+        """Determines the size which is required for the text. Note that this only works if the widget is appended to a renderer."""
     text: str | None
     color: _Color | None
     """The text colour (r, g, b[, a]); by default the theme's "fontColor"."""
@@ -1003,7 +1003,7 @@ class Engine:
         audioChannels: int = 32,
         killWithEscapeKey: object = True,
     ) -> None:
-        """Opens the window and a render target of `size` (width, height)."""
+        """Opens the window and the render target."""
     def _ensureInit(self) -> None: ...
     def isRunning(self) -> bool: ...
     def update(self) -> None:

@@ -32,6 +32,3 @@ def test_minimal_example_shows_its_triangle():
     assert hit == "10 10"  # the ray from the camera ends on the triangle's cell
     assert int(differing) > 40  # and its wall shows in the centre column (78 of 400 rows)
 
-
-def test_readme_shows_the_minimal_example_as_it_is():
-    assert MINIMAL in (ROOT / "README.md").read_text()

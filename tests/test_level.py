@@ -280,18 +280,22 @@ def test_assets(tmp_path):
     assert (c._currentDirections, c._animationSpeed) == (2, 0.1)
 
 
-@pytest.mark.parametrize("extra, error", [
-    ({"textures": ["missing.png"]}, IOError),
-    ({"skytex": "missing.png"}, IOError),
-    ({"sprites": [{"xFrames": 2}]}, KeyError),
-    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"speed": 1}}}]}, KeyError),
-    ({"sprites": [{"texture": "ok.png", "xFrames": 0}]}, ValueError),
-    ({"textures": "ok.png"}, TypeError),
+# A sprite's errors name the header file and the sprite: "'d/a.lvl.json': sprites[1] has no 'texture'".
+@pytest.mark.parametrize("extra, error, where", [
+    ({"textures": ["missing.png"]}, IOError, None),
+    ({"skytex": "missing.png"}, IOError, None),
+    ({"sprites": [{"texture": "ok.png"}, {"xFrames": 2}]}, KeyError, "sprites[1] has no 'texture'"),
+    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"speed": 1}}}]}, KeyError, "sprites[0] has no 'frames'"),
+    ({"sprites": [{"texture": "ok.png", "xFrames": 0}]}, ValueError, "sprites[0]: "),
+    ({"textures": "ok.png"}, TypeError, None),
 ])
-def test_asset_errors_propagate(tmp_path, extra, error):
+def test_asset_errors_propagate(tmp_path, extra, error, where):
     write_png(tmp_path / "ok.png")
-    with pytest.raises(error):
-        b.Level(write_level(tmp_path, dict({"width": 1, "height": 1}, **extra)))
+    path = write_level(tmp_path, dict({"width": 1, "height": 1}, **extra))
+    with pytest.raises(error) as caught:
+        b.Level(path)
+    if where:
+        assert str(caught.value.args[0]).startswith(f"'{path}.json': {where}")
 
 
 def entity_level(tmp_path, entities, sprites=()):

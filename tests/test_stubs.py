@@ -134,3 +134,26 @@ def test_stub_properties_are_writable_exactly_where_the_module_allows(name):
         if is_writable_in_stub(members[attr]) != writable:
             mismatched.append(attr)
     assert mismatched == []
+
+
+def _documented_stub_members():
+    tree = ast.parse(SOURCE_STUB.read_text(encoding="utf-8"))
+    for node in tree.body:
+        if isinstance(node, (ast.ClassDef, ast.FunctionDef)) and hasattr(brovaline, node.name):
+            yield node.name, node, getattr(brovaline, node.name)
+            for member in getattr(node, "body", []) if isinstance(node, ast.ClassDef) else []:
+                owner = getattr(brovaline, node.name)
+                if isinstance(member, ast.FunctionDef) and not member.name.startswith("__") and member.name in vars(owner):
+                    yield f"{node.name}.{member.name}", member, getattr(owner, member.name)
+
+
+def test_stub_docstrings_are_the_module_docstrings():
+    """The reference shows the module's docstrings and the stubs' signatures: where a stub repeats a
+    docstring for editors, it is the module's text (overloads may describe each form)."""
+    differ = []
+    for name, node, obj in _documented_stub_members():
+        overload = any(isinstance(d, ast.Name) and d.id == "overload" for d in getattr(node, "decorator_list", []))
+        stub, runtime = ast.get_docstring(node), inspect.getdoc(obj)
+        if stub and runtime and not overload and stub != runtime:
+            differ.append(f"{name}: stub {stub!r} != module {runtime!r}")
+    assert not differ, "\n".join(differ)

@@ -64,20 +64,23 @@ def test_missing_member_is_a_key_error(tmp_path, member):
     data = json.loads(path.read_text())
     del data[member]
     path.write_text(json.dumps(data))
-    with pytest.raises(KeyError, match=member):
+    with pytest.raises(KeyError) as caught:
         b.UITheme(str(path))
+    assert caught.value.args[0] == f"{str(path)!r}: the theme has no {member!r}"
 
 
-@pytest.mark.parametrize("change, error", [
-    ({"widgets": [1, 2]}, TypeError),
-    ({"tileset": "missing.png"}, IOError),
-    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 10}}}, IOError),
-    ({"fonts": {"aileron": {"file": "x.ttf"}}}, KeyError),
-    ({"colors": {"background": "red"}}, ValueError),
+@pytest.mark.parametrize("change, error, where", [
+    ({"widgets": [1, 2]}, TypeError, None),
+    ({"tileset": "missing.png"}, IOError, None),
+    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 10}}}, IOError, None),
+    ({"fonts": {"aileron": {"file": "x.ttf"}}}, KeyError, "fonts['aileron'] has no 'size'"),
+    ({"colors": {"background": "red"}}, ValueError, "colors['background'] should be hexadecimal"),
 ])
-def test_broken_themes_are_rejected(tmp_path, change, error):
-    with pytest.raises(error):
+def test_broken_themes_are_rejected(tmp_path, change, error, where):
+    with pytest.raises(error) as caught:
         load(tmp_path, **change)
+    if where:
+        assert str(caught.value.args[0]).startswith(f"{str(tmp_path / 'theme.json')!r}: {where}")
 
 
 def test_unreadable_files(tmp_path):
@@ -142,9 +145,39 @@ def test_widget_specs_are_read_every_frame(tmp_path):
     assert tile_at(px, 10, 10) == (12, 0)
 
 
-def test_missing_widget_key_fails_when_drawn(tmp_path):
-    t = load(tmp_path)
-    broken = dict(WIDGETS["panel"])
-    del broken["middleHeight"]
-    with pytest.raises(KeyError, match="middleHeight"):
-        panel_frame(t, tmp_path, 12, 12, widgets=dict(WIDGETS, panel=broken))
+def _without(path):
+    """WIDGETS with the entry at `path` (a tuple of keys) removed."""
+    widgets = json.loads(json.dumps(WIDGETS))
+    node = widgets
+    for key in path[:-1]:
+        node = node[key]
+    del node[path[-1]]
+    return widgets
+
+
+# What a theme lacks -> the widget that needs it and the key path its KeyError names. The error
+# comes when the widget is first drawn, as before; its message says which file, key and widget.
+@pytest.mark.parametrize("members, widget, needed", [
+    ({"fonts": {"main": {"file": "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "size": 12}}},
+     "UIText", 'the font "aileron"'),
+    ({"colors": {"background": "FF000000"}}, "UIText", 'the colour "fontColor"'),
+    ({"colors": {"fontColor": "FFFFFFFF"}}, "UIRenderer", 'the colour "background"'),
+    ({"widgets": _without(("slider",))}, "UIScrollPanel", "widgets.slider.verticalBackground"),  # its scroll bar
+    ({"widgets": _without(("panel", "middleHeight"))}, "UIPanel", "widgets.panel.middleHeight"),
+    ({"widgets": _without(("button", "normal", "height"))}, "UIButton", "widgets.button.normal.height"),
+])
+def test_a_missing_theme_key_names_file_key_and_widget(tmp_path, members, widget, needed):
+    path = write_theme(tmp_path, **members)
+    r = make_renderer(b.UITheme(str(path)), size=(120, 120))
+    content = {"UIText": lambda: b.UIText("hi"), "UIRenderer": b.UIPanel, "UIPanel": b.UIPanel,
+               "UIButton": lambda: b.UIButton("ok"),
+               "UIScrollPanel": lambda: fixed(b.UIScrollPanel(fixed(b.UIPanel(), 50, 400)), 60, 60)}[widget]
+    with pytest.raises(KeyError) as caught:
+        r.widget.addChild(content(), 0, 0)
+        r.render()
+    message = caught.value.args[0]
+    who, what = message.split(" needs ", 1)
+    assert who == widget.replace("UIScrollPanel", "UISlider") and what.startswith(needed) and repr(str(path)) in message, message
+    assert isinstance(caught.value.__cause__, KeyError)
+
+

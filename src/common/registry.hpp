@@ -33,6 +33,7 @@ enum class Startup {
     Sdl,                    // core/startup.cpp: SDL start-up
     EngineClassAttributes,  // core/engine.cpp
     EngineAddTaskAfter,     // core/tasks.cpp (needs Timer and Engine)
+    TextSignatures,         // common/text_signatures.cpp (last: signs every class and function)
 };
 struct StartupStep {
     StartupStep(Startup step, StartupFn fn);

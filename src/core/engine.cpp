@@ -311,7 +311,11 @@ PyGetSetDef engineProps[] = {
     computed("ecs", Engine_getEcs),
     computed("joysticks", Engine_getJoysticks),
     computed<Engine_setFixedTimeStep>("fixedTimeStep", Engine_getFixedTimeStep,
-                                      "Seconds per frame that update() uses instead of the measured time; None: measured."),
+                                      "Seconds per frame that update() uses instead of the measured time; None: measured.\n\n"
+                                      "While set, every frame advances the game by exactly this step (getTimeStep() returns it and\n"
+                                      "getFps() its inverse), whatever the machine's speed. None (the default) or 0 switches back to\n"
+                                      "the time measured in whole milliseconds between frames. run() paces itself by getFps(), so\n"
+                                      "with a fixed step it no longer waits for the clock."),
     computed("windowId", Engine_getWindowId, "SDL's id of the engine's window (0 without one)."),
     propsEnd(),
 };

@@ -1,4 +1,5 @@
 // Level assets (sky, textures, sprites), asset paths and the fog settings.
+#include "common/error_context.hpp"
 #include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
@@ -90,6 +91,19 @@ Ref loadTexture(LevelObject* l, PyObject* name) {
 }
 
 Ref newInt(long v) { return Ref::checked(PyLong_FromLong(v)); }
+
+// 'maps/a.lvl.json', the level's header file, for messages (read with an error pending).
+std::string headerName(LevelObject* l) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    Ref file = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(l), "filename"));
+    Ref text = Ref::steal(file ? PyObject_Str(file.get()) : nullptr);
+    const char* utf8 = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
+    std::string name = std::string("'") + (utf8 ? utf8 : "?") + ".json'";
+    PyErr_Clear();
+    PyErr_Restore(type, value, tb);
+    return name;
+}
 
 Ref loadSprite(LevelObject* l, PyObject* sprite) {
     requireObject(sprite, "a sprite entry");
@@ -213,7 +227,12 @@ void loadAssets(PyObject* self) {
         Ref list = Ref::borrow(sprites);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(list.get()); ++i) {
             Ref item = Ref::borrow(PyList_GET_ITEM(list.get(), i));
-            Ref sprite = loadSprite(l, item);
+            Ref sprite;
+            try {
+                sprite = loadSprite(l, item);
+            } catch (const PyError&) {
+                rethrowWithContext(headerName(l) + ": sprites[" + std::to_string(i) + "]");
+            }
             check(PyList_Append(listOf(l->sprites), sprite));
         }
     }

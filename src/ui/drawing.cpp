@@ -5,6 +5,8 @@
 #include "resources/texture.hpp"
 #include "ui/patches.core.hpp"
 
+#include <cstring>
+
 namespace bv::ui {
 
 UIRendererObject* attachedRenderer(PyObject* widget) {
@@ -22,20 +24,105 @@ UIThemeObject* themeOf(PyObject* widget) {
     return reinterpret_cast<UIThemeObject*>(theme);
 }
 
+namespace {
+
+// Where the latest entries handed out by widgetSpec came from, so that a key missing inside one
+// can be reported with its theme, path and widget. Looked up by identity, newest first: the entry
+// passed to specInt is alive, so the newest record of its address is its own.
+struct SpecOrigin {
+    PyObject* entry = nullptr;  // compared, never dereferenced
+    std::string theme, widget, path;
+};
+thread_local SpecOrigin origins[8];
+thread_local size_t originCount = 0;
+
+const SpecOrigin* originOf(PyObject* entry) {
+    for (size_t i = 0; i < 8 && i < originCount; ++i) {
+        const SpecOrigin& o = origins[(originCount - 1 - i) % 8];
+        if (o.entry == entry) return &o;
+    }
+    return nullptr;
+}
+
+std::string quoted(const char* key) { return std::string("\"") + key + "\""; }
+
+// The theme's file name as written in messages ('themes/a.json'), or None.
+std::string themeFileText(PyObject* theme) {
+    PyObject* text = theme && PyObject_TypeCheck(theme, UIThemeType) ? reinterpret_cast<UIThemeObject*>(theme)->fileText : nullptr;
+    const char* utf8 = text && PyUnicode_Check(text) ? PyUnicode_AsUTF8(text) : nullptr;
+    if (!utf8) PyErr_Clear();
+    return utf8 ? utf8 : "None";
+}
+
+// "UIButton" for a UIButton or a class derived from it in Python ("MyButton").
+std::string typeNameOf(PyObject* who) {
+    const char* name = Py_TYPE(who)->tp_name;
+    const char* dot = strrchr(name, '.');
+    return dot ? dot + 1 : name;
+}
+
+[[noreturn]] void raiseThemeLacks(const std::string& who, const std::string& file, const std::string& needed,
+                                  const std::string& lacking) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    Ref cause = Ref::steal(value);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+    Ref message = Ref::checked(PyUnicode_FromFormat("%s needs %s from the theme %s, which has no %s", who.c_str(),
+                                                    needed.c_str(), file.c_str(), lacking.c_str()));
+    Ref error = Ref::checked(PyObject_CallOneArg(PyExc_KeyError, message.get()));
+    if (cause) PyException_SetCause(error.get(), cause.release());
+    PyErr_SetObject(PyExc_KeyError, error.get());
+    throwPy();
+}
+
+}  // namespace
+
+[[noreturn]] void throwThemeLacks(PyObject* theme, PyObject* who, const std::string& needed, const std::string& lacking) {
+    // The names are read before the pending KeyError is taken over: reading them must not clear it.
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    std::string whoName = typeNameOf(who), file = themeFileText(theme);
+    PyErr_Restore(type, value, tb);
+    raiseThemeLacks(whoName, file, needed, lacking);
+}
+
 Ref widgetSpec(PyObject* widget, std::initializer_list<const char*> path) {
-    PyObject* specs = themeOf(widget)->widgetSpecs;
+    UIThemeObject* theme = themeOf(widget);
+    PyObject* specs = theme->widgetSpecs;
     Ref node = Ref::borrow(specs ? specs : Py_None);
+    std::string full = "widgets", reached = "widgets";
+    for (const char* key : path) full += std::string(".") + key;
     for (const char* key : path) {
         Ref k = Ref::checked(PyUnicode_FromString(key));
-        node = Ref::checked(PyObject_GetItem(node, k));
+        PyObject* next = PyObject_GetItem(node, k);
+        if (!next) {
+            if (PyErr_ExceptionMatches(PyExc_KeyError))
+                throwThemeLacks(reinterpret_cast<PyObject*>(theme), widget, full, quoted(key) + " in " + reached);
+            throwPy();
+        }
+        node = Ref::steal(next);
+        reached += std::string(".") + key;
     }
+    SpecOrigin& o = origins[originCount++ % 8];
+    o.entry = node.get();
+    o.theme = themeFileText(reinterpret_cast<PyObject*>(theme));
+    o.widget = typeNameOf(widget);
+    o.path = reached;
     return node;
 }
 
 int32_t specInt(PyObject* spec, const char* key) {
     Ref k = Ref::checked(PyUnicode_FromString(key));
-    Ref v = Ref::checked(PyObject_GetItem(spec, k));
-    return toInt32(v);
+    PyObject* v = PyObject_GetItem(spec, k);
+    if (!v) {
+        const SpecOrigin* o = originOf(spec);
+        if (o && PyErr_ExceptionMatches(PyExc_KeyError))
+            raiseThemeLacks(o->widget, o->theme, o->path + "." + key, quoted(key) + " in " + o->path);
+        throwPy();
+    }
+    return toInt32(Ref::steal(v));
 }
 
 namespace {

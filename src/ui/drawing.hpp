@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace bv::ui {
 
@@ -14,10 +15,13 @@ namespace bv::ui {
 UIRendererObject* attachedRenderer(PyObject* widget);
 // The renderer's theme; an AttributeError when it has none.
 UIThemeObject* themeOf(PyObject* widget);
-// theme.widgets[key0][key1]...: a KeyError naming the missing key.
+// theme.widgets[key0][key1]...: a KeyError naming the theme file, the missing key and the widget.
 Ref widgetSpec(PyObject* widget, std::initializer_list<const char*> path);
-// spec[key] as a 32-bit integer.
+// spec[key] as a 32-bit integer; a KeyError as above when `spec` came from widgetSpec.
 int32_t specInt(PyObject* spec, const char* key);
+// With a KeyError set: replaces it by a KeyError saying that `who` needs `needed` from the theme,
+// whose file lacks `lacking` (the original error becomes its cause).
+[[noreturn]] void throwThemeLacks(PyObject* theme, PyObject* who, const std::string& needed, const std::string& lacking);
 
 // The renderer's target surface; an AttributeError when the renderer has no target.
 SDL_Surface* targetSurface(PyObject* widget);

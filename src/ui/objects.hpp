@@ -38,8 +38,10 @@ struct UIThemeObject {
     PyObject* intColors;    // dict name -> int
     PyObject* tupleColors;  // dict name -> (r, g, b, a)
     PyObject* widgetSpecs;  // dict as parsed
+    PyObject* fileText;     // repr of the file name as given (str), for error messages
 
     void refs(auto&& f) {
+        f(fileText);
         f(tileset);
         f(fonts);
         f(intColors);

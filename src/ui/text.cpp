@@ -21,11 +21,14 @@ TextObject* asText(PyObject* o) { return reinterpret_cast<TextObject*>(o); }
 
 FontObject* themeFont(PyObject* self) {
     Ref name = Ref::checked(PyUnicode_FromString("aileron"));
-    PyObject* fonts = themeOf(self)->fonts;
+    UIThemeObject* theme = themeOf(self);
+    PyObject* fonts = theme->fonts;
     PyObject* font = fonts && PyDict_Check(fonts) ? PyDict_GetItemWithError(fonts, name) : nullptr;
     if (!font) {
-        if (!PyErr_Occurred()) PyErr_SetObject(PyExc_KeyError, name);
-        throwPy();
+        if (PyErr_Occurred()) throwPy();
+        PyErr_SetObject(PyExc_KeyError, name);
+        throwThemeLacks(reinterpret_cast<PyObject*>(theme), self, "the font \"aileron\" (fonts.aileron)",
+                        "font \"aileron\" in fonts");
     }
     if (!PyObject_TypeCheck(font, FontType)) {
         PyErr_SetString(PyExc_TypeError, "the theme's font \"aileron\" is not a brovaline.Font");
@@ -77,7 +80,13 @@ void textSetRenderer(PyObject* self, PyObject* renderer) {
     if (renderer == Py_None || (t->textColor && t->textColor != Py_None)) return;
     PyObject* theme = reinterpret_cast<UIRendererObject*>(renderer)->theme;
     Ref name = Ref::checked(PyUnicode_FromString("fontColor"));
-    Ref color = callMethod(intern("getColor"), theme ? theme : Py_None, name.get());
+    Ref color;
+    try {
+        color = callMethod(intern("getColor"), theme ? theme : Py_None, name.get());
+    } catch (const PyError&) {
+        if (!PyErr_ExceptionMatches(PyExc_KeyError)) throw;
+        throwThemeLacks(theme, self, "the colour \"fontColor\" (colors.fontColor)", "colour \"fontColor\" in colors");
+    }
     setRef(t->textColor, color);
 }
 

@@ -1,4 +1,5 @@
 // UITheme: the tileset, fonts, colours and widget specifications of a JSON theme file.
+#include "common/error_context.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
@@ -40,9 +41,12 @@ Ref readJson(PyObject* filename) {
     return data;
 }
 
-Ref member(PyObject* obj, const char* key) {
+// obj[key]; a KeyError names the theme file and where the key was missing ("fonts.aileron").
+Ref member(PyObject* obj, const char* key, const std::string& file, const std::string& where = "the theme") {
     Ref k = Ref::checked(PyUnicode_FromString(key));
-    return Ref::checked(PyObject_GetItem(obj, k));
+    PyObject* v = PyObject_GetItem(obj, k);
+    if (!v) rethrowWithContext(file + ": " + where);
+    return Ref::steal(v);
 }
 
 // A colour string (any value, by its text form) as an integer: hexadecimal, "0x" optional.
@@ -64,8 +68,11 @@ Ref colorTuple(PyObject* color) {
 }
 
 void loadTheme(UIThemeObject* t, PyObject* filename) {
+    Ref fileText = Ref::checked(PyObject_Repr(filename));
+    setRef(t->fileText, fileText);
     Ref data = readJson(filename);
-    Ref widgets = member(data, "widgets");
+    std::string file = reprText(filename);
+    Ref widgets = member(data, "widgets", file);
     if (!PyDict_Check(widgets.get())) {
         PyErr_Format(PyExc_TypeError, "the theme's \"widgets\" must be a JSON object, not %.200s",
                      Py_TYPE(widgets.get())->tp_name);
@@ -76,29 +83,35 @@ void loadTheme(UIThemeObject* t, PyObject* filename) {
     Ref base = Ref::checked(PyObject_CallMethod(ospath, "dirname", "O", filename));
     auto resolve = [&](PyObject* relative) { return Ref::checked(PyObject_CallMethod(ospath, "join", "OO", base.get(), relative)); };
 
-    Ref tilesetName = member(data, "tileset");
+    Ref tilesetName = member(data, "tileset", file);
     Ref tilesetPath = resolve(tilesetName);
     Ref tileset = callObject(reinterpret_cast<PyObject*>(TextureType), tilesetPath.get());
     setRef(t->tileset, tileset);
 
-    Ref fonts = member(data, "fonts");
+    Ref fonts = member(data, "fonts", file);
     Ref fontNames = Ref::checked(PySequence_List(fonts));
     PyObject* fontClass = global("Font");
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(fontNames.get()); ++i) {
         PyObject* name = PyList_GET_ITEM(fontNames.get(), i);
         Ref entry = Ref::checked(PyObject_GetItem(fonts, name));
-        Ref file = member(entry, "file"), size = member(entry, "size");
-        Ref path = resolve(file);
+        std::string where = "fonts[" + reprText(name) + "]";
+        Ref fontFile = member(entry, "file", file, where), size = member(entry, "size", file, where);
+        Ref path = resolve(fontFile);
         Ref font = callObject(fontClass, path.get(), size.get());
         check(PyDict_SetItem(t->fonts, name, font));
     }
 
-    Ref colors = member(data, "colors");
+    Ref colors = member(data, "colors", file);
     Ref colorNames = Ref::checked(PySequence_List(colors));
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(colorNames.get()); ++i) {
         PyObject* name = PyList_GET_ITEM(colorNames.get(), i);
         Ref value = Ref::checked(PyObject_GetItem(colors, name));
-        Ref color = parseColor(value);
+        Ref color;
+        try {
+            color = parseColor(value);
+        } catch (const PyError&) {
+            rethrowWithContext(file + ": colors[" + reprText(name) + "] should be hexadecimal AARRGGBB text such as \"FFE8ECF4\"");
+        }
         check(PyDict_SetItem(t->intColors, name, color));
         Ref tuple = colorTuple(color);
         check(PyDict_SetItem(t->tupleColors, name, tuple));
@@ -180,7 +193,7 @@ PyObject* UITheme_widgets(PyObject* self, void*) {
 
 PyMethodDef methods[] = {
     BV_METHOD_ARG("getIntColor", UITheme_getIntColor, "name",
-              "Returns the RGB color as an int with one byte per color"),
+              "Returns the RGB color as an int with one byte per color (all four bytes: 0xAARRGGBB, alpha on top)"),
     BV_METHOD_ARG("getColor", UITheme_getColor, "name", "Returns the RGBA color as a tuple"),
     BV_METHOD_ARG("getFont", UITheme_getFont, "name",
               "Returns the font loaded under this name."),

@@ -99,7 +99,14 @@ void fillBackground(PyObject* self) {
         throwPy();
     }
     Ref name = Ref::checked(PyUnicode_FromString("background"));
-    Ref color = callMethod(intern("getIntColor"), theme, name.get());
+    Ref color;
+    try {
+        color = callMethod(intern("getIntColor"), theme, name.get());
+    } catch (const PyError&) {
+        if (!PyErr_ExceptionMatches(PyExc_KeyError)) throw;
+        throwThemeLacks(theme, self, "the colour \"background\" (colors.background) to fill its background",
+                        "colour \"background\" in colors");
+    }
     uint32_t pixel = toUInt32(color);
     SDL_Surface* s = targetOf(self);
     SDL_SetClipRect(s, nullptr);
