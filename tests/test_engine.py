@@ -3,6 +3,7 @@ import pytest
 from PIL import Image
 
 import brovaline as b
+from brovaline_tools.sdl import loaded_sdl
 from conftest import run_script
 
 
@@ -146,7 +147,7 @@ def push_quit():
     import ctypes
     event = (ctypes.c_uint8 * 56)()
     ctypes.c_uint32.from_buffer(event).value = 0x100  # SDL_QUIT
-    ctypes.CDLL("libSDL2-2.0.so.0").SDL_PushEvent(event)
+    loaded_sdl().SDL_PushEvent(event)
 
 
 def test_class_level_attributes_are_shared():
@@ -177,8 +178,7 @@ def test_tasks_run_each_frame_until_true(engine):
 
 def test_run_quit_and_escape_in_subprocess():
     result = run_script("""
-        import ctypes, brovaline as b
-        sdl = ctypes.CDLL("libSDL2-2.0.so.0")
+        import brovaline as b
         e = b.Engine()
         e.init("x", (32, 20), show=False)
         frames = []
@@ -200,7 +200,8 @@ def test_run_quit_and_escape_in_subprocess():
 def test_quit_request_stops_run():
     result = run_script("""
         import ctypes, brovaline as b
-        sdl = ctypes.CDLL("libSDL2-2.0.so.0")
+        from brovaline_tools.sdl import loaded_sdl
+        sdl = loaded_sdl()
         e = b.Engine()
         e.init("x", (32, 20), show=False)
         event = (ctypes.c_uint8 * 56)()

@@ -6,7 +6,6 @@ use by the C heap (glibc's mallinfo2: grids, hit buffers, FreeType), SDL's live 
 (surfaces, chunks, fonts) and live engine objects (weak references to the last ones built).
 """
 import ctypes
-import ctypes.util
 import gc
 import json
 import sys
@@ -16,9 +15,10 @@ import weakref
 import pytest
 
 import brovaline as b
+from brovaline_tools.sdl import loaded_sdl
 from ui_support import FONT_FILE, write_theme
 
-SDL = ctypes.CDLL(ctypes.util.find_library("SDL2") or "libSDL2-2.0.so.0")
+SDL = loaded_sdl()
 SDL.SDL_GetNumAllocations.restype = ctypes.c_int
 
 

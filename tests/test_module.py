@@ -1,4 +1,5 @@
 """The module's namespace as a whole."""
+import ctypes
 import importlib
 import types
 
@@ -32,3 +33,14 @@ def test_docstring_version_and_reimport():
     assert b.__doc__ == "\nBrovaline is a game engine with a raycasting renderer and some simple UI\ncapabilities.\n"
     assert b.Engine.version == 0.1
     assert importlib.import_module("brovaline") is b
+
+
+def test_loaded_sdl_is_the_copy_the_engine_started():
+    from brovaline_tools.sdl import loaded_sdl
+
+    sdl = loaded_sdl()
+    video, audio = 0x20, 0x10
+    assert sdl.SDL_WasInit(0) & (video | audio) == video | audio
+    assert sdl.Mix_QuerySpec(None, None, None) == 1 and sdl.TTF_WasInit() >= 1
+    sdl.SDL_PushEvent.argtypes = [ctypes.c_char_p]
+    assert loaded_sdl().SDL_PushEvent.argtypes is None  # each caller declares its own prototypes

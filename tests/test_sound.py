@@ -1,4 +1,3 @@
-import ctypes
 import math
 import struct
 import subprocess
@@ -8,9 +7,10 @@ import wave
 import pytest
 
 import brovaline as b
+from brovaline_tools.sdl import loaded_sdl
 from conftest import run_script
 
-mixer = ctypes.CDLL("libSDL2_mixer-2.0.so.0")
+mixer = loaded_sdl()
 
 
 def write_wav(path, seconds, rate=44100):

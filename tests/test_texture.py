@@ -8,6 +8,7 @@ import pytest
 from PIL import Image
 
 import brovaline as b
+from brovaline_tools.sdl import loaded_sdl
 
 
 def argb(tex, tmp_path, name="read.png"):
@@ -274,7 +275,7 @@ def test_texture_without_init_raises_instead_of_crashing(use):
 
 
 def test_surfaces_are_released_with_their_texture():
-    sdl = ctypes.CDLL("libSDL2-2.0.so.0")
+    sdl = loaded_sdl()
     sdl.SDL_GetNumAllocations.restype = ctypes.c_int
     b.Texture(b.Texture(8, 8))  # warm up lazily allocated SDL state
     before = sdl.SDL_GetNumAllocations()

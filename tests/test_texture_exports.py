@@ -5,6 +5,7 @@ import pytest
 from PIL import Image
 
 import brovaline
+from brovaline_tools.sdl import loaded_sdl
 
 ARGB8888 = 0x16362004
 
@@ -40,7 +41,7 @@ def lib():
 
 @pytest.fixture(scope="module")
 def sdl():
-    so = ctypes.CDLL("libSDL2-2.0.so.0")
+    so = loaded_sdl()
     so.SDL_CreateRGBSurface.restype = SurfacePtr
     so.SDL_CreateRGBSurface.argtypes = [ctypes.c_uint32, ctypes.c_int, ctypes.c_int, ctypes.c_int] + [ctypes.c_uint32] * 4
     so.SDL_FreeSurface.argtypes = [SurfacePtr]

@@ -1,17 +1,37 @@
-// The repr of a value for error messages, and the re-raising of an entry's error with its file and entry.
+// Errors that name the file and entry they come from (see error_context.hpp).
 #include "error_context.hpp"
 
 namespace bv {
 
-std::string reprText(PyObject* obj) {
+namespace {
+std::string textOf(PyObject* obj, PyObject* (*convert)(PyObject*)) {
     PyObject *type, *value, *tb;
     PyErr_Fetch(&type, &value, &tb);
-    Ref text = Ref::steal(obj ? PyObject_Repr(obj) : nullptr);
+    Ref text = Ref::steal(obj ? convert(obj) : nullptr);
     const char* utf8 = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
     std::string result = utf8 ? utf8 : "?";
     PyErr_Clear();
     PyErr_Restore(type, value, tb);
     return result;
+}
+}  // namespace
+
+std::string strText(PyObject* obj) { return textOf(obj, PyObject_Str); }
+
+std::string reprText(PyObject* obj) { return textOf(obj, PyObject_Repr); }
+
+void raiseReplacingPending(PyObject* kind, const std::string& message) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    Ref cause = Ref::steal(value);
+    Py_XDECREF(type);
+    Py_XDECREF(tb);
+    Ref text = Ref::checked(PyUnicode_FromStringAndSize(message.data(), Py_ssize_t(message.size())));
+    Ref error = Ref::checked(PyObject_CallOneArg(kind, text.get()));
+    if (cause) PyException_SetCause(error.get(), cause.release());
+    PyErr_SetObject(kind, error.get());
+    throwPy();
 }
 
 void rethrowWithContext(const std::string& where) {
@@ -22,21 +42,19 @@ void rethrowWithContext(const std::string& where) {
     PyObject *type, *value, *tb;
     PyErr_Fetch(&type, &value, &tb);
     PyErr_NormalizeException(&type, &value, &tb);
-    Ref cause = Ref::steal(value);
-    Py_XDECREF(type);
-    Py_XDECREF(tb);
-    Ref message;
+    Ref pendingType = Ref::steal(type), pending = Ref::steal(value), pendingTb = Ref::steal(tb);
+    std::string message;
     if (kind == PyExc_KeyError) {
-        Ref args = Ref::checked(PyObject_GetAttrString(cause.get(), "args"));
-        PyObject* key = PyTuple_Check(args.get()) && PyTuple_GET_SIZE(args.get()) ? PyTuple_GET_ITEM(args.get(), 0) : Py_None;
-        message = Ref::checked(PyUnicode_FromFormat("%s has no %R", where.c_str(), key));
+        Ref args = Ref::steal(PyObject_GetAttrString(pending.get(), "args"));
+        PyObject* key = args && PyTuple_Check(args.get()) && PyTuple_GET_SIZE(args.get())
+                            ? PyTuple_GET_ITEM(args.get(), 0) : Py_None;
+        message = where + " has no " + reprText(key);
     } else {
-        message = Ref::checked(PyUnicode_FromFormat("%s: %S", where.c_str(), cause.get()));
+        message = where + ": " + strText(pending.get());
     }
-    Ref error = Ref::checked(PyObject_CallOneArg(kind, message.get()));
-    PyException_SetCause(error.get(), cause.release());
-    PyErr_SetObject(kind, error.get());
-    throwPy();
+    PyErr_Clear();
+    PyErr_Restore(pendingType.release(), pending.release(), pendingTb.release());
+    raiseReplacingPending(kind, message);
 }
 
 }  // namespace bv

@@ -13,7 +13,11 @@ namespace bv {
 // is. Throws PyError in every case.
 [[noreturn]] void rethrowWithContext(const std::string& where);
 
-// repr(obj) as UTF-8 ("'maps/a.lvl'"), or "?" when it has none.
+// Raises `kind` (an exception class) with `message`; the pending error, if any, becomes its cause.
+[[noreturn]] void raiseReplacingPending(PyObject* kind, const std::string& message);
+
+// repr(obj) / str(obj) as UTF-8 ("'maps/a.lvl'"), or "?" when it has none; a pending error is kept.
 std::string reprText(PyObject* obj);
+std::string strText(PyObject* obj);
 
 }  // namespace bv

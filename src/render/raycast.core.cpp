@@ -2,6 +2,7 @@
 #include "render/raycast.core.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 namespace bv {

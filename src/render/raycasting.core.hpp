@@ -35,6 +35,14 @@ struct FrameView {
     int64_t baseline = 0;
 };
 
+class WallFrame;
+namespace plain {
+void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits);
+}
+namespace avx2 {
+void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits);
+}
+
 // One frame of walls, floor, ceiling, flashlight and the background behind them (the sky
 // panorama, or a plain colour without one), drawn by column ranges that may run in parallel:
 // every pixel of a range is written exactly once (the flashlight adds to its wall afterwards).
@@ -57,6 +65,8 @@ public:
         int lastX = 0, lastY = 0;
         ptrdiff_t pitch = 0;
         bool powerOfTwo = false;  // width and height both powers of two
+        // Every texel offset, and the texel coordinates of any point of the level, fit in 31 bits.
+        bool smallOffsets = false;
     };
 
     // alphaBlend(p, overlay, alpha) precomputed for 16-bit channel lanes: overlay * alpha per
@@ -75,6 +85,10 @@ public:
     };
 
 private:
+    // The passes, one version per instruction set (see pixel_path.core.hpp).
+    friend void plain::drawWallColumns(const WallFrame&, int, int, Hit*);
+    friend void avx2::drawWallColumns(const WallFrame&, int, int, Hit*);
+
     PixelView target_;
     const LevelView& level_;
     FrameView view_;

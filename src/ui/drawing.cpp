@@ -1,6 +1,7 @@
 // A widget's renderer, theme entries and target surface, as drawing widgets look them up.
 #include "ui/drawing.hpp"
 
+#include "common/error_context.hpp"
 #include "core/sdl_error.hpp"
 #include "resources/texture.hpp"
 #include "ui/patches.core.hpp"
@@ -63,18 +64,7 @@ std::string typeNameOf(PyObject* who) {
 
 [[noreturn]] void raiseThemeLacks(const std::string& who, const std::string& file, const std::string& needed,
                                   const std::string& lacking) {
-    PyObject *type, *value, *tb;
-    PyErr_Fetch(&type, &value, &tb);
-    PyErr_NormalizeException(&type, &value, &tb);
-    Ref cause = Ref::steal(value);
-    Py_XDECREF(type);
-    Py_XDECREF(tb);
-    Ref message = Ref::checked(PyUnicode_FromFormat("%s needs %s from the theme %s, which has no %s", who.c_str(),
-                                                    needed.c_str(), file.c_str(), lacking.c_str()));
-    Ref error = Ref::checked(PyObject_CallOneArg(PyExc_KeyError, message.get()));
-    if (cause) PyException_SetCause(error.get(), cause.release());
-    PyErr_SetObject(PyExc_KeyError, error.get());
-    throwPy();
+    raiseReplacingPending(PyExc_KeyError, who + " needs " + needed + " from the theme " + file + ", which has no " + lacking);
 }
 
 }  // namespace

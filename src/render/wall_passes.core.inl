@@ -1,0 +1,728 @@
+// The per-pixel passes of WallFrame, compiled once per instruction set: the including file
+// defines BV_PASSES_NAMESPACE (the namespace under bv that receives drawWallColumns) and
+// BV_PASSES_AVX2 (1 when the functions are compiled for AVX2). The arithmetic is the same on
+// every path, so that every path draws the same pixels.
+// No include guard: each instruction set's file includes this once.
+
+namespace bv::BV_PASSES_NAMESPACE {
+
+namespace {
+
+using Vec2 = _internal_Vec2;
+
+// Texel column for a fraction in [0, 1], kept inside the texture (a fraction of exactly 1 arises
+// for a flipped face met at an exact cell corner).
+inline int cornerTexel(double fraction, int size) {
+    int64_t i = truncSat(fraction * size);
+    return int(std::clamp<int64_t>(i, 0, size - 1));
+}
+
+inline double frac(double v) {
+    double whole;
+    return std::modf(v, &whole);
+}
+
+using RowFog = WallFrame::RowFog;
+using FlatTexture = WallFrame::FlatTexture;
+
+
+// The background of a frame: pixel (x, y) is rows[y][columns[x]].
+struct Background {
+    const uint32_t* const* rows;
+    const int* columns;
+};
+
+struct Column {
+    const PixelView* target;
+    const LevelView* level;
+    const Background* background;
+    int x;
+    Vec2 dir;
+    int64_t top, bottom;  // wall rows top..bottom-1; ceiling above, floor below
+    bool walled = false;  // the ray met a wall, whose foot is at `foot`
+    Vec2 foot{};
+
+    // Rows y0..y1-1 show the background.
+    void fillBackground(int64_t y0, int64_t y1) const {
+        const int column = background->columns[x];
+        for (int64_t y = y0; y < y1; y++) target->at(x, int(y)) = background->rows[y][column];
+    }
+
+    // How the wall rows of a column are drawn: all in the fog colour, all background, or texels
+    // of one texture column stepped down row by row (texY at the first row) and fogged.
+    struct WallLook {
+        enum Shows { kNothing, kFog, kBackground, kTexels } shows = kNothing;
+        const uint32_t* texColumn = nullptr;
+        ptrdiff_t texPitch = 0;
+        int lastRow = 0;
+        double texY = 0, texStep = 0;
+        uint32_t fogAlpha = 0;
+    };
+
+    WallLook wallLook(const Hit& hit, int64_t realTop, int64_t wallHeight) const {
+        WallLook look;
+        if (top >= bottom) return look;
+        const double d = hit.length;
+        const int64_t fog = truncSat(d * level->fogDensity);
+        if (fog >= 255) {
+            look.shows = WallLook::kFog;
+            return look;
+        }
+        const PixelView* tex = level->texture(unsigned(hit.textureIndex));
+        if (!tex) {
+            look.shows = WallLook::kBackground;
+            return look;
+        }
+        double offset;
+        if (hit.vert) {
+            offset = frac(hit.pos.x);
+            if (dir.y > 0) offset = 1 - offset;
+        } else {
+            offset = frac(hit.pos.y);
+            if (dir.x < 0) offset = 1 - offset;
+        }
+        look.shows = WallLook::kTexels;
+        look.texColumn = tex->pixels + cornerTexel(offset, tex->width);
+        look.texPitch = tex->pitch;
+        look.lastRow = tex->height - 1;
+        look.texStep = tex->height / double(wallHeight + 1);
+        look.texY = double(top - realTop) * look.texStep;
+        look.fogAlpha = uint32_t(fog);
+        return look;
+    }
+
+    void wall(const WallLook& look, int64_t wallHeight, int64_t groundFog) const {
+        if (look.shows == WallLook::kNothing) return;
+        if (look.shows == WallLook::kFog) {
+            for (int64_t y = top; y < bottom; y++) target->at(x, int(y)) = level->fogColor;
+            return;
+        }
+        if (look.shows == WallLook::kBackground) {
+            fillBackground(top, bottom);
+            return;
+        }
+        const uint32_t* texColumn = look.texColumn;
+        const double texStep = look.texStep;
+        double texY = look.texY;
+        const int lastRow = look.lastRow;
+        const uint32_t fogColor = level->fogColor, fogAlpha = look.fogAlpha;
+        uint32_t* out = &target->at(x, int(top));
+        const ptrdiff_t pitch = target->pitch;
+        // Near walls stretch each texel over many rows: blend it once per run.
+        const uint32_t* texel = nullptr;
+        uint32_t shaded = 0;
+        if (level->groundFogDensity < 1) {
+            for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
+                const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * look.texPitch;
+                if (t != texel) {
+                    texel = t;
+                    shaded = alphaBlend(*t, fogColor, fogAlpha);
+                }
+                *out = shaded;
+            }
+            return;
+        }
+        const float height = float(wallHeight), groundAlpha = float(groundFog);
+        uint32_t amount = 0;
+        for (int64_t y = top; y < bottom; y++, texY += texStep, out += pitch) {
+            const uint32_t* t = texColumn + ptrdiff_t(std::min(int(texY), lastRow)) * look.texPitch;
+            // 0 <= f < 1 and the amount is at most 255: a plain conversion truncates it.
+            const float f = float(y - top) / height;
+            const uint32_t a = uint32_t(int(f * f * groundAlpha));
+            if (t != texel || a != amount) {
+                texel = t;
+                amount = a;
+                shaded = alphaBlend(alphaBlend(*t, level->groundFogColor, a), fogColor, fogAlpha);
+            }
+            *out = shaded;
+        }
+    }
+
+    void flashlight(const PixelView& light, double d) const {
+        const double step = 3 / d;
+        const uint32_t intensity = uint32_t(std::min<int64_t>(truncSat(512 / (d * d)), 255));
+        const uint32_t* lightColumn = light.pixels + cornerTexel(double(x) / target->width, light.width);
+        double texY = 0;
+        for (int64_t y = top; y < bottom && texY < light.height; y++, texY += step) {
+            uint32_t& px = target->at(x, int(y));
+            px = addScaled(px, lightColumn[ptrdiff_t(int(texY)) * light.pitch], intensity);
+        }
+    }
+};
+
+#if BV_PASSES_AVX2
+// The words at base[offsets[k]], by eight plain loads.
+inline __m256i gatherLanes(const uint32_t* base, __m256i offsets) {
+    alignas(32) int32_t at[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
+    return _mm256_setr_epi32(int(base[at[0]]), int(base[at[1]]), int(base[at[2]]), int(base[at[3]]), int(base[at[4]]),
+                             int(base[at[5]]), int(base[at[6]]), int(base[at[7]]));
+}
+
+// alphaBlend on 16-bit channel lanes: (color * a + p * (255 - a)) >> 8, where `a` holds each
+// pixel's amount in its four lanes.
+inline __m256i blendLanes(__m256i p, __m256i color, __m256i a) {
+    const __m256i inverse = _mm256_sub_epi16(_mm256_set1_epi16(255), a);
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(color, a), _mm256_mullo_epi16(p, inverse)), 8);
+}
+
+// Spreads the amounts of 32-bit lanes over the 16-bit channel lanes of the pixels that
+// _mm256_unpacklo_epi8 (kHigh false) or _mm256_unpackhi_epi8 (kHigh true) widen.
+template <bool kHigh>
+inline __m256i amountLanes(__m256i amounts) {
+    constexpr char a = kHigh ? 8 : 0, b = kHigh ? 12 : 4, z = char(0x80);
+    const __m256i spread = _mm256_setr_epi8(a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z,  //
+                                            a, z, a, z, a, z, a, z, b, z, b, z, b, z, b, z);
+    return _mm256_shuffle_epi8(amounts, spread);
+}
+
+// The textured wall rows of up to eight neighbouring columns, drawn row by row with one lane per
+// column, so that each row of the eight takes one masked store instead of eight strided ones.
+// Each lane steps its texture row exactly as the column loop does: one addition per row from
+// its first row on.
+class WallTile {
+public:
+    WallTile() { clear(); }
+
+    void clear() {
+        used_ = 0;
+        for (int k = 0; k < kLanes; k++) {
+            top_[k] = INT32_MAX;
+            bottom_[k] = INT32_MIN;
+            texY_[k] = step_[k] = 0;
+            // An idle lane reads one harmless word.
+            column_[k] = int64_t(reinterpret_cast<intptr_t>(&kIdleTexel));
+            pitchBytes_[k] = lastRow_[k] = fog_[k] = 0;
+            ground_[k] = 0;
+            height_[k] = 1;
+        }
+    }
+
+    // Takes the wall of column `lane` (0..7) when it shows texels whose rows the wide loads can
+    // reach; false leaves it to the column loop.
+    bool take(int lane, const Column& col, const Column::WallLook& look, int64_t wallHeight, int64_t groundFog) {
+        if (look.shows != Column::WallLook::kTexels || look.texPitch < 0 || look.texPitch > (INT32_MAX >> 2))
+            return false;
+        used_ |= 1u << lane;
+        top_[lane] = int32_t(col.top);
+        bottom_[lane] = int32_t(col.bottom);
+        texY_[lane] = look.texY;
+        step_[lane] = look.texStep;
+        column_[lane] = int64_t(reinterpret_cast<intptr_t>(look.texColumn));
+        pitchBytes_[lane] = look.texPitch * int64_t(sizeof(uint32_t));
+        lastRow_[lane] = look.lastRow;
+        fog_[lane] = int32_t(look.fogAlpha);
+        ground_[lane] = float(groundFog);
+        height_[lane] = float(wallHeight);
+        return true;
+    }
+
+    // Draws the lanes taken into row pixels x0..x0+7 of `target`. With `full` (all eight columns
+    // are this draw's), the rows from the highest wall top to the lowest wall bottom are written
+    // whole, the lanes off their walls included.
+    template <bool kGround>
+    void draw(const PixelView& target, int x0, bool full, uint32_t fogColor, uint32_t groundFogColor) const {
+        if (!used_) return;
+        int32_t y0 = INT32_MAX, y1 = INT32_MIN;
+        for (int k = 0; k < kLanes; k++) {
+            y0 = std::min(y0, top_[k]);
+            y1 = std::max(y1, bottom_[k]);
+        }
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i top = load(top_), bottom = load(bottom_), lastRow = load(lastRow_);
+        const __m256i columnLo = load(column_), columnHi = load(column_ + 4);
+        const __m256i pitchLo = load(pitchBytes_), pitchHi = load(pitchBytes_ + 4);
+        const __m256d stepLo = _mm256_load_pd(step_), stepHi = _mm256_load_pd(step_ + 4);
+        __m256d texYLo = _mm256_load_pd(texY_), texYHi = _mm256_load_pd(texY_ + 4);
+        const __m256 height = _mm256_load_ps(height_), ground = _mm256_load_ps(ground_);
+        const __m256i fog = load(fog_), fogLo = amountLanes<false>(fog), fogHi = amountLanes<true>(fog);
+        const __m256i fogColor16 = colorLanes(fogColor), groundColor16 = colorLanes(groundFogColor);
+        const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u)), amountMask = _mm256_set1_epi32(0xFF);
+        uint32_t* out = target.pixels + ptrdiff_t(y0) * target.pitch + x0;
+        for (int32_t y = y0; y < y1; y++, out += target.pitch) {
+            const __m256i row = _mm256_set1_epi32(y);
+            const __m256i started = _mm256_andnot_si256(_mm256_cmpgt_epi32(top, row), _mm256_set1_epi32(-1));
+            const __m256i active = _mm256_and_si256(started, _mm256_cmpgt_epi32(bottom, row));
+            // Rows are kept inside the texture on every lane, so that lanes off their wall read
+            // harmlessly too.
+            const __m256i texRow = _mm256_max_epi32(
+                _mm256_min_epi32(_mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow),
+                zero);
+            alignas(32) int64_t at[kLanes];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                               _mm256_add_epi64(columnLo, _mm256_mul_epi32(
+                                   _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
+            _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
+                               _mm256_add_epi64(columnHi, _mm256_mul_epi32(
+                                   _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
+            auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
+            const __m256i texels =
+                _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
+            __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+            if (kGround) {
+                // The amount grows with the square of the depth into the wall: (y - top) / height.
+                const __m256 f = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_sub_epi32(row, top)), height);
+                const __m256i amount =
+                    _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
+                lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
+                hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+            }
+            lo = blendLanes(lo, fogColor16, fogLo);
+            hi = blendLanes(hi, fogColor16, fogHi);
+            const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
+                                                  _mm256_and_si256(alphaMask, texels));
+            // Masked stores are slow on some processors: a tile whose eight columns all belong to
+            // this draw writes whole rows (the caller draws over the lanes off their walls).
+            if (full)
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), mixed);
+            else
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(out), active, mixed);
+            // Lanes advance from their first row on; adding zero leaves the others as they are.
+            texYLo = _mm256_add_pd(texYLo, _mm256_and_pd(stepLo, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
+                                                                      _mm256_castsi256_si128(started)))));
+            texYHi = _mm256_add_pd(texYHi, _mm256_and_pd(stepHi, _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
+                                                                      _mm256_extracti128_si256(started, 1)))));
+        }
+    }
+
+    static constexpr int kLanes = 8;
+
+private:
+    template <class T>
+    static __m256i load(const T* p) { return _mm256_load_si256(reinterpret_cast<const __m256i*>(p)); }
+
+    // A colour's channels in the 16-bit lanes of two pixels per 128 bits, the alpha lane 0.
+    static __m256i colorLanes(uint32_t c) {
+        const short b = short(c & 0xFF), g = short(c >> 8 & 0xFF), r = short(c >> 16 & 0xFF);
+        return _mm256_setr_epi16(b, g, r, 0, b, g, r, 0, b, g, r, 0, b, g, r, 0);
+    }
+
+    alignas(32) double texY_[kLanes], step_[kLanes];
+    alignas(32) int64_t column_[kLanes], pitchBytes_[kLanes];  // the texture column's address; a row in bytes
+    alignas(32) int32_t top_[kLanes], bottom_[kLanes], lastRow_[kLanes], fog_[kLanes];
+    alignas(32) float ground_[kLanes], height_[kLanes];
+    static constexpr uint32_t kIdleTexel = 0;
+    unsigned used_ = 0;
+};
+#endif
+
+// Columns are drawn in blocks of this many: walls column by column, then the block's floor and
+// ceiling row by row, so that those writes share cache lines.
+constexpr int kBlock = 64;
+
+#if BV_PASSES_AVX2
+// The overlay terms of BlendTerms in every 128-bit half.
+inline __m256i termLanes(const WallFrame::BlendTerms& terms) {
+    return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(terms.overlay)));
+}
+
+// Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
+// half, whose two pixels per 16-bit register match the lanes of the precomputed terms.
+template <bool kGround>
+inline __m256i fogEight(__m256i b, const RowFog& r) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
+    __m256i lo = _mm256_unpacklo_epi8(b, zero), hi = _mm256_unpackhi_epi8(b, zero);
+    if (kGround) {
+        const __m256i overlay = termLanes(r.groundTerms);
+        const __m256i inverse = _mm256_set1_epi16(short(r.groundTerms.inverse));
+        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+    }
+    const __m256i overlay = termLanes(r.fogTerms);
+    const __m256i inverse = _mm256_set1_epi16(short(r.fogTerms.inverse));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+    return _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(alphaMask, b));
+}
+#endif
+
+// out[slots[k]] = the k-th texel fogged: alphaBlend(alphaBlend(t, groundFogColor, groundFog),
+// fogColor, fog) on the floor, alphaBlend(t, fogColor, fog) on the ceiling. `texels` has room for
+// three more texels after the n-th.
+template <bool kGround>
+void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* out, const RowFog& r,
+                 [[maybe_unused]] uint32_t fogColor, [[maybe_unused]] uint32_t groundFogColor) {
+    size_t i = 0;
+#ifdef __SSE2__
+    // Per channel (o * a + b * (255 - a)) >> 8 in 16-bit lanes: every term stays below 65536,
+    // and the second blend takes the first one's lanes as they are.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i fogOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.fogTerms.overlay));
+    const __m128i fogInverse = _mm_set1_epi16(short(r.fogTerms.inverse));
+    const __m128i groundOverlay = _mm_load_si128(reinterpret_cast<const __m128i*>(r.groundTerms.overlay));
+    const __m128i groundInverse = _mm_set1_epi16(short(r.groundTerms.inverse));
+    const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000u));
+    auto blend4 = [&](size_t at) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(texels + at));
+        __m128i lo = _mm_unpacklo_epi8(b, zero), hi = _mm_unpackhi_epi8(b, zero);
+        if (kGround) {
+            lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, groundInverse), groundOverlay), 8);
+            hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, groundInverse), groundOverlay), 8);
+        }
+        lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(lo, fogInverse), fogOverlay), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(hi, fogInverse), fogOverlay), 8);
+        const __m128i mixed = _mm_packus_epi16(lo, hi);
+        return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
+    };
+#if BV_PASSES_AVX2
+    for (; i + 8 <= n; i += 8) {
+        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), r);
+        if (slots[i + 7] - slots[i] == 7) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + slots[i]), mixed);
+            continue;
+        }
+        alignas(32) uint32_t done8[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(done8), mixed);
+        for (size_t k = 0; k < 8; k++) out[slots[i + k]] = done8[k];
+    }
+#endif
+    alignas(16) uint32_t done[4];
+    for (; i + 4 <= n; i += 4) {
+        const __m128i mixed = blend4(i);
+        // Columns drawn side by side take one store.
+        if (slots[i + 3] - slots[i] == 3) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + slots[i]), mixed);
+            continue;
+        }
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), mixed);
+        for (size_t k = 0; k < 4; k++) out[slots[i + k]] = done[k];
+    }
+    // The last one to three texels take a group of four too; the lanes after them are ignored.
+    if (i < n) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(done), blend4(i));
+        for (size_t k = 0; i + k < n; k++) out[slots[i + k]] = done[k];
+    }
+#else
+    for (; i < n; i++) {
+        const uint32_t t = kGround ? alphaBlend(texels[i], groundFogColor, r.groundFog) : texels[i];
+        out[slots[i]] = alphaBlend(t, fogColor, r.fog);
+    }
+#endif
+}
+
+// Offset of the texel at the fractions of (fx, fy) >= 0 in cell (cx, cy).
+inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int cx, int cy) {
+    if (tex.powerOfTwo) {
+        // fx - cx is exact and so is its product with a power of two, which stays below the
+        // width: the low bits of the whole part of fx * width are the texel column. Rows alike.
+        const int64_t tx = int64_t(fx * tex.width) & tex.lastX, ty = int64_t(fy * tex.height) & tex.lastY;
+        return ptrdiff_t(ty) * tex.pitch + ptrdiff_t(tx);
+    }
+    const int tx = std::min(int((fx - cx) * tex.width), tex.lastX);
+    const int ty = std::min(int((fy - cy) * tex.height), tex.lastY);
+    return ptrdiff_t(ty) * tex.pitch + tx;
+}
+
+// What every column of a block shares: the range of its ray directions (meaningful only when
+// they are all finite: min and max skip a NaN), the lowest wall top and the highest row below a
+// wall.
+struct BlockBounds {
+    double minDirX, maxDirX, minDirY, maxDirY;
+    int64_t minTop, maxBottom;
+    bool finite;
+    size_t count = 1;
+    double dirX[kBlock], dirY[kBlock];  // every column's ray, for the wide loads
+
+    explicit BlockBounds(const Column& first)
+        : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
+          minTop(first.top), maxBottom(first.bottom), finite(isFinite(first.dir)) {
+        dirX[0] = first.dir.x;
+        dirY[0] = first.dir.y;
+    }
+
+    static bool isFinite(const Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
+
+    void add(const Column& col) {
+        dirX[count] = col.dir.x;
+        dirY[count++] = col.dir.y;
+        finite = finite && isFinite(col.dir);
+        minDirX = std::min(minDirX, col.dir.x);
+        maxDirX = std::max(maxDirX, col.dir.x);
+        minDirY = std::min(minDirY, col.dir.y);
+        maxDirY = std::max(maxDirY, col.dir.y);
+        minTop = std::min(minTop, col.top);
+        maxBottom = std::max(maxBottom, col.bottom);
+    }
+};
+
+// Floor and ceiling casting, one row of a block of columns at a time. Everything the inner loop
+// reads is copied into this struct, so that the pixel writes cannot alias it.
+struct FlatPass {
+    uint32_t* pixels;
+    ptrdiff_t pitch;
+    const uint8_t* cellBytes;  // the grid's cells, level::kCellBytes each
+    size_t levelWidth;
+    double width, height, posX, posY;
+    uint32_t fogColor, groundFogColor;
+    const FlatTexture* textures;
+    Background background;
+    bool smallGrid;  // every cell byte's offset fits in 31 bits
+
+    FlatPass(const PixelView& target, const LevelView& level, const FrameView& view, const FlatTexture* table,
+             Background background)
+        : pixels(target.pixels), pitch(target.pitch), cellBytes(reinterpret_cast<const uint8_t*>(level.grid.cells)),
+          levelWidth(level.grid.width), width(level.grid.width), height(level.grid.height), posX(view.pos.x),
+          posY(view.pos.y), fogColor(level.fogColor), groundFogColor(level.groundFogColor), textures(table),
+          background(background),
+          smallGrid(double(level.grid.width) * double(level.grid.height) * level::kCellBytes < 2147483647.0) {}
+
+    // What the floor or ceiling pixels of one cell show, and the texture they show.
+    struct CellLook {
+        enum Shows { kTexels, kBackground, kFog } shows = kBackground;
+        FlatTexture texture;
+    };
+
+    // The look of a cell with index byte `ch` on a row that is (`fogged`) or is not fully fogged.
+    CellLook lookOf(unsigned ch, bool fogged) const {
+        if (ch == level::kNoSurface) return {CellLook::kBackground, {}};
+        if (fogged) return {CellLook::kFog, {}};
+        if (!textures[ch].pixels) return {CellLook::kBackground, {}};
+        return {CellLook::kTexels, textures[ch]};
+    }
+
+    bool inside(double x, double y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+
+    // Whether every column of `block` meets row y inside the level: a column's fx lies between
+    // those of the block's extreme directions, as rounding keeps posX + dist * dir.x monotonic
+    // in dir.x (and NaN or infinite bounds fail the test).
+    bool allInside(const BlockBounds& block, double dist) const {
+        if (!block.finite) return false;
+        const double x0 = posX + dist * block.minDirX, x1 = posX + dist * block.maxDirX;
+        const double y0 = posY + dist * block.minDirY, y1 = posY + dist * block.maxDirY;
+        return x0 >= 0 && x1 >= 0 && x0 < width && x1 < width && y0 >= 0 && y1 >= 0 && y0 < height && y1 < height;
+    }
+
+    // Row y of the ceiling above the walls or of the floor below them: the texels are gathered
+    // first, then fogged together.
+    template <bool kFloor>
+    void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
+        uint32_t* out = pixels + ptrdiff_t(y) * pitch;
+        uint32_t texels[kBlock + 3] = {};
+        int slots[kBlock];
+        const bool everyColumn = kFloor ? y >= block.maxBottom : y < block.minTop;
+        const size_t m = everyColumn && allInside(block, r.dist)
+                             ? gather<kFloor, false>(y, r, cols, n, out, texels, slots, block)
+                             : gather<kFloor, true>(y, r, cols, n, out, texels, slots, block);
+        fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
+    }
+
+#if BV_PASSES_AVX2
+    // The texels of columns i..i+7 of a row that crosses every column inside the level, when the
+    // eight meet cells with one texture of offsets that fit in 31 bits; false otherwise.
+    template <bool kFloor>
+    bool gatherEight(const RowFog& r, const BlockBounds& block, size_t i, __m256i& texels) const {
+        if (r.fogged) return false;
+        const __m256d dist = _mm256_set1_pd(r.dist), x = _mm256_set1_pd(posX), y = _mm256_set1_pd(posY);
+        const __m256d fx0 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i)));
+        const __m256d fx1 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4)));
+        const __m256d fy0 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i)));
+        const __m256d fy1 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)));
+        const __m256i cx = _mm256_set_m128i(_mm256_cvttpd_epi32(fx1), _mm256_cvttpd_epi32(fx0));
+        const __m256i cy = _mm256_set_m128i(_mm256_cvttpd_epi32(fy1), _mm256_cvttpd_epi32(fy0));
+        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+        const __m256i cell = _mm256_add_epi32(cx, _mm256_mullo_epi32(cy, _mm256_set1_epi32(int(levelWidth))));
+        const __m256i at =
+            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
+        // Four bytes from the floor or ceiling byte on stay inside the cell.
+        // Near rows often meet one cell in all eight columns.
+        const int firstAt = _mm256_cvtsi256_si32(at);
+        const int first = cellBytes[firstAt];
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(at, _mm256_set1_epi32(firstAt))) != -1) {
+            alignas(32) int32_t where[8];
+            _mm256_store_si256(reinterpret_cast<__m256i*>(where), at);
+            for (int k = 1; k < 8; k++)
+                if (cellBytes[where[k]] != first) return false;
+        }
+        if (first == level::kNoSurface) return false;
+        const FlatTexture& tex = textures[first];
+        if (!tex.pixels || !tex.smallOffsets) return false;
+        const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
+        __m256i tx, ty;
+        if (tex.powerOfTwo) {
+            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
+            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
+            tx = _mm256_and_si256(tx, _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_and_si256(ty, _mm256_set1_epi32(tex.lastY));
+        } else {
+            const __m256d cx0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cx));
+            const __m256d cx1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cx, 1));
+            const __m256d cy0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cy));
+            const __m256d cy1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cy, 1));
+            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx1, cx1), w)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx0, cx0), w)));
+            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy1, cy1), h)),
+                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy0, cy0), h)));
+            tx = _mm256_min_epi32(tx, _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
+        }
+        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
+        texels = gatherLanes(tex.pixels, offset);
+        return true;
+    }
+#endif
+
+    // Stores the row's texels and the columns they go to in texels and slots, and returns their
+    // count; draws the other pixels of the row (on the AVX2 path, whole groups of eight too).
+    // Without `kChecked`, the row is known to cross every column inside the level.
+    template <bool kFloor, bool kChecked>
+    size_t gather(int y, const RowFog& r, const Column* cols, size_t n, uint32_t* out, uint32_t* texels,
+                  int* slots, [[maybe_unused]] const BlockBounds& block) const {
+        const uint32_t* back = background.rows[y];
+        size_t m = 0;
+        // Neighbouring columns mostly meet the same cell: what its pixels show is worked out once.
+        size_t lastCell = SIZE_MAX;
+        CellLook look;
+        auto one = [&](size_t i) {
+            const Column& col = cols[i];
+            if (kChecked && (kFloor ? y < col.bottom : y >= col.top)) return;
+            double fx = posX + r.dist * col.dir.x, fy = posY + r.dist * col.dir.y;
+            if (kChecked && !inside(fx, fy)) {
+                // The floor row just under a wall's foot may lie past the wall (its height is
+                // rounded) and so outside the level: it shows the floor at the foot.
+                if (!kFloor || !col.walled || !inside(col.foot.x, col.foot.y)) {
+                    out[col.x] = back[background.columns[col.x]];
+                    return;
+                }
+                fx = col.foot.x;
+                fy = col.foot.y;
+            }
+            const int cx = int(fx), cy = int(fy);
+            const size_t cell = size_t(cx) + size_t(cy) * levelWidth;
+            if (cell != lastCell) {
+                lastCell = cell;
+                const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+                look = lookOf(cellBytes[cell * level::kCellBytes + byte], r.fogged);
+            }
+            if (look.shows != CellLook::kTexels) {
+                out[col.x] = look.shows == CellLook::kFog ? fogColor : back[background.columns[col.x]];
+                return;
+            }
+            texels[m] = look.texture.pixels[texelOffset(look.texture, fx, fy, cx, cy)];
+            slots[m++] = col.x;
+        };
+        size_t i = 0;
+#if BV_PASSES_AVX2
+        // Groups of eight neighbouring columns that meet one texture are fogged and stored here.
+        if (!kChecked && smallGrid)
+            for (; i + 8 <= n; i += 8) {
+                __m256i eight;
+                if (gatherEight<kFloor>(r, block, i, eight))
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
+                else
+                    for (size_t k = i; k < i + 8; k++) one(k);
+            }
+#endif
+        for (; i < n; i++) one(i);
+        return m;
+    }
+};
+
+}  // namespace
+
+void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
+    const PixelView& target = frame.target_;
+    const LevelView& level = frame.level_;
+    const FrameView& view = frame.view_;
+    const int W = target.width, H = target.height;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, W);
+    if (x0 >= x1 || (H > 0 && !target.pixels)) return;  // a target without rows still casts its rays
+    const Background background{frame.skyRows_.data(), frame.skyColumns_.data()};
+    const FlatPass flat(target, level, view, frame.textures_, background);
+    const double wallScale = H / view.ratio;
+    // Floor rows lie below the horizon and ceiling rows above it.
+    const int64_t floorStart = std::clamp<int64_t>(view.baseline + 1, 0, H);
+    const int64_t ceilingEnd = std::clamp<int64_t>(view.baseline, 0, H);
+    Column block[kBlock];
+    // What the second loop over a block's columns draws: the wall (unless a tile drew it) and the
+    // two runs of background rows, [from, to) each.
+    struct Plan {
+        Column::WallLook look;
+        int64_t wallHeight = 0, groundFog = 0;
+        int64_t background[2][2] = {};
+        bool tiled = false;
+    } plans[kBlock];
+#if BV_PASSES_AVX2
+    static_assert(kBlock % WallTile::kLanes == 0);
+    WallTile tiles[kBlock / WallTile::kLanes];
+#endif
+    for (int b0 = x0; b0 < x1; b0 += kBlock) {
+        const int n = std::min(x1 - b0, kBlock);
+        int64_t ceilingRows = 0, firstFloor = H;
+        for (int i = 0; i < n; i++) {
+            const int x = b0 + i;
+            Hit& hit = hits[x];
+            Vec2 dir = frame.dirs_[size_t(x)];
+            castRay(level.grid, &view.pos, &dir, &hit);
+            const double d = hit.length;
+            if (d < 1e-8) hit.invalid = 1;
+            hit.rayDir = dir;
+            Column col{&target, &level, &background, x, dir, view.baseline, view.baseline + 1};
+            Plan& plan = plans[i];
+            plan = Plan{};
+            int64_t wallStart = H, wallEnd = H;
+            if (!hit.invalid) {
+                const int64_t half = truncSat(wallScale / d + 0.5);
+                const int64_t realTop = view.baseline - half;
+                col.top = std::max<int64_t>(realTop, 0);
+                col.bottom = std::min<int64_t>(H - 1, view.baseline + half);
+                const int64_t groundFog =
+                    level.groundFogDensity > 0 ? std::min<int64_t>(truncSat(level.groundFogDensity * d), 255) : 0;
+                plan.look = col.wallLook(hit, realTop, 2 * half);
+                plan.wallHeight = 2 * half;
+                plan.groundFog = groundFog;
+#if BV_PASSES_AVX2
+                WallTile& tile = tiles[i / WallTile::kLanes];
+                plan.tiled = tile.take(i % WallTile::kLanes, col, plan.look, 2 * half, groundFog);
+#endif
+                col.walled = true;
+                col.foot = hit.pos;
+                wallStart = col.top;
+                wallEnd = col.bottom;
+            }
+            // The rows that neither the ceiling, the wall nor the floor draw show the background.
+            const int64_t ceilingStop = std::clamp<int64_t>(col.top, 0, ceilingEnd);
+            const int64_t floorFrom = std::clamp<int64_t>(col.bottom, floorStart, H);
+            plan.background[0][0] = ceilingStop;
+            plan.background[0][1] = std::min(floorFrom, wallStart);
+            plan.background[1][0] = std::max(ceilingStop, wallEnd);
+            plan.background[1][1] = floorFrom;
+            ceilingRows = std::max(ceilingRows, ceilingStop);
+            firstFloor = std::min(firstFloor, floorFrom);
+            block[i] = col;
+        }
+        // The tiles come first: where all eight columns are this draw's, they write whole rows,
+        // and what the lanes off their walls wrote there is drawn over below or by the floor and
+        // ceiling pass (every other pixel of a column is written after them).
+#if BV_PASSES_AVX2
+        for (int t = 0; t * WallTile::kLanes < n; t++) {
+            const bool full = n >= (t + 1) * WallTile::kLanes;
+            if (level.groundFogDensity < 1)
+                tiles[t].draw<false>(target, b0 + t * WallTile::kLanes, full, level.fogColor, level.groundFogColor);
+            else
+                tiles[t].draw<true>(target, b0 + t * WallTile::kLanes, full, level.fogColor, level.groundFogColor);
+            tiles[t].clear();
+        }
+#endif
+        for (int i = 0; i < n; i++) {
+            const Plan& plan = plans[i];
+            if (block[i].walled && !plan.tiled) block[i].wall(plan.look, plan.wallHeight, plan.groundFog);
+            for (const auto& run : plan.background) block[i].fillBackground(run[0], run[1]);
+        }
+        // The flashlight adds to the finished walls.
+        if (frame.flashlight_)
+            for (int i = 0; i < n; i++)
+                if (block[i].walled) block[i].flashlight(*frame.flashlight_, hits[block[i].x].length);
+        BlockBounds bounds(block[0]);
+        for (int i = 1; i < n; i++) bounds.add(block[i]);
+        for (int64_t y = 0; y < ceilingRows; y++)
+            flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        for (int64_t y = firstFloor; y < H; y++)
+            flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+    }
+}
+
+}  // namespace bv::BV_PASSES_NAMESPACE
