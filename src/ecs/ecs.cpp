@@ -4,6 +4,7 @@
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "ecs/ecs.hpp"
+#include "ecs/entity_query.hpp"
 
 namespace bv {
 
@@ -100,6 +101,7 @@ PyObject* Ecs_getEntities(PyObject* self, PyObject* args) {
     return guard([&]() -> PyObject* {
         PyObject* entities = entitiesOf(self);
         if (PyTuple_GET_SIZE(args) == 0) return Py_NewRef(entities);
+        if (PyList_CheckExact(entities)) return newEntityQuery(entities, args);
         Ref predicate = Ref::checked(PyCFunction_New(&hasAllComponentsDef, args));
         return PyObject_CallFunctionObjArgs(reinterpret_cast<PyObject*>(&PyFilter_Type), predicate.get(), entities,
                                             nullptr);
