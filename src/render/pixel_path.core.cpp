@@ -1,3 +1,4 @@
+// The choice of the per-pixel path (plain or wider instructions) at start, and its switch.
 #include "render/pixel_path.core.hpp"
 
 #include <cstdlib>
