@@ -242,7 +242,7 @@ native-tests: $(VENV)/.deps
 	$(CMAKE) --build build/native --target native_tests
 	./build/native/native_tests
 
-$(VENV)/.deps: .system-deps-ok pyproject.toml
+$(VENV)/.deps: .system-deps-ok pyproject.toml Makefile
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
 	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow hypothesis pytiled-parser==2.2.9 "ruff==0.17.5"
