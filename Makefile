@@ -30,7 +30,10 @@ docs-pictures: build $(DEMO_ASSETS)
 test: build
 	$(PY) -m pytest -q -rs tests --ignore=tests/docs
 
-bench: build
+# The benchmarks' peers (esper, pygame-ce) go into the venv here only: the module never depends on them.
+BENCH_PEERS := "esper==3.9" "pygame-ce==2.5.*"
+bench: build $(DEMO_ASSETS)
+	$(PY) -m pip install --quiet $(BENCH_PEERS)
 	$(PY) bench/run.py
 
 # The documentation site, built into build/docs by MkDocs in strict mode (a broken link, a missing

@@ -91,6 +91,33 @@ def test_vector_properties_accept_vector_or_none():
         del p.pos
 
 
+@pytest.mark.parametrize("cls, names", [
+    (b.PositionComponent, ("pos", "_pos")),
+    (b.VelocityComponent, ("velocity", "_velocity", "impulse", "_impulse")),
+    (b.RotationComponent, ("dir", "_dir")),
+])
+def test_vector_fields_of_every_component(cls, names):
+    bare = cls.__new__(cls)
+    c = cls()
+    for name in names:
+        assert getattr(bare, name) is None
+        v = b.Vector2(1, 2)
+        setattr(c, name, v)
+        assert getattr(c, name) is v and getattr(c, name.lstrip("_")) is v
+        with pytest.raises(TypeError, match=f"'{name}'.*Vector2.*tuple"):
+            setattr(c, name, (1, 2))
+        with pytest.raises(NotImplementedError, match="__del__"):
+            delattr(c, name)
+
+    class Own(cls):  # a subclass's own attribute of the same name wins, as for any attribute
+        pass
+
+    setattr(Own, names[0], property(lambda self: "own", lambda self, value: setattr(self, "seen", value)))
+    own = Own()
+    setattr(own, names[0], (1, 2))
+    assert getattr(own, names[0]) == "own" and own.seen == (1, 2)
+
+
 def test_position_and_rotation_records_change_the_vector_in_place():
     level = b.Level.__new__(b.Level)
     v = Vector2(0, 0)

@@ -102,6 +102,95 @@ def test_get_entities_and_lookup(ecs):
     assert ecs.getEntities() == []
 
 
+# getEntities(*types) reads each entity when it reaches it: the same entities, in the same order, as a
+# filter over the list would give, whatever the loop changes on the way.
+
+def reference_query(entities, types):
+    return filter(lambda e: all(t in e._components for t in types), entities)
+
+
+def add_vel(ents, i):
+    ents[i + 1].addComponent(Vel())
+
+
+QUERY_CHANGES = {
+    "component added ahead": add_vel,
+    "component removed ahead": lambda ents, i: ents[i + 1].removeComponentType(Pos),
+    "dict changed directly": lambda ents, i: ents[i + 1]._components.pop(Vel, None),
+    "dict replaced": lambda ents, i: setattr(ents[i + 1], "_components", {Pos: Pos(), Vel: Vel()}),
+    "entity appended": lambda ents, i: ents.append(b.Entity(99, Pos(), Vel())),
+    "entity removed behind": lambda ents, i: ents.pop(0),
+    "entity replaced ahead": lambda ents, i: ents.__setitem__(i + 1, b.Entity(98, Pos(), Vel())),
+    "list cleared": lambda ents, i: ents.clear(),
+}
+
+
+@pytest.mark.parametrize("change", QUERY_CHANGES)
+def test_query_reflects_changes_made_during_iteration(change):
+    def run(query):
+        ecs = b.Ecs(None)
+        for i in range(8):
+            ecs.addEntity(b.Entity(i, Pos(), *([Vel()] if i % 2 else [])))
+        ents = ecs.getEntities()
+        seen = []
+        for e in query(ecs, ents):
+            seen.append(e.id)
+            if len(seen) == 2:
+                QUERY_CHANGES[change](ents, ents.index(e) if e in ents else 0)
+        return seen, [e.id for e in query(ecs, ents)]  # and once more, after the change
+
+    assert run(lambda ecs, ents: ecs.getEntities(Pos, Vel)) == run(lambda ecs, ents: reference_query(ents, (Pos, Vel)))
+
+
+def test_queries_of_different_classes_alternate(ecs):
+    class Meta(type):  # classes of this metaclass compare by name: their answers are never remembered
+        def __eq__(cls, other):
+            return isinstance(other, Meta) and cls.__name__ == other.__name__
+
+        __hash__ = type.__hash__
+
+    Named, Twin = Meta("Named", (), {}), Meta("Named", (), {})
+    for i in range(6):
+        ecs.addEntity(b.Entity(i, *[c() for c, bit in ((Pos, 1), (Vel, 2), (Named, 4)) if i & bit]))
+    queries = [(Pos, Vel), (Pos,), (Vel,), (Vel, Pos), (Named,), (Twin,), (Pos, Vel)]
+    for _ in range(2):
+        for types in queries:
+            assert list(ecs.getEntities(*types)) == list(reference_query(ecs.getEntities(), types))
+        ecs.getEntities()[3].removeComponentType(Pos)
+
+
+def test_query_entities_of_every_kind(ecs):
+    class Tagged(b.Entity):
+        @property
+        def _components(self):
+            return {Pos: None, Vel: None}
+
+    class Plain:  # not an Entity at all, only the attribute
+        _components = {Pos: None, Vel: None}
+
+    tagged, plain, sub = Tagged(1), Plain(), b.Entity(3, SubPos(), Vel())
+    ents = ecs.getEntities()
+    ents += [tagged, plain, sub]
+    assert list(ecs.getEntities(Pos, Vel)) == [tagged, plain]
+    it = ecs.getEntities(Pos)
+    assert list(it) == [tagged, plain]
+    ents.append(b.Entity(4, Pos()))
+    assert list(it) == []  # an exhausted query stays exhausted
+    ecs._entities = tuple(ents)  # not a list: still a lazy filter over it
+    assert [e for e in ecs.getEntities(Pos)] == [tagged, plain, ents[-1]]
+
+
+@pytest.mark.parametrize("entity, types, error", [
+    (b.Entity.__new__(b.Entity), (Pos,), "NoneType"),
+    (b.Entity(1, Pos()), ([],), "unhashable"),
+])
+def test_query_errors_come_when_the_entity_is_reached(ecs, entity, types, error):
+    ecs.getEntities().append(entity)
+    it = ecs.getEntities(*types)
+    with pytest.raises(TypeError, match=error):
+        next(it)
+
+
 def test_system_add_remove_and_update_order(ecs):
     calls = []
 

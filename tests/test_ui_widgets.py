@@ -388,3 +388,45 @@ def test_scroll_bar_clicks_come_first(theme):
     assert panel._onClick(b.MouseClickEvent(0, 0, 1)) is True
     panel.getRenderer().render()
     assert panel.scrollPosY == 10
+
+
+# A text's drawing is reused between frames: every change shows in the next frame exactly as in a
+# renderer that never drew the earlier state.
+
+def moved_to(renderer, text):
+    text.getParent().removeChild(text)
+    renderer.widget.addChild(text, 10, 10)
+    return renderer
+
+
+def big_font_theme(tmp_path):
+    from ui_support import write_theme
+    return b.UITheme(str(write_theme(tmp_path / "big", fonts={"aileron": {"file": FONT_FILE, "size": 20}})))
+
+
+TEXT_CHANGES = {
+    "text": lambda text, r, tmp: text.setText("other\nlines"),
+    "colour": lambda text, r, tmp: setattr(text, "color", (255, 0, 0)),
+    "colour list in place": lambda text, r, tmp: text.color.__setitem__(1, 0),
+    "moved": lambda text, r, tmp: (r.widget.removeChild(text), r.widget.addChild(text, 30, 40)),
+    "resized": lambda text, r, tmp: fixed(text, 25, 8),
+    "theme": lambda text, r, tmp: moved_to(make_renderer(big_font_theme(tmp)), text),
+}
+
+
+@pytest.mark.parametrize("change", TEXT_CHANGES)
+def test_text_drawing_follows_every_change(theme, tmp_path, change):
+    text = b.UIText("first line\nsecond", [255, 255, 255])
+    r = attached(theme, text)
+    changed = TEXT_CHANGES[change](text, r, tmp_path)
+    r = changed if isinstance(changed, b.UIRenderer) else r
+    r.render()
+    r.render()
+    fresh = b.UIText(text.text, None if text.color is None else list(text.color))
+    fresh.sizePolicyX, fresh.sizePolicyY = text.sizePolicyX, text.sizePolicyY
+    fresh.width, fresh.height = text.width, text.height
+    fr = make_renderer(r.theme)
+    fr.widget.addChild(fresh, text._x - r.widget._x, text._y - r.widget._y)
+    fr.render()
+    fr.render()
+    assert np.array_equal(pixels(r.getTarget(), tmp_path), pixels(fr.getTarget(), tmp_path))

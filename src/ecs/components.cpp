@@ -5,6 +5,7 @@
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
+#include "ecs/vector_fields.hpp"
 
 namespace bv {
 
@@ -121,9 +122,13 @@ PyMethodDef positionMethods[] = {
 PyGetSetDef positionProps[] = {
     coord<PositionComponentObject, &PositionComponentObject::pos, &Vector2Object::x>("x", "pos"),
     coord<PositionComponentObject, &PositionComponentObject::pos, &Vector2Object::y>("y", "pos"),
-    rwTyped<&PositionComponentObject::pos, &Vector2Type>("pos"),
-    rwTyped<&PositionComponentObject::pos, &Vector2Type>("_pos"),
     propsEnd(),
+};
+
+PyMemberDef positionVectors[] = {
+    vectorMember("pos", offsetof(PositionComponentObject, pos)),
+    vectorMember("_pos", offsetof(PositionComponentObject, pos)),
+    {},
 };
 
 ClassRegistration positionReg("PositionComponent", [] {
@@ -132,6 +137,8 @@ ClassRegistration positionReg("PositionComponent", [] {
     spec.methods = positionMethods;
     spec.getset = positionProps;
     spec.init = Position_init;
+    spec.extraSlots = {{Py_tp_members, positionVectors},
+                       {Py_tp_setattro, reinterpret_cast<void*>(vectorFieldsSetattro<positionVectors, &PositionComponentType>)}};
     return PositionComponentType = createType(spec);
 });
 
@@ -206,13 +213,17 @@ PyMethodDef velocityMethods[] = {
 PyGetSetDef velocityProps[] = {
     coord<VelocityComponentObject, &VelocityComponentObject::velocity, &Vector2Object::x>("x", "velocity"),
     coord<VelocityComponentObject, &VelocityComponentObject::velocity, &Vector2Object::y>("y", "velocity"),
-    rwTyped<&VelocityComponentObject::velocity, &Vector2Type>("velocity"),
-    rwTyped<&VelocityComponentObject::velocity, &Vector2Type>("_velocity"),
-    rwTyped<&VelocityComponentObject::impulse, &Vector2Type>("impulse"),
-    rwTyped<&VelocityComponentObject::impulse, &Vector2Type>("_impulse"),
     rw<&VelocityComponentObject::friction>("friction"),
     rw<&VelocityComponentObject::friction>("_friction"),
     propsEnd(),
+};
+
+PyMemberDef velocityVectors[] = {
+    vectorMember("velocity", offsetof(VelocityComponentObject, velocity)),
+    vectorMember("_velocity", offsetof(VelocityComponentObject, velocity)),
+    vectorMember("impulse", offsetof(VelocityComponentObject, impulse)),
+    vectorMember("_impulse", offsetof(VelocityComponentObject, impulse)),
+    {},
 };
 
 ClassRegistration velocityReg("VelocityComponent", [] {
@@ -221,6 +232,8 @@ ClassRegistration velocityReg("VelocityComponent", [] {
     spec.methods = velocityMethods;
     spec.getset = velocityProps;
     spec.init = Velocity_init;
+    spec.extraSlots = {{Py_tp_members, velocityVectors},
+                       {Py_tp_setattro, reinterpret_cast<void*>(vectorFieldsSetattro<velocityVectors, &VelocityComponentType>)}};
     return VelocityComponentType = createType(spec);
 });
 
@@ -252,18 +265,19 @@ PyMethodDef rotationMethods[] = {
     BV_METHODS_END,
 };
 
-PyGetSetDef rotationProps[] = {
-    rwTyped<&RotationComponentObject::dir, &Vector2Type>("dir"),
-    rwTyped<&RotationComponentObject::dir, &Vector2Type>("_dir"),
-    propsEnd(),
+PyMemberDef rotationVectors[] = {
+    vectorMember("dir", offsetof(RotationComponentObject, dir)),
+    vectorMember("_dir", offsetof(RotationComponentObject, dir)),
+    {},
 };
 
 ClassRegistration rotationReg("RotationComponent", [] {
     ClassSpec spec = specFor<RotationComponentObject>("RotationComponent");
     spec.doc = "The facing direction of an entity.";
     spec.methods = rotationMethods;
-    spec.getset = rotationProps;
     spec.init = Rotation_init;
+    spec.extraSlots = {{Py_tp_members, rotationVectors},
+                       {Py_tp_setattro, reinterpret_cast<void*>(vectorFieldsSetattro<rotationVectors, &RotationComponentType>)}};
     return RotationComponentType = createType(spec);
 });
 

@@ -8,6 +8,7 @@ struct PositionComponentObject {
     PyObject_HEAD
     PyObject* pos;  // Vector2 or None
 
+    void construct() { pos = Py_NewRef(Py_None); }
     void refs(auto&& f) { f(pos); }
 };
 
@@ -17,7 +18,11 @@ struct VelocityComponentObject {
     PyObject* impulse;   // Vector2 or None: one-shot displacement
     double friction;
 
-    void construct() { friction = 2.0; }
+    void construct() {
+        velocity = Py_NewRef(Py_None);
+        impulse = Py_NewRef(Py_None);
+        friction = 2.0;
+    }
     void refs(auto&& f) {
         f(velocity);
         f(impulse);
@@ -28,6 +33,7 @@ struct RotationComponentObject {
     PyObject_HEAD
     PyObject* dir;  // Vector2 or None
 
+    void construct() { dir = Py_NewRef(Py_None); }
     void refs(auto&& f) { f(dir); }
 };
 

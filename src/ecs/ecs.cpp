@@ -3,6 +3,7 @@
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "ecs/ecs.hpp"
+#include "ecs/entity_query.hpp"
 
 namespace bv {
 
@@ -87,6 +88,7 @@ PyObject* Ecs_getEntities(PyObject* self, PyObject* args) {
     return guard([&]() -> PyObject* {
         PyObject* entities = entitiesOf(self);
         if (PyTuple_GET_SIZE(args) == 0) return Py_NewRef(entities);
+        if (PyList_CheckExact(entities)) return newEntityQuery(entities, args);
         static PyObject* filterFn = [] {
             const char* src = "lambda types: lambda e: all(t in e._components for t in types)";
             Ref globals = Ref::checked(Py_BuildValue("{s:O}", "__builtins__", PyEval_GetBuiltins()));

@@ -4,12 +4,23 @@
 
 namespace bv {
 
+// What a query last found for an entity: whether its component dict, at one version of that dict,
+// holds every class of query `query` (see entity_query.cpp). Dict versions are never reused, so a
+// memo cannot outlive the state it describes.
+struct QueryMemo {
+    const void* dict;
+    uint64_t dictVersion;
+    uint32_t query;  // 0: empty
+    bool match;
+};
+
 struct EntityObject {
     PyObject_HEAD
     PyObject* weakrefs;
     PyObject* components;  // dict: exact component class -> component
     PyObject* ecs;
     int64_t id;
+    QueryMemo memos[2];
 
     void construct() { id = -1; }
     void refs(auto&& f) {

@@ -149,6 +149,12 @@ struct TextObject : WidgetObject {
     PyObject* text;       // str or None
     PyObject* lines;      // list of str
     PyObject* textColor;  // colour sequence or None
+    // The last drawing of the lines, with what it was drawn from: the lines (a list of str), the font
+    // and the colour. Drawn again when any of them differs.
+    PyObject* drawnTexture;
+    PyObject* drawnLines;
+    PyObject* drawnFont;
+    uint32_t drawnColor;
 
     void construct() {
         WidgetObject::construct();
@@ -159,6 +165,9 @@ struct TextObject : WidgetObject {
         f(text);
         f(lines);
         f(textColor);
+        f(drawnTexture);
+        f(drawnLines);
+        f(drawnFont);
     }
 };
 

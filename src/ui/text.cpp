@@ -98,6 +98,35 @@ void textCalculateMinSize(PyObject* self) {
     if (t->sizePolicyY != SIZE_FIXED) t->height = int32_t(height);
 }
 
+bool sameLines(PyObject* drawn, PyObject* lines) {
+    Py_ssize_t n = PyList_GET_SIZE(lines);
+    if (!drawn || PyList_GET_SIZE(drawn) != n) return false;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        PyObject *a = PyList_GET_ITEM(drawn, i), *b = PyList_GET_ITEM(lines, i);
+        if (a != b && !(PyUnicode_CheckExact(b) && PyUnicode_Compare(a, b) == 0)) return false;
+    }
+    return true;
+}
+
+uint32_t packed(SDL_Color c) { return uint32_t(c.r) | uint32_t(c.g) << 8 | uint32_t(c.b) << 16 | uint32_t(c.a) << 24; }
+
+// The lines drawn in the font and colour: the last drawing while they are the same, else a new one.
+// `lines` is a snapshot list that nobody else holds.
+Ref drawnText(TextObject* t, FontObject* font, PyObject* lines, SDL_Color color) {
+    PyObject* fontObject = reinterpret_cast<PyObject*>(font);
+    if (t->drawnTexture && t->drawnFont == fontObject && t->drawnColor == packed(color) &&
+        sameLines(t->drawnLines, lines))
+        return Ref::borrow(t->drawnTexture);
+    Ref texture = renderTextLines(font, lines, color);
+    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(lines); ++i)
+        if (!PyUnicode_CheckExact(PyList_GET_ITEM(lines, i))) return texture;  // only str lines are compared
+    setRef(t->drawnTexture, texture);
+    setRef(t->drawnLines, lines);
+    setRef(t->drawnFont, fontObject);
+    t->drawnColor = packed(color);
+    return texture;
+}
+
 void textRender(PyObject* self, ClipRect clip) {
     TextObject* t = asText(self);
     if (!t->isVisible) return;
@@ -109,7 +138,7 @@ void textRender(PyObject* self, ClipRect clip) {
     FontObject* font = themeFont(self);
     Ref keepFont = Ref::borrow(reinterpret_cast<PyObject*>(font));
     Ref color = Ref::borrow(orNone(t->textColor));
-    Ref texture = renderTextLines(font, lines, toColor(color));
+    Ref texture = drawnText(t, font, lines, toColor(color));
     TargetClip targetClip(self, r);
     drawTexture(self, texture, t->x, t->y);
 }
