@@ -58,8 +58,8 @@ void blendRow(uint32_t* out, const uint32_t* shaded, const uint8_t* visible, int
 #if BV_PASSES_AVX2
     for (; j + 8 <= count; j += 8) {
         const __m128i seen8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(visible + j));
-        if (_mm_cvtsi128_si64(seen8) == 0) continue;
         const __m256i seen = _mm256_cmpgt_epi32(_mm256_cvtepu8_epi32(seen8), _mm256_setzero_si256());
+        if (_mm256_testz_si256(seen, seen)) continue;
         const __m256i dst = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + j));
         const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(shaded + j));
         __m256i drawn;
