@@ -7,8 +7,8 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests clean system-deps asan-module fuzz \
-        fuzz-native fuzz-python fuzz-seeds fuzz-replay wheel sdist test-wheel build-clang
+.PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests lint mutants clean system-deps \
+        asan-module fuzz fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses wheel sdist test-wheel build-clang
 
 DEMO_ASSETS := examples/assets/level.lvl.json
 
@@ -35,6 +35,18 @@ BENCH_PEERS := "esper==3.9" "pygame-ce==2.5.*"
 bench: build $(DEMO_ASSETS)
 	$(PY) -m pip install --quiet $(BENCH_PEERS)
 	$(PY) bench/run.py
+
+# Mutation testing (not in CI: hours for every file). MUTANT_ARGS narrows it, e.g.
+# MUTANT_ARGS="--files src/physics/movement.core.cpp --sample 0.5"; see mutation/run.py.
+MUTANT_ARGS ?=
+mutants: build
+	$(PY) -m pip install --quiet "universalmutator==1.14.1"
+	$(PY) mutation/run.py $(MUTANT_ARGS)
+
+# The Python source that the module embeds (src/**/*.py; src/ruff.toml names what it finds in the
+# module's namespace).
+lint: $(VENV)/.deps
+	$(VENV)/bin/ruff check src
 
 # The documentation site, built into build/docs by MkDocs in strict mode (a broken link, a missing
 # page or any warning fails). Its pictures are drawn by the engine during the build (docs-pictures
@@ -81,39 +93,45 @@ asan-module: $(VENV)/.deps
 # Fuzzing. libFuzzer harnesses (clang, ASan, UBSan) drive the plain C++ code; atheris harnesses
 # drive level and theme files through the module. Each harness runs FUZZ_SECONDS, starting from
 # its committed seeds in fuzz/corpus/<harness>; what it finds new goes to build/fuzz/corpus, and
-# inputs that crash to build/fuzz/artifacts. To replay one: build/fuzz/<harness>_fuzz FILE, or
-# $(PY_FUZZ_ENV) .venv/bin/python fuzz/<harness>_fuzz.py FILE.
+# inputs that crash to build/fuzz/artifacts. To replay one: build/fuzz/cmake/<harness>_fuzz FILE, or
+# $(PY_FUZZ_ENV) .venv/bin/python fuzz/<harness>_fuzz.py FILE. One CMake build (CMakeLists.txt's
+# sources and flags, clang with ASan, UBSan and fuzzer coverage) holds the libFuzzer harnesses and
+# the module that the atheris harnesses load.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR := build/fuzz
 FUZZ_APT_PACKAGES := clang libclang-rt-14-dev
-NATIVE_FUZZERS := castray grid frame patches
-PY_FUZZERS := level_files theme
-FUZZ_CXX := clang++ -std=c++20 -g -O1 -fno-omit-frame-pointer -Isrc -Ifuzz -MMD \
-            -fsanitize=address,undefined -fno-sanitize-recover=undefined
-CORE_SOURCES := $(shell find src -name '*.core.cpp')
-FUZZ_CORE_OBJS := $(CORE_SOURCES:src/%.cpp=$(FUZZ_DIR)/obj/%.o)
+NATIVE_FUZZERS := $(patsubst fuzz/%_fuzz.cpp,%,$(wildcard fuzz/*_fuzz.cpp))
+PY_FUZZERS := $(patsubst fuzz/%_fuzz.py,%,$(wildcard fuzz/*_fuzz.py))
+FUZZ_BUILD := $(FUZZ_DIR)/cmake
+FUZZ_CONFIGURE := $(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
+	-DBROVALINE_FUZZERS=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+	-DPython_EXECUTABLE=$(PY) >/dev/null
 
 fuzz: fuzz-native fuzz-python
 
-fuzz-native: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz)
+fuzz-harnesses: .fuzz-deps-ok $(VENV)/.deps
+	$(FUZZ_CONFIGURE)
+	$(CMAKE) --build $(FUZZ_BUILD) --target fuzzers
+
+fuzz-native: fuzz-harnesses
 	mkdir -p $(FUZZ_DIR)/artifacts
 	for f in $(NATIVE_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
-	  $(FUZZ_DIR)/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	  $(FUZZ_BUILD)/$${f}_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$f- $(FUZZ_DIR)/corpus/$$f fuzz/corpus/$$f || exit 1; done
 
 # The atheris harnesses need coverage from the module itself: it is built by clang with
 # fuzzer-no-link, and one preloaded library holds both the ASan/UBSan runtime and libFuzzer (with
 # two libraries the sanitizer's empty coverage hooks would shadow libFuzzer's).
-CLANG_RT := /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux
+# Where the installed clang keeps its runtime libraries (asked when a recipe needs it, after install).
+CLANG_RT = $(shell clang -print-resource-dir)/lib/linux
 FUZZ_RUNTIME := $(FUZZ_DIR)/asan_with_fuzzer.so
 # The venv comes first on PATH: a merge runs the harness script again by its own name.
 PY_FUZZ_ENV := LD_PRELOAD=$(abspath $(FUZZ_RUNTIME)) ASAN_OPTIONS=detect_leaks=0 \
-	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_DIR)/module PATH=$(abspath $(VENV))/bin:$$PATH
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 PYTHONPATH=$(FUZZ_BUILD) PATH=$(abspath $(VENV))/bin:$$PATH
 fuzz-python: $(FUZZ_RUNTIME) .fuzz-deps-ok
 	$(PY) -m pip install --quiet atheris
-	$(CMAKE) -S . -B $(FUZZ_DIR)/module -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBROVALINE_SANITIZE=ON \
-	      -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link -DPython_EXECUTABLE=$(PY) >/dev/null
-	$(CMAKE) --build $(FUZZ_DIR)/module --target brovaline
+	$(FUZZ_CONFIGURE)
+	$(CMAKE) --build $(FUZZ_BUILD) --target brovaline
 	mkdir -p $(FUZZ_DIR)/artifacts
 	for f in $(PY_FUZZERS); do mkdir -p $(FUZZ_DIR)/corpus/$$f && \
 	  $(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 \
@@ -129,10 +147,10 @@ $(FUZZ_RUNTIME): .fuzz-deps-ok $(VENV)/.deps
 # Replays every committed input through its harness, without fuzzing, so that the harnesses are
 # built and the inputs they once found keep passing. The atheris harnesses run against the
 # installed module (`make build`); test-asan covers the sanitizers on the Python side.
-fuzz-replay: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) build
+fuzz-replay: fuzz-harnesses build
 	$(PY) -m pip install --quiet atheris
 	for f in $(NATIVE_FUZZERS); do \
-	  $(FUZZ_DIR)/$${f}_fuzz fuzz/corpus/$$f/* >$(FUZZ_DIR)/replay-$$f.log 2>&1 || \
+	  $(FUZZ_BUILD)/$${f}_fuzz fuzz/corpus/$$f/* >$(FUZZ_DIR)/replay-$$f.log 2>&1 || \
 	    { tail -n 40 $(FUZZ_DIR)/replay-$$f.log; exit 1; }; \
 	  echo "$$f: $$(ls fuzz/corpus/$$f | wc -l) inputs replayed"; done
 	for f in $(PY_FUZZERS); do \
@@ -141,23 +159,13 @@ fuzz-replay: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) build
 	  echo "$$f: $$(ls fuzz/corpus/$$f | wc -l) inputs replayed"; done
 
 # Replaces the committed seeds by an edge-covering subset of seeds and found inputs.
-fuzz-seeds: $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz) $(FUZZ_RUNTIME)
+fuzz-seeds: fuzz-harnesses $(FUZZ_RUNTIME)
 	for f in $(NATIVE_FUZZERS) $(PY_FUZZERS); do rm -rf fuzz/corpus/$$f.new && \
 	  mkdir -p fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f && \
-	  case " $(NATIVE_FUZZERS) " in *" $$f "*) run=$(FUZZ_DIR)/$${f}_fuzz;; \
+	  case " $(NATIVE_FUZZERS) " in *" $$f "*) run=$(FUZZ_BUILD)/$${f}_fuzz;; \
 	    *) run="$(PY_FUZZ_ENV) $(PY) fuzz/$${f}_fuzz.py";; esac && \
 	  eval $$run -merge=1 -use_counters=0 fuzz/corpus/$$f.new fuzz/corpus/$$f $(FUZZ_DIR)/corpus/$$f >/dev/null 2>&1 && \
 	  rm -rf fuzz/corpus/$$f && mv fuzz/corpus/$$f.new fuzz/corpus/$$f || exit 1; done
-
-$(FUZZ_DIR)/obj/%.o: src/%.cpp .fuzz-deps-ok
-	@mkdir -p $(dir $@)
-	$(FUZZ_CXX) -fsanitize=fuzzer-no-link -c $< -o $@
-
-$(FUZZ_DIR)/%_fuzz: fuzz/%_fuzz.cpp $(FUZZ_CORE_OBJS)
-	$(FUZZ_CXX) -fsanitize=fuzzer $< $(FUZZ_CORE_OBJS) -o $@
-
-.SECONDARY: $(FUZZ_CORE_OBJS)
--include $(FUZZ_CORE_OBJS:.o=.d) $(NATIVE_FUZZERS:%=$(FUZZ_DIR)/%_fuzz.d)
 
 .fuzz-deps-ok: .system-deps-ok
 	@missing=$$(for p in $(FUZZ_APT_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || echo $$p; done); \
@@ -234,10 +242,10 @@ native-tests: $(VENV)/.deps
 	$(CMAKE) --build build/native --target native_tests
 	./build/native/native_tests
 
-$(VENV)/.deps: .system-deps-ok pyproject.toml
+$(VENV)/.deps: .system-deps-ok pyproject.toml Makefile
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
 	$(PY) -m pip install --quiet --upgrade pip
-	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow hypothesis pytiled-parser==2.2.9
+	$(PY) -m pip install --quiet "scikit-build-core>=0.10" cmake ninja pytest numpy scipy pillow hypothesis pytiled-parser==2.2.9 "ruff==0.17.5"
 	touch $@
 
 system-deps: .system-deps-ok

@@ -7,7 +7,7 @@ import brovaline as b
 engine = b.Engine()
 engine.init("brovaline: minimal", (640, 400), show=bool(os.environ.get("DISPLAY")))
 level = b.Level()                                   # an empty 30 x 30 level with walls all round
-level.setBlock(10, 10, b.BLOCK_TRIANGLE_NORTH_WEST)   # a diagonal block to look at
+level.setBlock(b.BLOCK_TRIANGLE_NORTH_WEST, 10, 10)   # a diagonal block to look at
 renderer = b.RaycastingRenderer(b.Texture(640, 400), level)
 engine.ecs.addSystem(renderer)
 camera = renderer.getCamera()

@@ -1,3 +1,5 @@
+import traceback
+
 import pytest
 
 import brovaline as b
@@ -43,8 +45,10 @@ def test_decorator_registers_and_returns_the_class(registry):
 ])
 def test_decorator_checks_when_applied(name, target, message):
     decorate = b.component(name)  # no check yet
-    with pytest.raises(TypeError, match=message):
+    with pytest.raises(TypeError, match=message) as raised:
         decorate(target)
+    # The registry is embedded Python source: its traceback names the file it lives in.
+    assert traceback.extract_tb(raised.tb)[-1].filename == "src/ecs/component_registry.py"
 
 
 def test_dummy_component():

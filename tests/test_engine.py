@@ -1,4 +1,6 @@
+import numpy as np
 import pytest
+from PIL import Image
 
 import brovaline as b
 from brovaline_tools.sdl import loaded_sdl
@@ -75,7 +77,6 @@ def test_fullscreen_init_switches_in_first_frame_without_event(clean_engine_stat
 
 
 def test_screenshot_shows_the_renderer_target(engine, tmp_path):
-    from PIL import Image
 
     class Solid(b.Renderer):
         def render(self):
@@ -92,10 +93,21 @@ def test_screenshot_shows_the_renderer_target(engine, tmp_path):
 
 
 @pytest.mark.parametrize("size", [(8, 4), (200, 100)])
-def test_mismatched_or_missing_targets_are_uploaded_safely(engine, size):
-    engine.ecs.addSystem(b.Renderer(b.Texture(*size)))
+def test_mismatched_or_missing_targets_are_uploaded_clipped(engine, tmp_path, size):
+    colour = (0x33, 0x66, 0x99)
+    target = b.Texture(*size)
+    target.fill(colour)
+    engine.ecs.addSystem(b.Renderer(target))
     engine.ecs.addSystem(b.Renderer(None))
     engine.update()
+    path = tmp_path / "shot.png"
+    engine.saveScreenshot(str(path))
+    shot = np.asarray(Image.open(path).convert("RGB"))
+    assert shot.shape == (40, 64, 3)
+    w, h = min(size[0], 64), min(size[1], 40)
+    coloured = (shot == colour).all(axis=-1)
+    # The overlap shows the target; nothing beyond it does (a read past a small target would).
+    assert coloured[:h, :w].all() and coloured.sum() == w * h
 
 
 def test_non_texture_target_raises(engine):

@@ -1,3 +1,4 @@
+import numpy as np
 import pytest
 
 import brovaline as b
@@ -147,9 +148,17 @@ def test_extreme_views_stay_inside_the_target(tmp_path, size, pitch, fov):
                        cells={(2, 2): [1, 0, 0, 9, 9, 9, 9]})
     r, target = renderer(level, size, (3.5, 3.5), (-1, -0.5), fov=fov, pitch=pitch)
     r.render()
-    for y in (0, size[1] - 1):
-        r.getWorldPosByScreenCoords(size[0] - 1, y)
-        r.getEntityAtScreenCoords(0, y)
+    # Canaries for reads outside the textures or the grid: every pixel is opaque and close to one
+    # of the scene's colours (shading moves a channel by a few steps), every pick names a cell.
+    px = argb(target, tmp_path)
+    rgb = np.stack([(px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF], -1).astype(int)
+    nearest = np.min([np.abs(rgb - c).max(-1) for c in (WALL, FLOOR, SKY)], axis=0)
+    assert (px >> 24 == 0xFF).all() and nearest.max() <= 12, nearest.max()
+    for x in (0, size[0] - 1):
+        for y in (0, size[1] - 1):
+            kind, cx, cy = r.getWorldCellByScreenCoords(x, y)
+            assert 1 <= kind <= 6 and 0 <= cx < 6 and 0 <= cy < 6, (x, y, kind, cx, cy)
+            assert r.getEntityAtScreenCoords(x, y) is None
 
 
 def test_picking_reports_wall_floor_and_ceiling(tmp_path):

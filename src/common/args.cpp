@@ -1,3 +1,4 @@
+// Argument parsing against a Signature: count, keyword and missing-argument errors; argument type errors.
 #include "args.hpp"
 
 #include <cstring>
@@ -46,7 +47,7 @@ void checkRequired(const Signature& s, Py_ssize_t nargs, PyObject** out) {
 }  // namespace
 
 void Signature::parse(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const {
-    if (nargs > count && !varargs) countError(*this, nargs);
+    if (nargs > count) countError(*this, nargs);
     Py_ssize_t npos = nargs < count ? nargs : count;
     for (Py_ssize_t i = 0; i < npos; ++i) out[i] = args[i];
     if (kwnames) {
@@ -58,7 +59,7 @@ void Signature::parse(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames
 
 void Signature::parse(PyObject* args, PyObject* kwargs, PyObject** out) const {
     Py_ssize_t nargs = PyTuple_GET_SIZE(args);
-    if (nargs > count && !varargs) countError(*this, nargs);
+    if (nargs > count) countError(*this, nargs);
     Py_ssize_t npos = nargs < count ? nargs : count;
     for (Py_ssize_t i = 0; i < npos; ++i) out[i] = PyTuple_GET_ITEM(args, i);
     if (kwargs) {
@@ -77,13 +78,6 @@ void throwArgType(const char* argName, const char* expected, PyObject* got) {
 
 void throwArgType(const char* argName, PyTypeObject* expected, PyObject* got) {
     throwArgType(argName, expected->tp_name, got);
-}
-
-void noArgs(const char* fname, Py_ssize_t nargs, PyObject* kwnames) {
-    if (nargs || (kwnames && PyTuple_GET_SIZE(kwnames))) {
-        PyErr_Format(PyExc_TypeError, "%s() takes no arguments", fname);
-        throwPy();
-    }
 }
 
 }  // namespace bv

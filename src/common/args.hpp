@@ -2,8 +2,6 @@
 #pragma once
 #include "py.hpp"
 
-#include <array>
-
 namespace bv {
 
 // A positional-or-keyword signature: `names.size()` parameters, the first `required` mandatory.
@@ -13,18 +11,11 @@ struct Signature {
     const char* const* names;
     int count;
     int required;
-    bool varargs = false;  // extra positional arguments allowed (collected by the caller)
 
     // Fast-call form. Throws PyError on a bad call.
     void parse(PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** out) const;
     // tp_init / tp_new form.
     void parse(PyObject* args, PyObject* kwargs, PyObject** out) const;
-};
-
-template <size_t N>
-struct Params {
-    std::array<const char*, N> names;
-    Signature sig(const char* function, int required) const { return {function, names.data(), int(N), required}; }
 };
 
 // Declares `a[N]` and parses the fast-call arguments into it.
@@ -50,13 +41,4 @@ inline void checkArg(PyObject* o, PyTypeObject* type, const char* argName, bool 
     if ((allowNone && o == Py_None) || Py_IS_TYPE(o, type) || PyObject_TypeCheck(o, type)) return;
     throwArgType(argName, type, o);
 }
-// Exact-type variant.
-inline void checkArgExact(PyObject* o, PyTypeObject* type, const char* argName, bool allowNone = true) {
-    if ((allowNone && o == Py_None) || Py_IS_TYPE(o, type)) return;
-    throwArgType(argName, type, o);
-}
-
-// Rejects any argument (for methods that take none but are declared METH_FASTCALL|METH_KEYWORDS).
-void noArgs(const char* fname, Py_ssize_t nargs, PyObject* kwnames);
-
 }  // namespace bv

@@ -1,3 +1,4 @@
+// Conversions of Python values to C++ ones (ints, doubles, UTF-8), pair unpacking, unraisable reports.
 #include "py.hpp"
 
 namespace bv {

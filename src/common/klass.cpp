@@ -1,3 +1,4 @@
+// createType: heap types from a ClassSpec, and the slots every native class shares.
 #include "klass.hpp"
 
 #include <structmember.h>

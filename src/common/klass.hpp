@@ -9,6 +9,7 @@
 #include "props.hpp"
 
 #include <cstddef>
+#include <initializer_list>
 #include <type_traits>
 #include <vector>
 
@@ -107,5 +108,25 @@ ClassSpec specFor(const char* name, PyTypeObject* base = nullptr) {
     { name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fn)), METH_O, doc }
 #define BV_METHODS_END \
     { nullptr, nullptr, 0, nullptr }
+
+// The tables of a class whose methods or properties are spread over several files, joined into one
+// null-terminated table. The table is never freed: the type object points into it for good.
+template <class Entry>
+    requires std::is_same_v<Entry, PyMethodDef> || std::is_same_v<Entry, PyGetSetDef>
+Entry* joinTables(std::initializer_list<const Entry*> tables) {
+    auto* joined = new std::vector<Entry>;
+    for (const Entry* table : tables) {
+        for (const Entry* e = table;; ++e) {
+            if constexpr (std::is_same_v<Entry, PyMethodDef>) {
+                if (!e->ml_name) break;
+            } else {
+                if (!e->name) break;
+            }
+            joined->push_back(*e);
+        }
+    }
+    joined->push_back(Entry{});
+    return joined->data();
+}
 
 }  // namespace bv

@@ -1,6 +1,7 @@
+// Printing lines through the host's sys.stdout.
 #include "output.hpp"
 
-#include "dispatch.hpp"
+#include "overridable.hpp"
 
 namespace bv {
 

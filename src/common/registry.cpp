@@ -1,3 +1,4 @@
+// The class and start-up step registries and the module's construction from them.
 #include "registry.hpp"
 
 #include <algorithm>
@@ -15,15 +16,15 @@ std::vector<NamedMaker>& classes() {
     static std::vector<NamedMaker> v;
     return v;
 }
-std::vector<std::pair<int, StartupFn>>& steps() {
-    static std::vector<std::pair<int, StartupFn>> v;
+std::vector<std::pair<Startup, StartupFn>>& steps() {
+    static std::vector<std::pair<Startup, StartupFn>> v;
     return v;
 }
 PyObject* theModule = nullptr;
 }  // namespace
 
 ClassRegistration::ClassRegistration(const char* name, TypeMaker make) { classes().push_back({name, make}); }
-StartupStep::StartupStep(int order, StartupFn fn) { steps().push_back({order, fn}); }
+StartupStep::StartupStep(Startup step, StartupFn fn) { steps().push_back({step, fn}); }
 
 PyObject* module() { return theModule; }
 
@@ -31,9 +32,10 @@ PyObject* moduleGlobal(const char* name) {
     return theModule ? PyDict_GetItemString(PyModule_GetDict(theModule), name) : nullptr;
 }
 
-void runInModule(const char* source) {
+void runInModule(const PythonSource& python) {
     PyObject* globals = PyModule_GetDict(theModule);
-    Ref r = Ref::checked(PyRun_String(source, Py_file_input, globals, globals));
+    Ref code = Ref::checked(Py_CompileString(python.source, python.path, Py_file_input));
+    Ref r = Ref::checked(PyEval_EvalCode(code, globals, globals));
 }
 
 void populateModule(PyObject* mod, const char* const* classOrder, size_t count) {
@@ -53,7 +55,7 @@ void populateModule(PyObject* mod, const char* const* classOrder, size_t count) 
     }
     auto sorted = steps();
     std::stable_sort(sorted.begin(), sorted.end(), [](auto& a, auto& b) { return a.first < b.first; });
-    for (auto& [order, fn] : sorted) fn(mod);
+    for (auto& [step, fn] : sorted) fn(mod);
 }
 
 }  // namespace bv

@@ -96,7 +96,7 @@ void signClassAndMethods(const std::unordered_map<std::string_view, const char*>
 // Classes made by createType are named "brovaline.X"; those written in Python carry no prefix.
 bool isNative(PyTypeObject* type) { return std::strncmp(type->tp_name, "brovaline.", 10) == 0; }
 
-StartupStep textSignatures(200, [](PyObject* module) {
+StartupStep textSignatures(Startup::TextSignatures, [](PyObject* module) {
     std::unordered_map<std::string_view, const char*> table;
     for (const TextSignature& s : kSignatures) table.emplace(s.name, s.args);
     PyObject *key, *value;

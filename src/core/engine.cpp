@@ -1,3 +1,4 @@
+// Engine: construction, init, the frame loop (update, run), quit, fps and the class-level state.
 #include "core/engine.hpp"
 
 #include "common/klass.hpp"
@@ -319,20 +320,11 @@ PyGetSetDef engineProps[] = {
     propsEnd(),
 };
 
-std::vector<PyMethodDef> allMethods() {
-    std::vector<PyMethodDef> all;
-    for (PyMethodDef* table : {coreMethods, engineWindowMethods, engineEventMethods, engineInputMethods,
-                               engineTaskMethods})
-        for (PyMethodDef* m = table; m->ml_name; ++m) all.push_back(*m);
-    all.push_back(BV_METHODS_END);
-    return all;
-}
-
 ClassRegistration reg("Engine", [] {
-    static std::vector<PyMethodDef> methods = allMethods();
     ClassSpec spec = specFor<EngineObject>("Engine");
     spec.doc = "The engine: window, frame loop, input, events, tasks and the game's Ecs.";
-    spec.methods = methods.data();
+    spec.methods = joinTables<PyMethodDef>(
+        {coreMethods, engineWindowMethods, engineEventMethods, engineInputMethods, engineTaskMethods});
     spec.getset = engineProps;
     spec.init = Engine_init;
     EngineType = createType(spec);
@@ -343,7 +335,7 @@ ClassRegistration reg("Engine", [] {
 });
 
 // Class-level attributes shared by every Engine.
-StartupStep classAttributes(150, [](PyObject*) {
+StartupStep classAttributes(Startup::EngineClassAttributes, [](PyObject*) {
     PyObject* dict = EngineType->tp_dict;
     Ref version = Ref::checked(PyFloat_FromDouble(0.1));
     check(PyDict_SetItemString(dict, "version", version));

@@ -1,6 +1,6 @@
 // The Engine object, shared with the subsystems that extend it (input, tasks, sound).
 #pragma once
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 
 #include <SDL.h>
 

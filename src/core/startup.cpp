@@ -16,22 +16,22 @@ void importAs(PyObject* module, const char* name, const char* as) {
     check(PyModule_AddObjectRef(module, as, m));
 }
 
-StartupStep hostModules(20, [](PyObject* module) {
+StartupStep hostModules(Startup::HostModules, [](PyObject* module) {
     Ref threading = Ref::checked(PyImport_ImportModule("threading"));
     Ref timer = Ref::checked(PyObject_GetAttrString(threading, "Timer"));
     check(PyModule_AddObjectRef(module, "Timer", timer));
     importAs(module, "time", "time");
 });
-StartupStep mathModule(40, [](PyObject* module) { importAs(module, "math", "math"); });
-StartupStep levelModules(70, [](PyObject* module) {
+StartupStep mathModule(Startup::MathModule, [](PyObject* module) { importAs(module, "math", "math"); });
+StartupStep levelModules(Startup::LevelModules, [](PyObject* module) {
     importAs(module, "json", "_json");
     importAs(module, "traceback", "traceback");
     importAs(module, "os", "os");
     importAs(module, "os.path", "_ospath");
 });
-StartupStep sysModule(110, [](PyObject* module) { importAs(module, "sys", "_sys"); });
+StartupStep sysModule(Startup::SysModule, [](PyObject* module) { importAs(module, "sys", "_sys"); });
 
-StartupStep docstring(120, [](PyObject* module) {
+StartupStep docstring(Startup::Docstring, [](PyObject* module) {
     Ref doc = Ref::checked(
         PyUnicode_FromString("\nBrovaline is a game engine with a raycasting renderer and some simple UI\ncapabilities.\n"));
     check(PyObject_SetAttrString(module, "__doc__", doc));
@@ -40,7 +40,7 @@ StartupStep docstring(120, [](PyObject* module) {
 // The mixer's requested chunk format.
 constexpr int kFrequency = 44100, kChannels = 2, kChunkSize = 2048;
 
-StartupStep sdl(140, [](PyObject*) {
+StartupStep sdl(Startup::Sdl, [](PyObject*) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) < 0) throwSdlException("Could not initialize the engine.");
     int imgFlags = IMG_INIT_PNG;
     if (IMG_Init(imgFlags) != imgFlags) throwSdlException("Could not initialize the image loading subsystem.");

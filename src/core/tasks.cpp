@@ -2,6 +2,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
+#include "core/tasks.py.hpp"
 
 namespace bv {
 
@@ -16,34 +17,7 @@ PyObject* Engine_addTask(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
     });
 }
 
-// addTaskAfter is a plain Python method: its timer target is a closure run on the timer thread.
-const char* kAddTaskAfter = R"PY(
-def addTaskAfter(self, delaySeconds, task, onDone=None):
-    """Adds the task once delaySeconds have passed (at once when delaySeconds <= 0)."""
-    if delaySeconds <= 0:
-        self.addTask(task, onDone)
-        return
-
-    def timerTarget():
-        # Leaving the timer list first makes firing and cancelling at the end of run exclusive:
-        # a timer that run has already dropped adds nothing.
-        try:
-            self._timers.remove(timer)
-        except ValueError:
-            return
-        self.addTask(task, onDone)
-
-    timer = Timer(delaySeconds, timerTarget)
-    timer.daemon = True  # a pending delay must not keep the interpreter from exiting
-    self._timers.append(timer)
-    timer.start()
-
-Engine.addTaskAfter = addTaskAfter
-addTaskAfter.__qualname__ = "Engine.addTaskAfter"
-del addTaskAfter
-)PY";
-
-StartupStep addTaskAfter(151, [](PyObject*) { runInModule(kAddTaskAfter); });
+StartupStep addTaskAfter(Startup::EngineAddTaskAfter, [](PyObject*) { runInModule(embedded::core_tasks_py); });
 
 }  // namespace
 

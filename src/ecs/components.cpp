@@ -1,7 +1,7 @@
 // The standard components: position, velocity, rotation and collision, with their level-file forms.
 #include "ecs/components.hpp"
 
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

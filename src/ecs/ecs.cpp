@@ -1,3 +1,4 @@
+// Ecs: its entities and systems, their membership, and the per-frame update of every system.
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
@@ -84,17 +85,24 @@ PyObject* Ecs_removeEntity(PyObject* self, PyObject* entity) {
     });
 }
 
+// filter() predicate of getEntities(*types), bound to the tuple of types: whether every type is in
+// the entity's _components.
+PyObject* hasAllComponents(PyObject* types, PyObject* entity) {
+    return guard([&] {
+        Ref components = Ref::checked(PyObject_GetAttr(entity, intern("_components")));
+        for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(types); ++i)
+            if (!check(PySequence_Contains(components, PyTuple_GET_ITEM(types, i)))) return Py_NewRef(Py_False);
+        return Py_NewRef(Py_True);
+    });
+}
+PyMethodDef hasAllComponentsDef = {"hasAllComponents", hasAllComponents, METH_O, nullptr};
+
 PyObject* Ecs_getEntities(PyObject* self, PyObject* args) {
     return guard([&]() -> PyObject* {
         PyObject* entities = entitiesOf(self);
         if (PyTuple_GET_SIZE(args) == 0) return Py_NewRef(entities);
         if (PyList_CheckExact(entities)) return newEntityQuery(entities, args);
-        static PyObject* filterFn = [] {
-            const char* src = "lambda types: lambda e: all(t in e._components for t in types)";
-            Ref globals = Ref::checked(Py_BuildValue("{s:O}", "__builtins__", PyEval_GetBuiltins()));
-            return check(PyRun_String(src, Py_eval_input, globals, globals));
-        }();
-        Ref predicate = callObject(filterFn, args);
+        Ref predicate = Ref::checked(PyCFunction_New(&hasAllComponentsDef, args));
         return PyObject_CallFunctionObjArgs(reinterpret_cast<PyObject*>(&PyFilter_Type), predicate.get(), entities,
                                             nullptr);
     });

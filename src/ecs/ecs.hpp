@@ -1,6 +1,6 @@
 // Entities, the Ecs and the system base class.
 #pragma once
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 
 namespace bv {
 

@@ -1,3 +1,4 @@
+// Entity: an id and a dict of components keyed by component class.
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

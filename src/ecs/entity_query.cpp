@@ -1,3 +1,4 @@
+// EntityQuery: the lazy iterator of Ecs.getEntities(*types) over the entity list.
 #include "ecs/entity_query.hpp"
 
 #include "common/dict_version.hpp"

@@ -1,3 +1,4 @@
+// Sprite animation playback and the choice of the sheet cell to draw.
 #include "ecs/sprite.core.hpp"
 
 #include <cmath>

@@ -1,5 +1,5 @@
 // SpriteComponent: a sprite on an entity, with its playback state and rendering options.
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

@@ -1,3 +1,4 @@
+// System: the base class of the Ecs systems, with the entities that carry its components.
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

@@ -1,3 +1,4 @@
+// Vector2: construction, arithmetic, string form, normalisation, angles and the angle constants.
 #include "geometry/vector2.hpp"
 
 #include "common/klass.hpp"
@@ -280,7 +281,7 @@ ClassRegistration reg("Vector2", [] {
     return Vector2Type;
 });
 
-StartupStep angleConstants(41, [](PyObject* module) {
+StartupStep angleConstants(Startup::AngleConstants, [](PyObject* module) {
     check(PyModule_AddObjectRef(module, "_RAD_TO_DEGREES", Ref::checked(PyFloat_FromDouble(_RAD_TO_DEGREES))));
     check(PyModule_AddObjectRef(module, "_DEGREES_TO_RAD", Ref::checked(PyFloat_FromDouble(_DEGREES_TO_RAD))));
 });

@@ -1,3 +1,4 @@
+// Event and the input event classes with their properties.
 #include "input/events.hpp"
 
 #include "common/klass.hpp"

@@ -2,9 +2,9 @@
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "core/engine.hpp"
-#include "input/dispatch.hpp"
+#include "input/event_subscribers.hpp"
 #include "input/events.hpp"
-#include "input/int_arg.hpp"
+#include "input/input_int.hpp"
 #include "input/joystick.hpp"
 
 #include <cstring>
@@ -108,7 +108,7 @@ PyObject* Engine_isMouseCaptured(PyObject*, PyObject*) { return boolean(SDL_GetR
 
 PyObject* Engine_getKeyName(PyObject*, PyObject* keycode) {
     return guard([&] {
-        const char* name = SDL_GetKeyName(intArg(keycode));
+        const char* name = SDL_GetKeyName(inputInt(keycode));
         return PyUnicode_DecodeUTF8(name, Py_ssize_t(strlen(name)), "replace");
     });
 }
@@ -117,14 +117,14 @@ PyObject* Engine_isKeyPressed(PyObject*, PyObject* keycode) {
     return guard([&] {
         int numKeys = 0;
         const Uint8* keys = SDL_GetKeyboardState(&numKeys);
-        SDL_Scancode scancode = SDL_GetScancodeFromKey(intArg(keycode));
+        SDL_Scancode scancode = SDL_GetScancodeFromKey(inputInt(keycode));
         return PyLong_FromLong(scancode < numKeys && keys[scancode] ? 1 : 0);
     });
 }
 
 PyObject* Engine_isMouseButtonPressed(PyObject*, PyObject* button) {
     return guard([&] {
-        int32_t b = intArg(button);
+        int32_t b = inputInt(button);
         Uint32 state = SDL_GetMouseState(nullptr, nullptr);
         return boolean(b >= 1 && b <= 32 && (state & (Uint32(1) << (b - 1))));
     });

@@ -1,9 +1,10 @@
+// Joystick: opening a device, its name, axes and buttons.
 #include "input/joystick.hpp"
 
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
-#include "input/int_arg.hpp"
+#include "input/input_int.hpp"
 
 namespace bv {
 
@@ -23,7 +24,7 @@ int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     return guardInt([&] {
         BV_PARSE_INIT("Joystick", 3, "name", "axes", "buttons");
         if (a[0] != Py_None && !PyUnicode_Check(a[0])) throwArgType("name", "str", a[0]);
-        int32_t axes = intArg(a[1]), buttons = intArg(a[2]);
+        int32_t axes = inputInt(a[1]), buttons = inputInt(a[2]);
         JoystickObject* j = asJoystick(self);
         setRef(j->name, a[0]);
         j->axes = axes;
@@ -34,7 +35,7 @@ int Joystick_init(PyObject* self, PyObject* args, PyObject* kwargs) {
 
 PyObject* Joystick_isButtonPressed(PyObject* self, PyObject* button) {
     return guard([&] {
-        int32_t b = intArg(button);
+        int32_t b = inputInt(button);
         SDL_Joystick* joy = device(self);
         return PyLong_FromLong(joy ? SDL_JoystickGetButton(joy, b) : 0);
     });
@@ -42,7 +43,7 @@ PyObject* Joystick_isButtonPressed(PyObject* self, PyObject* button) {
 
 PyObject* Joystick_getAxis(PyObject* self, PyObject* axis) {
     return guard([&] {
-        int32_t a = intArg(axis);
+        int32_t a = inputInt(axis);
         SDL_Joystick* joy = device(self);
         return PyFloat_FromDouble(joy ? SDL_JoystickGetAxis(joy, a) / 32768.0 : 0.0);
     });

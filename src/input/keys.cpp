@@ -59,7 +59,7 @@ void addInt(PyObject* module, const char* name, long value) {
     check(PyModule_AddObjectRef(module, name, v));
 }
 
-StartupStep keyConstants(30, [](PyObject* module) {
+StartupStep keyConstants(Startup::KeyConstants, [](PyObject* module) {
     for (const KeyConstant& k : kKeys) {
         std::string name = "KEY_";
         for (const char* c = k.sdlName; *c; ++c) name += char(std::toupper(static_cast<unsigned char>(*c)));

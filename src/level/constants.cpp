@@ -6,7 +6,7 @@ namespace bv {
 
 namespace {
 
-StartupStep levelConstants(71, [](PyObject* module) {
+StartupStep levelConstants(Startup::LevelConstants, [](PyObject* module) {
     using namespace level;
     const std::pair<const char*, int> constants[] = {
         {"BLOCK_EMPTY", BLOCK_EMPTY},

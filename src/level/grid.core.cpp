@@ -1,3 +1,4 @@
+// The level grid's storage and cell access.
 #include "level/grid.core.hpp"
 
 #include <algorithm>

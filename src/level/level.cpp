@@ -1,7 +1,7 @@
 // The Level class: construction, the grid accessors and the grid picture.
 #include "level/level.hpp"
 
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/output.hpp"
 #include "common/registry.hpp"
@@ -111,11 +111,8 @@ int Level_init(PyObject* self, PyObject* args, PyObject* kwargs) {
     });
 }
 
-// Reads a 32-bit int argument.
-int32_t intArg(PyObject* o) { return toInt32(o); }
-
 level::Cell& cellAt(PyObject* self, PyObject* xo, PyObject* yo) {
-    int32_t x = intArg(xo), y = intArg(yo);
+    int32_t x = toInt32(xo), y = toInt32(yo);
     level::Grid& g = asLevel(self)->grid;
     level::Cell* c = g.find(x, y);
     if (!c) {
@@ -127,7 +124,7 @@ level::Cell& cellAt(PyObject* self, PyObject* xo, PyObject* yo) {
 }
 
 int cellByte(PyObject* o) {
-    int32_t k = intArg(o);
+    int32_t k = toInt32(o);
     if (k < 0 || k >= level::kCellBytes) {
         PyErr_Format(PyExc_IndexError, "cell byte %d is outside 0..6", int(k));
         throwPy();
@@ -154,7 +151,7 @@ PyObject* Level_getBlock(PyObject* self, PyObject* const* args, Py_ssize_t nargs
 PyObject* Level_setBlock(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("setBlock", 3, "blockType", "x", "y");
-        uint8_t type = uint8_t(intArg(a[0]) & 0xFF);
+        uint8_t type = uint8_t(toInt32(a[0]) & 0xFF);
         cellAt(self, a[1], a[2]).type = type;
         return none();
     });
@@ -171,7 +168,7 @@ PyObject* Level_getTextureIndex(PyObject* self, PyObject* const* args, Py_ssize_
 PyObject* Level_setTextureIndex(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     return guard([&] {
         BV_PARSE("setTextureIndex", 4, "textureIndex", "cardinalDirection", "x", "y");
-        uint8_t index = uint8_t(intArg(a[0]) & 0xFF);
+        uint8_t index = uint8_t(toInt32(a[0]) & 0xFF);
         int k = cellByte(a[1]);
         cellAt(self, a[2], a[3]).byte(k) = index;
         return none();
@@ -226,24 +223,11 @@ PyGetSetDef coreProps[] = {
     propsEnd(),
 };
 
-template <class T>
-void appendAll(std::vector<T>& out, T* table, bool (*end)(const T&)) {
-    for (T* e = table; !end(*e); ++e) out.push_back(*e);
-}
-
 ClassRegistration reg("Level", [] {
-    static std::vector<PyMethodDef> methods;
-    static std::vector<PyGetSetDef> props;
-    auto methodEnd = [](const PyMethodDef& m) { return m.ml_name == nullptr; };
-    auto propEnd = [](const PyGetSetDef& p) { return p.name == nullptr; };
-    for (PyMethodDef* t : {coreMethods, fileMethods, assetMethods, entityMethods}) appendAll<PyMethodDef>(methods, t, methodEnd);
-    methods.push_back(BV_METHODS_END);
-    for (PyGetSetDef* t : {coreProps, assetProps}) appendAll<PyGetSetDef>(props, t, propEnd);
-    props.push_back(propsEnd());
     ClassSpec spec = specFor<LevelObject>("Level", ResourceType);
     spec.doc = "A grid level with its textures, sprites, fog settings and entities, stored as a file pair.";
-    spec.methods = methods.data();
-    spec.getset = props.data();
+    spec.methods = joinTables<PyMethodDef>({coreMethods, fileMethods, assetMethods, entityMethods});
+    spec.getset = joinTables<PyGetSetDef>({coreProps, assetProps});
     spec.init = Level_init;
     return LevelType = createType(spec);
 });

@@ -1,6 +1,6 @@
 // Level assets (sky, textures, sprites), asset paths and the fog settings.
-#include "common/dispatch.hpp"
 #include "common/error_context.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"

@@ -1,6 +1,6 @@
 // The level's entities: loading them from the header, moving them to and from an Ecs, and writing
 // them back into the header.
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/output.hpp"

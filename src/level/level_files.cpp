@@ -1,5 +1,5 @@
 // The level file pair: the raw grid file and its JSON header ("<grid file>.json").
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/output.hpp"

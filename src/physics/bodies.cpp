@@ -1,6 +1,7 @@
+// Native reads of the position, velocity and collision components of the physics' entities.
 #include "physics/bodies.hpp"
 
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "ecs/ecs.hpp"
 
 namespace bv::physics {

@@ -1,3 +1,4 @@
+// The uniform grid of body centres and the query for one mover's possible contacts.
 #include "physics/broad_phase.core.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Circle overlap resolution between bodies and against wall corners.
 #include "physics/collision.core.hpp"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// CollisionBodySystem: the entities with a position and a collision circle.
 #include "physics/collision_bodies.hpp"
 
 #include "common/klass.hpp"

@@ -1,3 +1,4 @@
+// CollisionEvent: construction and properties.
 #include "physics/collision_event.hpp"
 
 #include "common/klass.hpp"

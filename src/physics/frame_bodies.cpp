@@ -1,3 +1,4 @@
+// The per-frame body index of MovementSystem.update: collision bodies binned by centre.
 #include "physics/frame_bodies.hpp"
 
 #include "common/dict_version.hpp"

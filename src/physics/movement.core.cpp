@@ -1,3 +1,4 @@
+// Friction on the impulse and the wall probes that push a body out of walls.
 #include "physics/movement.core.hpp"
 
 #include "render/raycast.core.hpp"

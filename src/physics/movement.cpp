@@ -10,7 +10,7 @@
 #include "physics/collision_event.hpp"
 #include "physics/frame_bodies.hpp"
 #include "physics/movement.core.hpp"
-#include "input/dispatch.hpp"
+#include "input/event_subscribers.hpp"
 
 namespace bv {
 

@@ -1,3 +1,4 @@
+// The blend-mode constants and the conversion of Python values to blend modes.
 #include "render/blend_mode.hpp"
 
 #include "common/registry.hpp"
@@ -8,7 +9,7 @@ BlendMode toBlendMode(PyObject* value) { return BlendMode(toUInt32(value)); }
 
 namespace {
 
-StartupStep blendModeConstants(60, [](PyObject* module) {
+StartupStep blendModeConstants(Startup::BlendModeConstants, [](PyObject* module) {
     check(PyModule_AddIntConstant(module, "BLENDMODE_BLEND", BLEND_BLEND));
     check(PyModule_AddIntConstant(module, "BLENDMODE_ADD", BLEND_ADD));
 });

@@ -1,3 +1,4 @@
+// Camera: position, direction, field of view and aspect ratio of the raycasting view.
 #include "render/camera.hpp"
 
 #include "common/klass.hpp"

@@ -1,3 +1,4 @@
+// The worker threads that draw numbered column chunks, and their shutdown at exit.
 #include "render/column_pool.core.hpp"
 
 #include <set>

@@ -1,3 +1,4 @@
+// Plain operations on pixel views: fills, copies, the checkerboard.
 #include "render/pixels.core.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// castRay: the walk of one ray through the level grid to the first wall face.
 #include "render/raycast.core.hpp"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The per-pixel passes of the raycasting renderer: walls, floor, ceiling, sky, fog, flashlight.
 #include "render/raycasting.core.hpp"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// RaycastingRenderer: the frame set-up from Level and Camera, render, castRay and the class.
 #include "render/raycasting_renderer.hpp"
 
 #include <cmath>
@@ -61,14 +62,10 @@ Vector2Object* vec(PyObject* o) { return reinterpret_cast<Vector2Object*>(o); }
 constexpr uint32_t kBackground = 0xFF00B464;  // (0, 180, 100)
 constexpr int kMaxThreads = 256;
 
-// A texture's pixels, or an empty view when it has no directly addressable 32-bit surface.
-PixelView surfaceView(SDL_Surface* s) {
-    if (!s || !s->pixels || s->format->BytesPerPixel != 4 || SDL_MUSTLOCK(s)) return {nullptr, 0, 0, 0};
-    return {static_cast<uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
-}
+// A texture's pixels, or an empty view when it is not a texture with addressable pixels.
 PixelView textureView(PyObject* t) {
     if (!t || !PyObject_TypeCheck(t, TextureType)) return {nullptr, 0, 0, 0};
-    return surfaceView(reinterpret_cast<TextureObject*>(t)->surface);
+    return surfacePixels(reinterpret_cast<TextureObject*>(t)->surface);
 }
 
 // Keeps the target surface locked while the frame is drawn.
@@ -98,7 +95,7 @@ void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* 
     // Cell texture indices are bytes: at most 256 entries can be addressed.
     std::vector<PixelView> textures;
     for (Py_ssize_t i = 0, n = std::min<Py_ssize_t>(levelTextureCount(level), 256); i < n; i++)
-        textures.push_back(surfaceView(levelTextureSurface(level, i)));
+        textures.push_back(surfacePixels(levelTextureSurface(level, i)));
     LevelView view;
     view.grid = level->grid.view();
     view.textures = textures.data();
@@ -254,14 +251,6 @@ PyMethodDef coreMethods[] = {
     BV_METHODS_END,
 };
 
-std::vector<PyMethodDef> allMethods() {
-    std::vector<PyMethodDef> all;
-    for (PyMethodDef* table : {coreMethods, pickingMethods})
-        for (PyMethodDef* m = table; m->ml_name; ++m) all.push_back(*m);
-    all.push_back(BV_METHODS_END);
-    return all;
-}
-
 PyGetSetDef props[] = {
     ro<&RaycastingRendererObject::level>("level"),
     computed<RR_setThreads>("threads", RR_getThreads,
@@ -273,10 +262,9 @@ PyGetSetDef props[] = {
 };
 
 ClassRegistration reg("RaycastingRenderer", [] {
-    static std::vector<PyMethodDef> methods = allMethods();
     ClassSpec spec = specFor<RaycastingRendererObject>("RaycastingRenderer", RendererType);
     spec.doc = "Renders 2.5D levels using the raycasting technique.";
-    spec.methods = methods.data();
+    spec.methods = joinTables<PyMethodDef>({coreMethods, pickingMethods});
     spec.getset = props;
     spec.init = RR_init;
     // Renderers still alive at interpreter exit stop their drawing threads.

@@ -1,3 +1,4 @@
+// Renderer: the system base class that owns a target texture.
 #include "render/renderer.hpp"
 
 #include "common/klass.hpp"

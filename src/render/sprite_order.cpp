@@ -1,3 +1,4 @@
+// Sorting a renderer's sprite entities far to near from the camera.
 #include "render/sprite_order.hpp"
 
 #include <algorithm>

@@ -30,9 +30,7 @@ double engineTimeStep(RaycastingRendererObject* r) {
 
 PixelView sheetOf(const SpriteComponentObject* c) {
     auto* s = reinterpret_cast<SpriteObject*>(c->sprite);
-    SDL_Surface* surface = reinterpret_cast<TextureObject*>(s->texture)->surface;
-    if (!surface->pixels || surface->format->BytesPerPixel != 4) return {nullptr, 0, 0, 0};
-    return {static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4};
+    return surfacePixels(reinterpret_cast<TextureObject*>(s->texture)->surface);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Projection and per-pixel drawing of one camera-facing sprite billboard.
 #include "render/sprite_render.core.hpp"
 
 #include <algorithm>

@@ -47,7 +47,7 @@ PyMethodDef functions[] = {
     BV_METHODS_END,
 };
 
-StartupStep soundState(80, [](PyObject* module) {
+StartupStep soundState(Startup::SoundState, [](PyObject* module) {
     soundVolume = MIX_MAX_VOLUME;
     musicStoppedEvents = 0;
     Mix_HookMusicFinished(onMusicStopped);

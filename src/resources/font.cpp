@@ -1,3 +1,4 @@
+// Font: opening a TrueType font and rendering text lines into Textures.
 #include "resources/font.hpp"
 
 #include "common/args.hpp"
@@ -18,11 +19,6 @@ PyTypeObject* FontType;
 namespace {
 
 FontObject* asFont(PyObject* o) { return reinterpret_cast<FontObject*>(o); }
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 // Renders one non-empty line, in the texture pixel format.
 SurfacePtr renderSurface(TTF_Font* font, const char* utf8, SDL_Color color) {
@@ -46,7 +42,7 @@ void copyLine(const SDL_Surface* src, PyObject* texture, int y) {
     PixelView dst = pixelsOf(reinterpret_cast<TextureObject*>(texture));
     if (y >= dst.height) return;
     PixelView at{dst.row(y), dst.width, dst.height - y, dst.pitch};
-    copyPixels(at, PixelView{static_cast<uint32_t*>(src->pixels), src->w, src->h, src->pitch / 4});
+    copyPixels(at, surfacePixels(src));
 }
 
 int Font_init(PyObject* self, PyObject* args, PyObject* kwargs) {

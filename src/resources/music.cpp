@@ -1,8 +1,9 @@
+// Music: loading, playing, pausing and stopping the streamed track.
 #include "resources/music.hpp"
 
 #include "common/args.hpp"
 #include "common/cstring.hpp"
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"

@@ -1,3 +1,4 @@
+// Resource: the base class of loadable assets, holding the file name.
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"

@@ -1,3 +1,4 @@
+// Sound and its play handles: loading samples, playing them on free channels, channel control.
 #include "resources/sound.hpp"
 
 #include "common/args.hpp"

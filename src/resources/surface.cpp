@@ -1,3 +1,4 @@
+// The texture pixel format and the exported surface helpers (create, convert, load).
 #include "resources/surface.hpp"
 
 #include <SDL_image.h>

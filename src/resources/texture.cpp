@@ -1,5 +1,7 @@
+// Texture: construction (size, copy, file), drawing helpers, saving, and the surface views.
 #include "resources/texture.hpp"
 
+#include "common/cstring.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "core/sdl_error.hpp"
@@ -18,16 +20,7 @@ namespace {
 
 constexpr uint32_t kCheckerLight = 0xFFAAAAAA, kCheckerDark = 0xFF333333;
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-};
-using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
-
 TextureObject* asTexture(PyObject* o) { return reinterpret_cast<TextureObject*>(o); }
-
-PixelView viewOf(SDL_Surface* s) {
-    return {static_cast<uint32_t*>(s->pixels), s->w, s->h, s->pitch / int(sizeof(uint32_t))};
-}
 
 SurfacePtr newSurface(int w, int h) {
     if (w < 0 || h < 0) {
@@ -40,19 +33,6 @@ SurfacePtr newSurface(int w, int h) {
         throwPy();
     }
     return s;
-}
-
-// The UTF-8 bytes of a file name (valid while `name` lives); refuses names with a NUL character.
-const char* pathOf(PyObject* name, const char* argName) {
-    toUtf8(name, argName);  // TypeError for a non-str
-    Py_ssize_t size = 0;
-    const char* path = PyUnicode_AsUTF8AndSize(name, &size);
-    if (!path) throwPy();
-    if (std::strlen(path) != size_t(size)) {
-        PyErr_SetString(PyExc_ValueError, "embedded null character in file name");
-        throwPy();
-    }
-    return path;
 }
 
 int Texture_init(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -77,7 +57,7 @@ int Texture_init(PyObject* self, PyObject* args, PyObject* kwargs) {
             setRef(t->filename, empty);
             s = newSurface(src.width, src.height);
             // An exact copy: semi-transparent pixels are copied as they are, not blended.
-            copyPixels(viewOf(s.get()), src);
+            copyPixels(surfacePixels(s.get()), src);
         } else {
             if (!PyUnicode_Check(w)) {
                 PyErr_Format(PyExc_TypeError,
@@ -86,7 +66,7 @@ int Texture_init(PyObject* self, PyObject* args, PyObject* kwargs) {
                              Py_TYPE(w)->tp_name);
                 throwPy();
             }
-            const char* path = pathOf(w, "w");
+            const char* path = toCString(w, "w");
             setRef(t->filename, w);
             s.reset(loadSurfaceFromFile(path));
             if (!s) {
@@ -162,7 +142,7 @@ PyObject* Texture_saveFile(PyObject* self, PyObject* const* args, Py_ssize_t nar
     return guard([&] {
         BV_PARSE("saveFile", 1, "filename");
         SDL_Surface* s = surfaceOf(asTexture(self));
-        if (IMG_SavePNG(s, pathOf(a[0], "filename")) != 0) {
+        if (IMG_SavePNG(s, toCString(a[0], "filename")) != 0) {
             PyErr_Format(PyExc_OSError, "Unable to write image file '%U': %s", a[0], SDL_GetError());
             throwPy();
         }
@@ -217,13 +197,20 @@ SDL_Surface* surfaceOf(PyObject* texture, const char* argName) {
     return surfaceOf(asTexture(texture));
 }
 
+PixelView surfacePixels(const SDL_Surface* s) {
+    if (!s || s->format->BytesPerPixel != 4 || SDL_MUSTLOCK(s) || (!s->pixels && s->w > 0 && s->h > 0))
+        return {nullptr, 0, 0, 0};
+    return {static_cast<uint32_t*>(s->pixels), s->w, s->h, s->pitch / int(sizeof(uint32_t))};
+}
+
 PixelView pixelsOf(TextureObject* texture) {
     SDL_Surface* s = surfaceOf(texture);
-    if (s->format->BytesPerPixel != 4 || SDL_MUSTLOCK(s) || (!s->pixels && s->w > 0 && s->h > 0)) {
+    PixelView view = surfacePixels(s);
+    if (!view.pixels && s->w > 0 && s->h > 0) {
         PyErr_SetString(PyExc_RuntimeError, "Texture pixels are not directly accessible 32-bit words");
         throwPy();
     }
-    return viewOf(s);
+    return view;
 }
 
 Ref textureFromSurface(SDL_Surface* surface) {

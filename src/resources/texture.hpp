@@ -5,7 +5,19 @@
 
 #include <SDL.h>
 
+#include <memory>
+
 namespace bv {
+
+// An owned SDL surface.
+struct SurfaceDeleter {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// The pixels of a surface as 32-bit words, or an empty view when there is no surface or its pixels
+// are not directly addressable 32-bit words (another depth, or a surface that must be locked).
+PixelView surfacePixels(const SDL_Surface* s);
 
 struct ResourceObject {
     PyObject_HEAD
@@ -33,7 +45,8 @@ SDL_Surface* surfaceOf(TextureObject* texture);
 // Same for any object: TypeError naming `argName` unless it is a Texture (None is refused too).
 SDL_Surface* surfaceOf(PyObject* texture, const char* argName);
 
-// A checked view of a texture's pixels (RuntimeError for an uninitialised texture). The pointer
+// A checked view of a texture's pixels (RuntimeError for an uninitialised texture, or one whose
+// pixels surfacePixels cannot address). The pointer
 // is valid while the texture lives: keep a reference to the texture for as long as the view.
 PixelView pixelsOf(TextureObject* texture);
 inline PixelView pixelsOf(PyObject* texture, const char* argName) {

@@ -4,7 +4,7 @@
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
 #include "ui/constants.hpp"
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 #include "ui/widget_base.hpp"
 
 #include <cmath>

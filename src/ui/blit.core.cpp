@@ -1,3 +1,4 @@
+// Clipped, alpha-blended copies between 32-bit ARGB pixel buffers.
 #include "ui/blit.core.hpp"
 
 #include <algorithm>

@@ -17,13 +17,13 @@ void publish(PyObject* module, std::initializer_list<Constant> constants) {
 
 using namespace ui;
 
-StartupStep alignmentAndSize(90, [](PyObject* module) {
+StartupStep alignmentAndSize(Startup::AlignmentAndSize, [](PyObject* module) {
     publish(module, {{"ALIGN_LEFT", ALIGN_LEFT}, {"ALIGN_RIGHT", ALIGN_RIGHT}, {"ALIGN_CENTER", ALIGN_CENTER},
                      {"VALIGN_TOP", VALIGN_TOP}, {"VALIGN_BOTTOM", VALIGN_BOTTOM}, {"VALIGN_MIDDLE", VALIGN_MIDDLE},
                      {"SIZE_AUTO", SIZE_AUTO}, {"SIZE_FIXED", SIZE_FIXED}, {"SIZE_GROW", SIZE_GROW}});
 });
 
-StartupStep layoutAnchorSlider(100, [](PyObject* module) {
+StartupStep layoutAnchorSlider(Startup::LayoutAnchorSlider, [](PyObject* module) {
     publish(module, {{"LIST_LAYOUT_HORIZONTAL", LIST_LAYOUT_HORIZONTAL}, {"LIST_LAYOUT_VERTICAL", LIST_LAYOUT_VERTICAL},
                      {"ANCHOR_LEFT", ANCHOR_LEFT}, {"ANCHOR_RIGHT", ANCHOR_RIGHT}, {"ANCHOR_TOP", ANCHOR_TOP},
                      {"ANCHOR_BOTTOM", ANCHOR_BOTTOM}, {"ANCHOR_CENTER", ANCHOR_CENTER},

@@ -1,3 +1,4 @@
+// A widget's renderer, theme entries and target surface, as drawing widgets look them up.
 #include "ui/drawing.hpp"
 
 #include "common/error_context.hpp"

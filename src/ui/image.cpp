@@ -3,7 +3,7 @@
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
 #include "ui/constants.hpp"
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 #include "ui/drawing.hpp"
 #include "ui/widget_base.hpp"
 

@@ -2,7 +2,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "ui/constants.hpp"
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 #include "ui/widget_base.hpp"
 
 #include <algorithm>

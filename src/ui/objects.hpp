@@ -11,7 +11,7 @@ struct ClipRect {
 // Operations a widget class implements. Every native widget class has one table; its object's
 // `construct` stores it, so a Python subclass uses the table of its nearest native base. The
 // operations that Python can see (render, update, ...) are only taken from the table when the
-// object's type does not override them (see dispatch.hpp).
+// object's type does not override them (see widget_calls.hpp).
 struct WidgetOps {
     PyTypeObject** type;  // the native class these operations belong to
     void (*setRenderer)(PyObject* self, PyObject* renderer);

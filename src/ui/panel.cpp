@@ -1,7 +1,7 @@
 // UIPanel: a list container drawn with the theme's panel nine-patch.
 #include "common/klass.hpp"
 #include "common/registry.hpp"
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 #include "ui/drawing.hpp"
 #include "ui/widget_base.hpp"
 

@@ -1,3 +1,4 @@
+// Drawing nine-patches and tiled three-patches into a clipped box.
 #include "ui/patches.core.hpp"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
-#include "ui/dispatch.hpp"
+#include "ui/widget_calls.hpp"
 #include "ui/objects.hpp"
 
 namespace bv {

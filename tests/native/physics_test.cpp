@@ -65,6 +65,8 @@ TEST(friction_wears_impulse_down) {
     CHECK(near(s.impulse.x, 2.4) && near(s.impulse.y, 3.2));
     s = applyFriction({5e-5, 5e-5}, 0, 1);  // below the rest threshold: cleared even without friction
     CHECK(s.cleared && s.impulse.x == 0 && s.impulse.y == 0);
+    s = applyFriction({2e-4, 0}, 0, 1);  // just above it (1e-4): kept
+    CHECK(!s.cleared && s.impulse.x == 2e-4);
     s = applyFriction({1, 0}, 0, 1);
     CHECK(!s.cleared && s.impulse.x == 1);
     s = applyFriction({NAN, 0}, 2, 1);

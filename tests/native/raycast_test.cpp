@@ -64,6 +64,19 @@ TEST(castRay_straight_rays_in_the_empty_level) {
     CHECK(dir.x == 1e-14 && dir.y == -1);
 }
 
+TEST(castRay_faces_and_normals_of_square_blocks) {
+    Grid g(30, 30);
+    struct Case { double dx, dy, hitX, hitY; int face; double nx, ny; };
+    for (const Case& c : {Case{1, 0, 29, 15.5, 6, -1, 0}, Case{-1, 0, 1, 15.5, 4, 1, 0},
+                          Case{0, 1, 15.5, 29, 3, 0, -1}, Case{0, -1, 15.5, 1, 5, 0, 1}}) {
+        Hit hit = g.cast(15.5, 15.5, c.dx, c.dy);
+        CHECK(near(hit.pos.x, c.hitX) && near(hit.pos.y, c.hitY));
+        CHECK_EQ(hit.cardinalDirection, c.face);
+        CHECK_EQ(hit.textureIndex, 30 + c.face);
+        CHECK(hit.normal.x == c.nx && hit.normal.y == c.ny);
+    }
+}
+
 TEST(castRay_exact_corner_takes_the_horizontal_crossing) {
     Grid g(30, 30);
     g.cell(16, 16).type = 1;
@@ -81,6 +94,9 @@ TEST(castRay_diagonal_faces_and_normals) {
     CHECK_EQ(hit.cardinalDirection, 4);
     CHECK(hit.normal.x == kD && hit.normal.y == kD);
     CHECK_EQ(hit.cell, 2);
+    hit = g.cast(6.7, 6.5, -0.5, -0.5);  // head-on: dir.x + dir.y is exactly -1
+    CHECK(near(hit.pos.x, 5.6) && near(hit.pos.y, 5.4));
+    CHECK_EQ(hit.cell, 2);
     hit = g.cast(4.5, 5.5, 1, 0);  // onto the solid west side
     CHECK(hit.pos.x == 5 && near(hit.pos.y, 5.5));
     CHECK_EQ(hit.cardinalDirection, 6);
@@ -91,6 +107,11 @@ TEST(castRay_diagonal_faces_and_normals) {
     CHECK(near(hit.pos.x, 5.7) && near(hit.pos.y, 5.7));
     CHECK_EQ(hit.cardinalDirection, 3);
     CHECK_EQ(hit.vert, 1);
+    CHECK(hit.normal.x == kD && hit.normal.y == -kD);
+
+    hit = g.cast(6.5, 5.3, -1, 0);  // entered from the east
+    CHECK(near(hit.pos.x, 5.3) && near(hit.pos.y, 5.3));
+    CHECK_EQ(hit.cardinalDirection, 4);
     CHECK(hit.normal.x == kD && hit.normal.y == -kD);
 
     g.cell(5, 5).type = 3;  // open south and west: entered from the west but leaving before the diagonal

@@ -1,4 +1,5 @@
-#include "ui/dispatch.hpp"
+// The native-or-Python calls of widget operations, and their bound lookups.
+#include "ui/widget_calls.hpp"
 
 #include "ui/widget_base.hpp"
 

@@ -2,7 +2,7 @@
 // object's class when its type does not override the method, the Python method otherwise.
 #pragma once
 #include "common/args.hpp"
-#include "common/dispatch.hpp"
+#include "common/overridable.hpp"
 #include "common/one_arg.hpp"
 #include "ui/objects.hpp"
 

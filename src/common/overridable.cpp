@@ -1,4 +1,5 @@
-#include "dispatch.hpp"
+// Overridable methods: the lookup on the object's type and the native-path test.
+#include "overridable.hpp"
 
 namespace bv {
 

@@ -1,5 +1,5 @@
 // The engine's event subscriber table: subscribeEvent, unsubscribeEvent, fireEvent.
-#include "input/dispatch.hpp"
+#include "input/event_subscribers.hpp"
 
 #include "common/klass.hpp"
 #include "core/engine.hpp"

@@ -1,0 +1,210 @@
+"""Mutation testing of the plain C++ core and of the renderer's and physics' binding files.
+
+universalmutator writes the mutants of each file; every mutant is built into a copy of the
+repository (its own CMake build, -O1 to keep the builds short) and run against the native tests
+and the pytest files of its subsystem, with a time limit. A mutant that fails to compile is
+stillborn; one that makes a test fail or time out is killed; the rest survive. Mutants listed in
+mutation/equivalent.txt cannot change behaviour and are left out of the score. Two workers (one
+per core) share the mutants.
+
+    python mutation/run.py [--files GLOB ...] [--sample FRACTION] [--seed N] [--workers N]
+"""
+import argparse
+import difflib
+import fnmatch
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from concurrent.futures import ThreadPoolExecutor
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+EQUIVALENT = ROOT / "mutation" / "equivalent.txt"
+WORK = ROOT / "build" / "mutants"
+DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/render/*.cpp", "src/physics/*.cpp"]
+
+# The pytest files that exercise each subsystem's code.
+TESTS_BY_DIR = {
+    "src/render": ["test_raycast.py", "test_raycasting_renderer.py", "test_raycasting_threads.py",
+                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py"],
+    "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py"],
+    "src/level": ["test_level.py", "test_raycast.py", "test_raycasting_renderer.py", "test_movement.py"],
+    "src/ui": ["test_ui_widgets.py", "test_ui_renderer.py", "test_ui_theme.py", "test_ui_containers.py"],
+    "src/ecs": ["test_sprites.py", "test_sprite_render.py"],
+    "src/geometry": ["test_vector2.py", "test_movement.py", "test_raycasting_renderer.py"],
+}
+
+
+def target_files(patterns):
+    files = set()
+    for pattern in patterns:
+        files.update(p for p in ROOT.glob(pattern) if p.is_file())
+    return sorted(files)
+
+
+def equivalent_mutants():
+    """(file, mutated line) pairs from equivalent.txt's `file:line: text` lines. The line number is
+    for the reader only, so that edits elsewhere in the file do not unlist a mutant."""
+    listed = set()
+    for raw in EQUIVALENT.read_text().splitlines():
+        if raw.strip() and not raw.startswith("#"):
+            location, text = raw.split(": ", 1)
+            listed.add((location.rsplit(":", 1)[0], text.strip()))
+    return listed
+
+
+class Mutant:
+    def __init__(self, source, path):
+        self.source = source  # repository-relative path of the mutated file
+        self.path = path      # the mutant file
+        original = (ROOT / source).read_text().splitlines()
+        mutated = path.read_text().splitlines()
+        self.line, self.text, self.was = 0, "", ""
+        for tag, i1, i2, j1, j2 in difflib.SequenceMatcher(None, original, mutated).get_opcodes():
+            if tag != "equal":
+                self.line = i1 + 1
+                self.was = original[i1].strip() if i1 < len(original) else ""
+                self.text = mutated[j1].strip() if j1 < j2 else "<deleted>"
+                break
+
+    def key(self):
+        return (self.source, self.text)
+
+    def __str__(self):
+        return f"{self.source}:{self.line}: {self.text}    (was: {self.was})"
+
+
+def generate(files, mutant_dir):
+    mutants = []
+    for f in files:
+        rel = str(f.relative_to(ROOT))
+        out = mutant_dir / rel.replace("/", "__")
+        out.mkdir(parents=True, exist_ok=True)
+        subprocess.run([str(Path(sys.executable).parent / "mutate"), str(f), "cpp", "--noCheck",
+                        "--mutantDir", str(out)], check=True, capture_output=True, cwd=out)
+        mutants += [Mutant(rel, p) for p in sorted(out.glob("*.mutant.*"))]
+    return mutants
+
+
+class Worker:
+    """A copy of the repository with its own build of the module and the native tests."""
+
+    def __init__(self, index):
+        self.dir = WORK / f"worker{index}"
+        self.build = self.dir / "build"
+        self.sync()
+        cmake = str(Path(sys.executable).parent / "cmake")
+        subprocess.run([cmake, "-S", str(self.dir), "-B", str(self.build), "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1",
+                        "-DBROVALINE_NATIVE_TESTS=ON", f"-DPython_EXECUTABLE={sys.executable}"],
+                       check=True, capture_output=True)
+        self.env = dict(os.environ, PYTHONPATH=str(self.build), SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
+                        PATH=f"{Path(sys.executable).parent}:{os.environ['PATH']}")
+
+    def sync(self):
+        """Copies what the build and the tests read, file by file where it differs (unchanged files
+        keep their times, so the build stays incremental)."""
+        for top in ("CMakeLists.txt", "pyproject.toml", "cmake", "src", "stubs", "tests", "examples"):
+            paths = [ROOT / top] if (ROOT / top).is_file() else (ROOT / top).rglob("*")
+            for path in paths:
+                if path.is_file() and "__pycache__" not in path.parts:
+                    copy = self.dir / path.relative_to(ROOT)
+                    if not copy.exists() or copy.read_bytes() != path.read_bytes():
+                        copy.parent.mkdir(parents=True, exist_ok=True)
+                        shutil.copyfile(path, copy)
+
+    def compiles(self):
+        cmake = str(Path(sys.executable).parent / "cmake")
+        return subprocess.run([cmake, "--build", str(self.build), "--target", "brovaline", "native_tests"],
+                              capture_output=True).returncode == 0
+
+    def tests_pass(self, source, timeout):
+        """True when the native tests and the subsystem's pytest files pass within `timeout` seconds each."""
+        tests = next((t for d, t in TESTS_BY_DIR.items() if source.startswith(d + "/")), [])
+        commands = [[str(self.build / "native_tests")]]
+        if tests:
+            commands.append([sys.executable, "-m", "pytest", "-q", "-x", "-p", "no:cacheprovider",
+                             *[f"tests/{t}" for t in tests]])
+        for command in commands:
+            try:
+                if subprocess.run(command, cwd=self.dir, env=self.env, capture_output=True,
+                                  timeout=timeout).returncode != 0:
+                    return False
+            except subprocess.TimeoutExpired:
+                return False
+        return True
+
+    def run(self, mutant, timeout):
+        shutil.copyfile(mutant.path, self.dir / mutant.source)
+        try:
+            if not self.compiles():
+                return "stillborn"
+            return "survived" if self.tests_pass(mutant.source, timeout) else "killed"
+        finally:
+            shutil.copyfile(ROOT / mutant.source, self.dir / mutant.source)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--files", nargs="*", default=DEFAULT_FILES, help="globs of files to mutate")
+    parser.add_argument("--sample", type=float, default=1.0, help="fraction of the mutants to run")
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--workers", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--timeout", type=float, default=0, help="seconds per test command (0: 3 x the clean run + 10)")
+    args = parser.parse_args()
+
+    files = target_files(args.files)
+    mutant_dir = Path(tempfile.mkdtemp(prefix="mutants-"))
+    mutants = generate(files, mutant_dir)
+    listed = equivalent_mutants()
+    equivalent = [m for m in mutants if m.key() in listed]
+    mutants = [m for m in mutants if m.key() not in listed]
+    random.Random(args.seed).shuffle(mutants)
+    mutants = sorted(mutants[:max(1, round(len(mutants) * args.sample))], key=lambda m: (m.source, m.line))
+    print(f"{len(files)} files, {len(mutants)} mutants to run ({args.sample:.0%} sample, seed {args.seed}), "
+          f"{len(equivalent)} listed as equivalent", flush=True)
+
+    WORK.mkdir(parents=True, exist_ok=True)
+    workers = [Worker(i) for i in range(args.workers)]
+    rels = sorted({m.source for m in mutants})
+    for w in workers:
+        if not w.compiles():
+            sys.exit(f"the unmutated code does not build in {w.dir}")
+    start = time.monotonic()
+    if not workers[0].tests_pass(rels[0] if rels else "", timeout=600):
+        sys.exit("the tests fail on the unmutated code")
+    timeout = args.timeout or 3 * (time.monotonic() - start) + 10
+
+    free = list(workers)
+    results = {}
+
+    def run_one(m):
+        w = free.pop()
+        try:
+            outcome = w.run(m, timeout)
+        finally:
+            free.append(w)
+        results[m] = outcome
+        print(f"[{len(results)}/{len(mutants)}] {outcome:9} {m}", flush=True)
+
+    with ThreadPoolExecutor(len(workers)) as pool:
+        list(pool.map(run_one, mutants))
+    shutil.rmtree(mutant_dir, ignore_errors=True)
+
+    killed = sum(r == "killed" for r in results.values())
+    survivors = [m for m in mutants if results[m] == "survived"]
+    stillborn = sum(r == "stillborn" for r in results.values())
+    scored = killed + len(survivors)
+    print(f"\nmutation score: {killed}/{scored} killed = {100 * killed / max(scored, 1):.1f} % "
+          f"({stillborn} did not compile, {len(equivalent)} equivalent left out)")
+    for m in survivors:
+        print(f"survived: {m}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
