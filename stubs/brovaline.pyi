@@ -95,7 +95,7 @@ class MouseClickEvent(Event):
     _y: int
 
 class MouseWheelEvent(Event):
-    """A mouse wheel movement in steps."""
+    """A mouse wheel movement in steps as SDL reports them: x positive to the right, y positive away from the user (both reversed when the system scrolls "naturally")."""
 
     def __init__(self, x: int, y: int) -> None: ...
     @property

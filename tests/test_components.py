@@ -179,6 +179,20 @@ def test_flag_lists_must_be_lists(action):
         action()
 
 
+# A record's value that is not a number keeps its error type and names the key and the value.
+@pytest.mark.parametrize("component, record, error, message", [
+    (b.PositionComponent, {"x": None, "y": 1}, TypeError, "x = None: must be real number"),
+    (b.RotationComponent, {"x": 0, "y": "up"}, TypeError, "y = 'up': must be real number"),
+    (b.VelocityComponent, {"x": 1, "y": 0, "impulse": {"x": "a", "y": 0}}, TypeError, "impulse.x = 'a': "),
+    (b.VelocityComponent, {"x": 1, "y": 0, "friction": []}, TypeError, "friction = []: "),
+    (b.CollisionComponent, {"radius": "wide"}, ValueError, "radius = 'wide': could not convert"),
+])
+def test_bad_record_values_name_the_key(component, record, error, message):
+    with pytest.raises(error) as caught:
+        component().loadFromDict(None, record)
+    assert str(caught.value).startswith(message)
+
+
 def test_create_component_for_unknown_name_warns_once(registry, capsys):
     level = b.Level.__new__(b.Level)
     first = level.createComponent("glow", {"strength": 3})

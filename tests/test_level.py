@@ -228,9 +228,11 @@ def test_fog_settings(tmp_path, default_level):
 def test_a_bad_fog_colour_does_not_drop_the_other_fog_settings(tmp_path, unraisable, bad):
     header = dict({"width": 2, "height": 1, "fogDensity": 9, "groundFogColor": [4, 5, 6], "groundFogDensity": 3},
                   **bad)
-    level = b.Level(write_level(tmp_path, header))
+    path = write_level(tmp_path, header)
+    level = b.Level(path)
     [(context, error)] = unraisable
     assert context == "brovaline.Level._loadFogSettings" and isinstance(error, (ValueError, TypeError))
+    assert str(error).startswith(f"'{path}.json': fogColor = {bad['fogColor']!r}: ")
     assert level.width == 2 and level._fogColor == 0xFF000000  # the default colour
     assert (level.fogDensity, level.groundFogColor, level.groundFogDensity) == (9, (4, 5, 6), 3)
 
@@ -280,21 +282,31 @@ def test_assets(tmp_path):
     assert (c._currentDirections, c._animationSpeed) == (2, 0.1)
 
 
-# A sprite's errors name the header file and the sprite: "'d/a.lvl.json': sprites[1] has no 'texture'".
+# Asset errors name the header file and the entry: in the message ("'d/a.lvl.json': sprites[1] has no
+# 'texture'"), or, for the image error whose text is fixed, in a note.
 @pytest.mark.parametrize("extra, error, where", [
-    ({"textures": ["missing.png"]}, IOError, None),
-    ({"skytex": "missing.png"}, IOError, None),
+    ({"textures": ["ok.png", "missing.png"]}, IOError, "textures[1]"),
+    ({"skytex": "missing.png"}, IOError, "skytex"),
+    ({"sprites": [{"texture": "missing.png"}]}, IOError, "sprites[0]"),
     ({"sprites": [{"texture": "ok.png"}, {"xFrames": 2}]}, KeyError, "sprites[1] has no 'texture'"),
-    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"speed": 1}}}]}, KeyError, "sprites[0] has no 'frames'"),
+    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"speed": 1}}}]}, KeyError,
+     "sprites[0].animations['a'] has no 'frames'"),
+    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"frames": 0}}}]}, ValueError,
+     "sprites[0].animations['a']: SpriteAnimation frameCount must be at least 1 (got 0)"),
+    ({"sprites": [{"texture": "ok.png", "animations": {"a": {"frames": 2}, "b": {"frames": 1, "directions": 0}}}]},
+     ValueError, "sprites[0].animations['b']: SpriteAnimation directions must be at least 1 (got 0)"),
     ({"sprites": [{"texture": "ok.png", "xFrames": 0}]}, ValueError, "sprites[0]: "),
     ({"textures": "ok.png"}, TypeError, None),
 ])
-def test_asset_errors_propagate(tmp_path, extra, error, where):
+def test_asset_errors_name_the_file_and_entry(tmp_path, extra, error, where):
     write_png(tmp_path / "ok.png")
     path = write_level(tmp_path, dict({"width": 1, "height": 1}, **extra))
     with pytest.raises(error) as caught:
         b.Level(path)
-    if where:
+    if error is IOError:
+        assert str(caught.value) == f"Unable to load image file '{tmp_path / 'missing.png'}'"
+        assert caught.value.__notes__ == [f"in '{path}.json': {where}"]
+    elif where:
         assert str(caught.value.args[0]).startswith(f"'{path}.json': {where}")
 
 
@@ -336,10 +348,24 @@ def test_entity_ids_are_converted_to_int(tmp_path, raw_id):
     assert entity.id == int(raw_id) and type(entity.id) is int
 
 
-@pytest.mark.parametrize("entity", [{"id": "x"}, {"id": 1.5, "position": {"x": 0, "y": 0}}, ["position"]])
-def test_bad_entity_ids_and_entries_are_reported(tmp_path, unraisable, entity):
+# The report names the header file, the entry, and the key and value at fault.
+@pytest.mark.parametrize("entity, error, message", [
+    ({"id": "x"}, ValueError, "entities[0]['id'] = 'x': invalid literal for int()"),
+    ({"id": 1.5, "position": {"x": 0, "y": 0}}, ValueError, "entities[0]['id'] = 1.5: Entity ID must be int"),
+    (["position"], TypeError, "entities[0]: an entity entry must be a JSON object, got list"),
+    ({"id": 2, "position": {"x": 1}}, KeyError, "entities[0]['position'] = {'x': 1} has no 'y'"),
+    ({"velocity": {"x": "fast", "y": 0}}, TypeError, "entities[0]['velocity'] = {'x': 'fast', 'y': 0}: x = 'fast': "),
+    ({"sprite": {"sprite": 3}}, IndexError, "entities[0]['sprite'] = {'sprite': 3}: sprite index 3 is out of range"),
+    ({"collision": {"radius": "wide", "hasFlags": list(range(20))}}, ValueError,  # a long value is cut short
+     "entities[0]['collision'] = {'radius': 'wide', 'hasFlags': [0, 1, 2, 3, 4, 5, 6, 7, 8...: radius = 'wide': could"
+     " not convert"),
+])
+def test_bad_entity_entries_are_reported_with_file_key_and_value(tmp_path, unraisable, entity, error, message):
     level = entity_level(tmp_path, [entity])
-    assert level.getEntities() == [] and len(unraisable) == 1
+    assert level.getEntities() == []
+    [(context, reported)] = unraisable
+    assert type(reported) is error and context == "brovaline.Level._loadEntities"
+    assert str(reported.args[0]).startswith(f"'{tmp_path / 'a.lvl'}.json': {message}")
 
 
 def test_entities_save_with_their_components(tmp_path, capsys):

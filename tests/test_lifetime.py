@@ -118,7 +118,7 @@ def test_level_loaded_and_dropped_a_thousand_times(assets):
 
     start, last = repeated(build, 1000)
     assert_freed(last)
-    start.assert_back(start)
+    start.assert_back(start, blocks=600)     # one object left per level would be 1000
 
 
 def test_level_drawn_and_saved_then_dropped(assets, tmp_path):

@@ -69,18 +69,26 @@ def test_missing_member_is_a_key_error(tmp_path, member):
     assert caught.value.args[0] == f"{str(path)!r}: the theme has no {member!r}"
 
 
+# The file, key and value at fault: in the message, or, for the file errors whose text is fixed
+# ("Unable to load image file '...'"), in a note.
 @pytest.mark.parametrize("change, error, where", [
     ({"widgets": [1, 2]}, TypeError, None),
-    ({"tileset": "missing.png"}, IOError, None),
-    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 10}}}, IOError, None),
+    ({"tileset": "missing.png"}, IOError, "tileset"),
+    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 10}}}, IOError, "fonts['aileron']"),
     ({"fonts": {"aileron": {"file": "x.ttf"}}}, KeyError, "fonts['aileron'] has no 'size'"),
+    ({"fonts": {"aileron": {"file": "missing.ttf", "size": 0}}}, ValueError,
+     "fonts['aileron']: Font size must be positive (got 0)"),
     ({"colors": {"background": "red"}}, ValueError, "colors['background'] should be hexadecimal"),
 ])
 def test_broken_themes_are_rejected(tmp_path, change, error, where):
     with pytest.raises(error) as caught:
         load(tmp_path, **change)
-    if where:
-        assert str(caught.value.args[0]).startswith(f"{str(tmp_path / 'theme.json')!r}: {where}")
+    theme = str(tmp_path / "theme.json")
+    if error is IOError:
+        assert f"'{tmp_path / 'missing.'}" in str(caught.value)
+        assert caught.value.__notes__ == [f"in {theme!r}: {where}"]
+    elif where:
+        assert str(caught.value.args[0]).startswith(f"{theme!r}: {where}")
 
 
 def test_unreadable_files(tmp_path):

@@ -14,6 +14,19 @@ std::string textOf(PyObject* obj, PyObject* (*convert)(PyObject*)) {
     PyErr_Restore(type, value, tb);
     return result;
 }
+
+// Adds `note` to the pending exception; the error stays pending as it was.
+void addNote(const std::string& note) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    PyErr_NormalizeException(&type, &value, &tb);
+    if (value) {
+        Ref text = Ref::steal(PyUnicode_FromStringAndSize(note.data(), Py_ssize_t(note.size())));
+        Ref done = Ref::steal(text ? PyObject_CallMethod(value, "add_note", "O", text.get()) : nullptr);
+        PyErr_Clear();
+    }
+    PyErr_Restore(type, value, tb);
+}
 }  // namespace
 
 std::string strText(PyObject* obj) { return textOf(obj, PyObject_Str); }
@@ -36,9 +49,12 @@ void raiseReplacingPending(PyObject* kind, const std::string& message) {
 
 void rethrowWithContext(const std::string& where) {
     PyObject* kind = nullptr;
-    for (PyObject* k : {PyExc_KeyError, PyExc_TypeError, PyExc_ValueError})
+    for (PyObject* k : {PyExc_KeyError, PyExc_IndexError, PyExc_TypeError, PyExc_ValueError})
         if (!kind && PyErr_ExceptionMatches(k)) kind = k;
-    if (!kind) throwPy();
+    if (!kind) {
+        addNote("in " + where);
+        throwPy();
+    }
     PyObject *type, *value, *tb;
     PyErr_Fetch(&type, &value, &tb);
     PyErr_NormalizeException(&type, &value, &tb);
@@ -55,6 +71,14 @@ void rethrowWithContext(const std::string& where) {
     PyErr_Clear();
     PyErr_Restore(pendingType.release(), pending.release(), pendingTb.release());
     raiseReplacingPending(kind, message);
+}
+
+void reportWithContext(const std::string& where, const char* context) {
+    try {
+        rethrowWithContext(where);
+    } catch (const PyError&) {
+        reportUnraisable(context);
+    }
 }
 
 }  // namespace bv

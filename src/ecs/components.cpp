@@ -1,6 +1,7 @@
 // The standard components: position, velocity, rotation and collision, with their level-file forms.
 #include "ecs/components.hpp"
 
+#include "common/error_context.hpp"
 #include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
@@ -14,9 +15,25 @@ PyTypeObject* VelocityComponentType;
 PyTypeObject* RotationComponentType;
 PyTypeObject* CollisionComponentType;
 
+double recordNumber(PyObject* value, const char* key) {
+    try {
+        return toDouble(value);
+    } catch (const PyError&) {
+        rethrowWithContext(std::string(key) + " = " + reprText(value));
+    }
+}
+
 namespace {
 
 // --- shared helpers ---------------------------------------------------------------------------
+
+// float(value) of a record's entry, which also takes numeric text ("0.5"); a value it refuses
+// names its key, as recordNumber does.
+double recordFloat(PyObject* value, const char* key) {
+    Ref f = Ref::steal(PyNumber_Float(value));
+    if (!f) rethrowWithContext(std::string(key) + " = " + reprText(value));
+    return toDouble(f.get());
+}
 
 // A Vector2 argument stored as given; None (or missing) gives a new vector (x, y).
 void initVector(PyObject*& field, PyObject* arg, const char* name, double x, double y) {
@@ -59,7 +76,7 @@ Ref optional(PyObject* input, const char* key) {
 // Sets x and y of a vector field from the "x" and "y" entries of a record.
 void loadVector(PyObject*& field, PyObject* input) {
     Ref x = required(input, "x"), y = required(input, "y");
-    double vx = toDouble(x), vy = toDouble(y);
+    double vx = recordNumber(x, "x"), vy = recordNumber(y, "y");
     Vector2Object* v = ensureVector(field);
     v->x = vx;
     v->y = vy;
@@ -169,16 +186,16 @@ PyObject* Velocity_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_
         VelocityComponentObject* v = asVelocity(self);
         PyObject* input = a[1];
         Ref x = required(input, "x"), y = required(input, "y");
-        double vx = toDouble(x), vy = toDouble(y);
+        double vx = recordNumber(x, "x"), vy = recordNumber(y, "y");
         Ref impulse = optional(input, "impulse");
         double ix = 0, iy = 0;
         if (impulse) {
             Ref rx = required(impulse, "x"), ry = required(impulse, "y");
-            ix = toDouble(rx);
-            iy = toDouble(ry);
+            ix = recordNumber(rx, "impulse.x");
+            iy = recordNumber(ry, "impulse.y");
         }
         Ref friction = optional(input, "friction");
-        double f = friction ? toDouble(Ref::checked(PyNumber_Float(friction)).get()) : v->friction;
+        double f = friction ? recordFloat(friction, "friction") : v->friction;
         Vector2Object* vel = ensureVector(v->velocity);
         vel->x = vx;
         vel->y = vy;
@@ -333,7 +350,7 @@ PyObject* Collision_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize
         BV_PARSE("loadFromDict", 2, "level", "input");
         PyObject* input = a[1];
         Ref r = optional(input, "radius");
-        double radius = r ? toDouble(Ref::checked(PyNumber_Float(r)).get()) : 0.25;
+        double radius = r ? recordFloat(r, "radius") : 0.25;
         Ref t = optional(input, "isOnlyTrigger");
         bool trigger = t ? truth(t) : false;
         Ref has = loadFlags(input, "hasFlags"), ignore = loadFlags(input, "ignoreFlags");

@@ -2,7 +2,13 @@
 #pragma once
 #include "geometry/vector2.hpp"
 
+#include <string>
+
 namespace bv {
+
+// toDouble of a record's entry when a component loads from its level-file form; a value it
+// refuses keeps its error type and names the key and value ("x = 'fast': must be real number...").
+double recordNumber(PyObject* value, const char* key);
 
 struct PositionComponentObject {
     PyObject_HEAD

@@ -3,6 +3,7 @@
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
+#include "ecs/components.hpp"
 #include "ecs/sprite.hpp"
 #include "render/blend_mode.hpp"
 #include "resources/texture.hpp"
@@ -176,14 +177,15 @@ PyObject* SpriteComponent_loadFromDict(PyObject* self, PyObject* const* args, Py
         setSprite(c, sprite);
         PyObject* v;
         c->shadeless = (v = entry(input, "shadeless")) ? truth(v) : false;
-        c->zOffset = (v = entry(input, "zOffset")) ? toDouble(v) : 0.0;
-        c->scale = (v = entry(input, "scale")) ? toDouble(v) : 1.0;
+        c->zOffset = (v = entry(input, "zOffset")) ? recordNumber(v, "zOffset") : 0.0;
+        c->scale = (v = entry(input, "scale")) ? recordNumber(v, "scale") : 1.0;
         c->blendMode = (v = entry(input, "blendMode")) && isAdd(v) ? BLEND_ADD : BLEND_BLEND;
         if ((v = entry(input, "currentAnimation")))
             setAnimationKey(c, v);
         else
             selectFirstAnimation(c);
-        c->animationPercentage = (v = entry(input, "animationPercentage")) ? toDouble(v) : 0.0;
+        v = entry(input, "animationPercentage");
+        c->animationPercentage = v ? recordNumber(v, "animationPercentage") : 0.0;
         return none();
     });
 }

@@ -168,8 +168,10 @@ ClassRegistration mouseClickEvent("MouseClickEvent", [] {
 });
 ClassRegistration mouseWheelEvent("MouseWheelEvent", [] {
     return MouseWheelEventType = makeEventType<MouseWheelEventObject>(
-               "MouseWheelEvent", EventType, "A mouse wheel movement in steps.", mouseWheelEventProps,
-               MouseWheelEvent_init);
+               "MouseWheelEvent", EventType,
+               "A mouse wheel movement in steps as SDL reports them: x positive to the right, y positive away "
+               "from the user (both reversed when the system scrolls \"naturally\").",
+               mouseWheelEventProps, MouseWheelEvent_init);
 });
 ClassRegistration fullscreenEvent("FullscreenEvent", [] {
     return FullscreenEventType = makeEventType<FullscreenEventObject>(

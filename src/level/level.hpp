@@ -4,6 +4,7 @@
 #include "resources/texture.hpp"
 
 #include <new>
+#include <string>
 
 namespace bv {
 
@@ -64,6 +65,8 @@ LevelObject* asLevel(PyObject* o);
 // Fields created on first use for levels whose __init__ was skipped.
 PyObject* metadataOf(LevelObject* l);
 PyObject* listOf(PyObject*& field);
+// 'maps/a.lvl.json', the level's header file, for messages (read with an error pending).
+std::string headerName(LevelObject* l);
 
 // Method and property tables of the level's parts; each ends with a null entry.
 extern PyMethodDef fileMethods[];

@@ -92,20 +92,8 @@ Ref loadTexture(LevelObject* l, PyObject* name) {
 
 Ref newInt(long v) { return Ref::checked(PyLong_FromLong(v)); }
 
-// 'maps/a.lvl.json', the level's header file, for messages (read with an error pending).
-std::string headerName(LevelObject* l) {
-    PyObject *type, *value, *tb;
-    PyErr_Fetch(&type, &value, &tb);
-    Ref file = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(l), "filename"));
-    Ref text = Ref::steal(file ? PyObject_Str(file.get()) : nullptr);
-    const char* utf8 = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
-    std::string name = std::string("'") + (utf8 ? utf8 : "?") + ".json'";
-    PyErr_Clear();
-    PyErr_Restore(type, value, tb);
-    return name;
-}
-
-Ref loadSprite(LevelObject* l, PyObject* sprite) {
+// `where` names the sprite entry; while an animation loads, it names that animation.
+Ref loadSprite(LevelObject* l, PyObject* sprite, std::string& where) {
     requireObject(sprite, "a sprite entry");
     Ref tex = loadTexture(l, requiredEntry(sprite, "texture"));
     Ref animations = Ref::checked(PyList_New(0));
@@ -115,13 +103,16 @@ Ref loadSprite(LevelObject* l, PyObject* sprite) {
         Ref zero = newInt(0), one = newInt(1), speed = Ref::checked(PyFloat_FromDouble(0.1));
         Py_ssize_t pos = 0;
         PyObject *name, *a;
+        const std::string spriteWhere = where;
         while (PyDict_Next(anims, &pos, &name, &a)) {
+            where = spriteWhere + ".animations[" + reprText(name) + "]";
             requireObject(a, "an animation");
             Ref anim = callObject(reinterpret_cast<PyObject*>(SpriteAnimationType), name, requiredEntry(a, "frames"),
                                   entryOr(a, "oscillate", zero), entryOr(a, "speed", speed),
                                   entryOr(a, "startFrame", zero), entryOr(a, "directions", one));
             check(PyList_Append(animations, anim));
         }
+        where = spriteWhere;
     } else {
         Ref name = Ref::checked(PyUnicode_FromString("_"));
         Ref one = newInt(1), zero = newInt(0);
@@ -180,16 +171,30 @@ PyTypeObject* listType = &PyList_Type;
 
 }  // namespace
 
+std::string headerName(LevelObject* l) {
+    PyObject *type, *value, *tb;
+    PyErr_Fetch(&type, &value, &tb);
+    Ref file = Ref::steal(PyObject_GetAttrString(reinterpret_cast<PyObject*>(l), "filename"));
+    Ref text = Ref::steal(file ? PyObject_Str(file.get()) : nullptr);
+    const char* utf8 = text ? PyUnicode_AsUTF8(text.get()) : nullptr;
+    std::string name = std::string("'") + (utf8 ? utf8 : "?") + ".json'";
+    PyErr_Clear();
+    PyErr_Restore(type, value, tb);
+    return name;
+}
+
 // Reads one fog setting: `parse(value)` of the header entry, `fallback` when the entry is absent.
-// A bad entry is reported and gets the fallback, so the other settings still load.
+// A bad entry is reported, naming the file, key and value, and gets the fallback, so the other
+// settings still load.
 template <class T, class Parse>
 void loadFogSetting(LevelObject* l, const char* key, T& field, T fallback, Parse&& parse) {
+    PyObject* v = nullptr;
     try {
-        PyObject* v = headerEntry(l, key);
+        v = headerEntry(l, key);
         field = v ? parse(v) : fallback;
     } catch (const PyError&) {
         field = fallback;
-        reportUnraisable("Level._loadFogSettings");
+        reportWithContext(headerName(l) + ": " + key + " = " + reprText(v), "Level._loadFogSettings");
     }
 }
 
@@ -204,7 +209,12 @@ void loadFogSettings(PyObject* self) {
 void loadAssets(PyObject* self) {
     LevelObject* l = asLevel(self);
     if (PyObject* sky = headerEntry(l, "skytex")) {
-        Ref tex = loadTexture(l, sky);
+        Ref tex;
+        try {
+            tex = loadTexture(l, sky);
+        } catch (const PyError&) {
+            rethrowWithContext(headerName(l) + ": skytex");
+        }
         setRef(l->skyTex, tex);
     }
     if (PyObject* names = headerEntry(l, "textures")) {
@@ -213,7 +223,12 @@ void loadAssets(PyObject* self) {
         Py_ssize_t n = PyList_GET_SIZE(names);
         Ref table = Ref::checked(PyTuple_New(n));
         for (Py_ssize_t i = 0; i < n && i < PyList_GET_SIZE(list.get()); ++i) {
-            Ref tex = loadTexture(l, PyList_GET_ITEM(list.get(), i));
+            Ref tex;
+            try {
+                tex = loadTexture(l, PyList_GET_ITEM(list.get(), i));
+            } catch (const PyError&) {
+                rethrowWithContext(headerName(l) + ": textures[" + std::to_string(i) + "]");
+            }
             check(PyList_Append(listOf(l->textures), tex));
             PyTuple_SET_ITEM(table.get(), i, tex.release());
         }
@@ -227,11 +242,12 @@ void loadAssets(PyObject* self) {
         Ref list = Ref::borrow(sprites);
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(list.get()); ++i) {
             Ref item = Ref::borrow(PyList_GET_ITEM(list.get(), i));
+            std::string where = headerName(l) + ": sprites[" + std::to_string(i) + "]";
             Ref sprite;
             try {
-                sprite = loadSprite(l, item);
+                sprite = loadSprite(l, item, where);
             } catch (const PyError&) {
-                rethrowWithContext(headerName(l) + ": sprites[" + std::to_string(i) + "]");
+                rethrowWithContext(where);
             }
             check(PyList_Append(listOf(l->sprites), sprite));
         }

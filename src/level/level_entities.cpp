@@ -1,5 +1,6 @@
 // The level's entities: loading them from the header, moving them to and from an Ecs, and writing
 // them back into the header.
+#include "common/error_context.hpp"
 #include "common/overridable.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
@@ -58,7 +59,19 @@ Ref createComponent(PyObject* self, PyObject* name, PyObject* record) {
     return c;
 }
 
-Ref loadEntity(PyObject* self, PyObject* entity) {
+// A record's value for messages, cut short: "{'x': 1, 'y': 2}".
+std::string valueText(PyObject* value) {
+    constexpr size_t kLongest = 60;
+    std::string text = reprText(value);
+    return text.size() <= kLongest ? text : text.substr(0, kLongest - 3) + "...";
+}
+
+// The key and value of an entity entry being read, named in the report when it fails.
+struct EntryPlace {
+    Ref key, value;
+};
+
+Ref loadEntity(PyObject* self, PyObject* entity, EntryPlace& place) {
     if (!PyDict_Check(entity)) {
         PyErr_Format(PyExc_TypeError, "an entity entry must be a JSON object, got %.200s", Py_TYPE(entity)->tp_name);
         throwPy();
@@ -69,11 +82,13 @@ Ref loadEntity(PyObject* self, PyObject* entity) {
         PyObject* key = PyList_GET_ITEM(keys.get(), i);
         if (PyUnicode_Check(key) && PyUnicode_CompareWithASCIIString(key, "id") == 0) continue;
         Ref record = Ref::checked(PyObject_GetItem(entity, key));
+        place = {Ref::borrow(key), record};
         Ref c = callMethod(intern("createComponent"), self, key, record.get());
         check(PyList_Append(args, c));
     }
     PyObject* idValue = PyDict_GetItemWithError(entity, intern("id"));
     if (!idValue && PyErr_Occurred()) throwPy();
+    place = idValue ? EntryPlace{Ref::borrow(intern("id")), Ref::borrow(idValue)} : EntryPlace{};
     // int() of the id, but a fractional id is refused rather than truncated.
     if (idValue && PyFloat_Check(idValue)) {
         double d = PyFloat_AS_DOUBLE(idValue);
@@ -294,7 +309,8 @@ PyObject* Level_loadFromDict(PyObject*, PyObject* const* args, Py_ssize_t nargs,
 
 }  // namespace
 
-// Each record that cannot be built is reported on its own; the records after it still load.
+// Each record that cannot be built is reported on its own, naming the header file, the entry and
+// the key and value at fault; the records after it still load.
 void loadEntities(PyObject* self) {
     Ref items;
     try {
@@ -303,14 +319,17 @@ void loadEntities(PyObject* self) {
         Ref list = Ref::checked(PyObject_GetItem(md, intern("entities")));
         items = Ref::checked(PySequence_List(list));
     } catch (const PyError&) {
-        reportUnraisable("Level._loadEntities");
+        reportWithContext(headerName(asLevel(self)) + ": entities", "Level._loadEntities");
         return;
     }
     for (Py_ssize_t i = 0; i < PyList_GET_SIZE(items.get()); ++i) {
+        EntryPlace place;
         try {
-            loadEntity(self, PyList_GET_ITEM(items.get(), i));
+            loadEntity(self, PyList_GET_ITEM(items.get(), i), place);
         } catch (const PyError&) {
-            reportUnraisable("Level._loadEntities");
+            std::string where = headerName(asLevel(self)) + ": entities[" + std::to_string(i) + "]";
+            if (place.key) where += "[" + reprText(place.key.get()) + "] = " + valueText(place.value.get());
+            reportWithContext(where, "Level._loadEntities");
         }
     }
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "render/pixel_path.core.hpp"
 #include "render/truncate.core.hpp"
 
 namespace bv {
@@ -54,38 +55,10 @@ SpriteProjection projectSprite(const PixelView& target, const SpriteDraw& s, int
 
 void drawSpriteColumns(const PixelView& target, const SpriteDraw& s, const SpriteProjection& p, const Hit* hits,
                        uint32_t fogColor, uint32_t groundFogColor, int x0, int x1) {
-    const int64_t xend = std::min<int64_t>(p.xend, x1);
-    if (p.xmin >= xend) return;
-    // The texture column advances by repeated steps from the billboard's left edge, as when the
-    // whole billboard is drawn at once.
-    double texPosX = p.texPosX;
-    int64_t x = p.xmin;
-    for (; x < x0 && x < xend; x++) texPosX += p.texStepX;
-    const uint32_t fogAlpha = uint32_t(std::min<int64_t>(s.fogAlpha, 255));
-    const int lastX = s.frame.w - 1;
-    const size_t rows = size_t(p.ymax - p.ymin);
-    for (; x < xend; x++, texPosX += p.texStepX) {
-        if (!(hits[x].length > s.depth)) continue;
-        const uint32_t* sheetColumn = s.sheet.pixels + s.frame.x + int(std::clamp<int64_t>(truncSat(texPosX), 0, lastX));
-        uint32_t* out = &target.at(int(x), int(p.ymin));
-        // Runs of rows show the same texel with the same fog: shade it once per run.
-        uint32_t lastTexel = 0, lastAmount = 0, shaded = 0;
-        bool fresh = false;
-        for (size_t k = 0; k < rows; k++, out += target.pitch) {
-            uint32_t px = sheetColumn[ptrdiff_t(p.sheetRows[k]) * s.sheet.pitch];
-            if (!s.shadeless) {
-                const uint32_t a = p.groundFog[k];
-                if (!fresh || px != lastTexel || a != lastAmount) {
-                    lastTexel = px;
-                    lastAmount = a;
-                    shaded = alphaBlend(alphaBlend(px, groundFogColor, a), fogColor, fogAlpha);
-                    fresh = true;
-                }
-                px = shaded;
-            }
-            *out = blendPixel(s.blendMode, *out, px);
-        }
-    }
+    if (pixelPath() == PixelPath::kAvx2)
+        avx2::drawSpriteColumns(target, s, p, hits, fogColor, groundFogColor, x0, x1);
+    else
+        plain::drawSpriteColumns(target, s, p, hits, fogColor, groundFogColor, x0, x1);
 }
 
 }  // namespace bv

@@ -32,8 +32,17 @@ struct SpriteProjection {
 
 SpriteProjection projectSprite(const PixelView& target, const SpriteDraw& sprite, int64_t baseline, double ratio);
 
+namespace plain {
+void drawSpriteColumns(const PixelView& target, const SpriteDraw& sprite, const SpriteProjection& projection,
+                       const Hit* hits, uint32_t fogColor, uint32_t groundFogColor, int x0, int x1);
+}
+namespace avx2 {
+void drawSpriteColumns(const PixelView& target, const SpriteDraw& sprite, const SpriteProjection& projection,
+                       const Hit* hits, uint32_t fogColor, uint32_t groundFogColor, int x0, int x1);
+}
+
 // Draws the part of a projected billboard that falls in columns x0..x1-1; `hits` holds one wall
-// hit per target column.
+// hit per target column. The version of the pixel path in use draws it.
 void drawSpriteColumns(const PixelView& target, const SpriteDraw& sprite, const SpriteProjection& projection,
                        const Hit* hits, uint32_t fogColor, uint32_t groundFogColor, int x0, int x1);
 

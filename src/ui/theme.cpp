@@ -85,7 +85,12 @@ void loadTheme(UIThemeObject* t, PyObject* filename) {
 
     Ref tilesetName = member(data, "tileset", file);
     Ref tilesetPath = resolve(tilesetName);
-    Ref tileset = callObject(reinterpret_cast<PyObject*>(TextureType), tilesetPath.get());
+    Ref tileset;
+    try {
+        tileset = callObject(reinterpret_cast<PyObject*>(TextureType), tilesetPath.get());
+    } catch (const PyError&) {
+        rethrowWithContext(file + ": tileset");
+    }
     setRef(t->tileset, tileset);
 
     Ref fonts = member(data, "fonts", file);
@@ -97,7 +102,12 @@ void loadTheme(UIThemeObject* t, PyObject* filename) {
         std::string where = "fonts[" + reprText(name) + "]";
         Ref fontFile = member(entry, "file", file, where), size = member(entry, "size", file, where);
         Ref path = resolve(fontFile);
-        Ref font = callObject(fontClass, path.get(), size.get());
+        Ref font;
+        try {
+            font = callObject(fontClass, path.get(), size.get());
+        } catch (const PyError&) {
+            rethrowWithContext(file + ": " + where);
+        }
         check(PyDict_SetItem(t->fonts, name, font));
     }
 
