@@ -210,3 +210,13 @@ def test_create_component_uses_load_from_dict():
     level = b.Level.__new__(b.Level)
     c = level.createComponent("position", {"x": 3, "y": 4})
     assert type(c) is b.PositionComponent and (c.x, c.y) == (3.0, 4.0)
+
+
+@pytest.mark.parametrize("kind, field", [(b.PositionComponent, "pos"), (b.VelocityComponent, "velocity"),
+                                         (b.VelocityComponent, "impulse")])
+def test_vector_fields_are_written_only_through_the_checked_path(kind, field):
+    component = kind()
+    with pytest.raises(AttributeError):
+        vars(kind)[field].__set__(component, b.Vector2(1, 2))
+    setattr(component, field, b.Vector2(3, 4))
+    assert getattr(component, field).x == 3

@@ -2,6 +2,7 @@
 import math
 import random
 import struct
+import types
 
 import pytest
 
@@ -89,30 +90,73 @@ class Scene:
         other = evt.entity2
         self.contacts.append((evt.entity1.id, None if other is None else other.id))
         rng = self.handler_rng
-        if rng is None or rng.random() < 0.75:
-            return
-        target = rng.choice(self.entities)
-        action = rng.randrange(5)
-        if action == 0 and target.getComponent(b.PositionComponent) is not None:
-            target.getComponent(b.PositionComponent).pos = b.Vector2(rng.uniform(1, SIZE - 1), rng.uniform(1, SIZE - 1))
-        elif action == 1 and target.getComponent(b.CollisionComponent) is not None:
-            target.getComponent(b.CollisionComponent).radius = rng.uniform(0.1, 1.5)
-        elif action == 2 and target.getComponent(b.CollisionComponent) is not None:
-            target.getComponent(b.CollisionComponent).hasFlags = random_flags(rng)
-        elif action == 3 and target._ecs is not None:
-            self.engine.ecs.removeEntity(target)
-        else:
-            e = b.Entity(len(self.entities), b.PositionComponent(b.Vector2(rng.uniform(1, 9), rng.uniform(1, 9))),
-                         b.CollisionComponent(rng.uniform(0.1, 0.5)))
-            self.entities.append(e)
-            self.engine.ecs.addEntity(e)
+        if rng is not None and rng.random() < 0.5:
+            rng.choice(HANDLER_ACTIONS)(self, rng, rng.choice(self.entities))
+
+    def add_body(self, rng):
+        e = b.Entity(len(self.entities), b.PositionComponent(b.Vector2(rng.uniform(1, 9), rng.uniform(1, 9))),
+                     b.CollisionComponent(rng.uniform(0.1, 0.5)))
+        self.entities.append(e)
+        self.engine.ecs.addEntity(e)
 
     def positions(self):
         out = []
         for e in self.entities:
-            p = e.getComponent(b.PositionComponent).pos
+            position = e._components.get(b.PositionComponent)
+            p = position.pos if position is not None else b.Vector2(math.inf, math.inf)
             out.append(struct.pack("<dd", p.x, p.y))
         return out
+
+
+def _component(entity, kind):
+    return entity.getComponent(kind) or kind()  # a detached one when the entity has none
+
+
+def _somewhere(rng):
+    return rng.uniform(1, SIZE - 1), rng.uniform(1, SIZE - 1)
+
+
+# What a collision handler may do to the world, each something the next bodies' tests must see (or not
+# be affected by): positions changed in place or replaced, vectors shared with other components changed,
+# sizes and flags changed (also in place), components and entities added and removed.
+HANDLER_ACTIONS = [
+    lambda scene, rng, e: None,
+    lambda scene, rng, e: None,
+    lambda scene, rng, e: sorted(map(str, scene.contacts[-9:])),  # Python that touches nothing of the world
+    lambda scene, rng, e: {}.update(a=1),  # changes a dict that no body holds
+    lambda scene, rng, e: setattr(_component(e, b.PositionComponent), "pos", b.Vector2(*_somewhere(rng))),
+    lambda scene, rng, e: setattr(_component(e, b.PositionComponent).pos, "x", rng.uniform(1, SIZE - 1)),
+    lambda scene, rng, e: setattr(_component(e, b.PositionComponent).pos, "_y", rng.uniform(1, SIZE - 1)),
+    lambda scene, rng, e: _component(e, b.PositionComponent).pos.set(b.Vector2(*_somewhere(rng))),
+    lambda scene, rng, e: _component(e, b.PositionComponent).pos.add(b.Vector2(rng.uniform(-3, 3), 0)),
+    lambda scene, rng, e: _component(e, b.PositionComponent).pos.rotate(rng.uniform(-5, 5)),
+    lambda scene, rng, e: _component(e, b.PositionComponent).pos.__init__(*_somewhere(rng)),
+    lambda scene, rng, e: _component(e, b.PositionComponent).loadFromDict(None, dict(zip("xy", _somewhere(rng)))),
+    lambda scene, rng, e: _component(e, b.PositionComponent).__init__(b.Vector2(*_somewhere(rng))),
+    # the velocity (or impulse) vector may be another body's position
+    lambda scene, rng, e: _component(e, b.VelocityComponent).velocity.scale(rng.uniform(-2, 2)),
+    lambda scene, rng, e: _component(e, b.VelocityComponent).impulse.negate(),
+    lambda scene, rng, e: setattr(_component(e, b.VelocityComponent), "velocity", _component(
+        rng.choice(scene.entities), b.PositionComponent).pos),
+    lambda scene, rng, e: setattr(_component(e, b.CollisionComponent), "radius", rng.uniform(0.1, 1.5)),
+    lambda scene, rng, e: setattr(_component(e, b.CollisionComponent), "_radius", rng.uniform(2, 5)),
+    lambda scene, rng, e: _component(e, b.CollisionComponent).__init__(rng.uniform(0.1, 0.8)),
+    lambda scene, rng, e: setattr(_component(e, b.CollisionComponent), "hasFlags", random_flags(rng)),
+    lambda scene, rng, e: setattr(_component(e, b.CollisionComponent), "ignoreFlags", random_flags(rng)),
+    lambda scene, rng, e: (_component(e, b.CollisionComponent).hasFlags or []).append(
+        rng.choice(("a", 1, LoudFlag("a")))),
+    lambda scene, rng, e: (_component(e, b.CollisionComponent).ignoreFlags or []).append(
+        rng.choice(("a", "b", LoudFlag("a")))),
+    lambda scene, rng, e: (_component(e, b.CollisionComponent).hasFlags or [0]).clear(),
+    lambda scene, rng, e: e.removeComponent(b.CollisionComponent),
+    lambda scene, rng, e: e.addComponent(b.CollisionComponent(rng.uniform(0.1, 0.6))),
+    lambda scene, rng, e: e._components.__setitem__(  # behind the Ecs' back
+        b.PositionComponent, b.PositionComponent(b.Vector2(*_somewhere(rng)))),
+    lambda scene, rng, e: e._components.__setitem__(b.CollisionComponent, b.CollisionComponent(1.0)),
+    lambda scene, rng, e: setattr(e, "_components", dict(e._components)),
+    lambda scene, rng, e: scene.engine.ecs.removeEntity(e) if e._ecs is not None else None,
+    lambda scene, rng, e: scene.add_body(rng),
+]
 
 
 @pytest.mark.parametrize("seed", range(40))
@@ -162,23 +206,86 @@ def test_a_body_moved_through_a_shared_vector_is_found_where_it_went(how):
     assert contacts == [(2, 0)]
 
 
-def test_a_handler_moving_a_later_body_into_the_path_is_seen_at_once():
+def _far_position(far):
+    return far.getComponent(b.PositionComponent)
+
+
+# Ways for a handler to put the far body (or a new one, id 1) at (5.9, 5), in the mover's path. `w` holds
+# the far body, a detached velocity sharing its position vector, the Ecs, and a position component made
+# beforehand at that spot (so that making it does not count as the change).
+BRING_INTO_THE_PATH = {
+    "position replaced": lambda w: setattr(_far_position(w.far), "pos", w.ready.pos),
+    "x set": lambda w: (setattr(_far_position(w.far).pos, "x", 5.9), setattr(_far_position(w.far).pos, "y", 5.0)),
+    "set in place": lambda w: _far_position(w.far).pos.set(w.ready.pos),
+    "re-initialised": lambda w: _far_position(w.far).pos.__init__(5.9, 5),
+    "through a vector shared with a velocity": lambda w: w.spare.velocity.sub(b.Vector2(44.1, 45)),
+    "component replaced behind the Ecs": lambda w: w.far._components.__setitem__(b.PositionComponent, w.ready),
+    "component dict replaced": lambda w: setattr(w.far, "_components", {
+        b.PositionComponent: w.ready, b.CollisionComponent: w.far.getComponent(b.CollisionComponent)}),
+    "radius grown": lambda w: setattr(w.far.getComponent(b.CollisionComponent), "radius", 63.5),
+    "new entity": lambda w: w.ecs.addEntity(b.Entity(1, w.ready, b.CollisionComponent(0.25))),
+}
+
+
+def bring_into_the_path(how, broad_phase):
     engine = b.Engine()
     movement = b.MovementSystem(None)
+    movement._broadPhase = broad_phase
     engine.ecs.addSystem(movement)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    spare = b.VelocityComponent(_far_position(far).pos)  # detached, sharing the far body's position
+    world = types.SimpleNamespace(far=far, spare=spare, ecs=engine.ecs, ready=b.PositionComponent(b.Vector2(5.9, 5)))
     mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
                      b.CollisionComponent(0.25))
-    for e in (trigger, far, mover):
+    for e in (trigger, far, mover) if how != "new entity" else (trigger, mover):
         engine.ecs.addEntity(e)
     contacts = []
+    bring = BRING_INTO_THE_PATH[how]
 
-    def bring_the_far_body(evt):
+    def handler(evt):
         contacts.append((evt.entity1.id, evt.entity2.id))
-        far.getComponent(b.PositionComponent).pos = b.Vector2(5.9, 5)
+        if len(contacts) == 1:
+            bring(world)
 
-    engine.subscribeEvent(b.CollisionEvent, bring_the_far_body)
+    engine.subscribeEvent(b.CollisionEvent, handler)
     movement.update(1.0)
-    assert contacts == [(2, 0), (2, 1)]
-    assert mover.getComponent(b.PositionComponent).pos.x == pytest.approx(5.4)
+    b.Engine._eventSubscribers.clear()
+    pos = mover.getComponent(b.PositionComponent).pos
+    return contacts, struct.pack("<dd", pos.x, pos.y)
+
+
+@pytest.mark.parametrize("how", BRING_INTO_THE_PATH)
+def test_a_handler_bringing_a_body_into_the_path_is_seen_at_once(how):
+    contacts, position = bring_into_the_path(how, broad_phase=True)
+    assert contacts[:2] == [(2, 0), (2, 1)]
+    assert (contacts, position) == bring_into_the_path(how, broad_phase=False)
+
+
+@pytest.mark.parametrize("broad_phase", [False, True])
+def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
+    """A far body's flags gain a flag whose comparison runs Python: every later mover that ignores
+    flags compares it, near or far."""
+    engine = b.Engine()
+    movement = b.MovementSystem(None)
+    movement._broadPhase = broad_phase
+    engine.ecs.addSystem(movement)
+    compared = []
+
+    class CountedFlag(LoudFlag):
+        def __eq__(self, other):
+            compared.append(other)
+            return False
+
+        __hash__ = object.__hash__
+
+    far_flags = ["b"]
+    trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25, hasFlags=far_flags))
+    movers = [b.Entity(2 + i, b.PositionComponent(b.Vector2(5, 5 + 3 * i)), b.VelocityComponent(b.Vector2(0.5, 0)),
+                       b.CollisionComponent(0.25, ignoreFlags=["a"] if i else [])) for i in range(2)]
+    for e in (trigger, far, *movers):
+        engine.ecs.addEntity(e)
+    engine.subscribeEvent(b.CollisionEvent, lambda evt: far_flags.append(CountedFlag("x")))
+    movement.update(1.0)
+    assert compared == ["a"]

@@ -2,6 +2,7 @@
 // read-only properties raise AttributeError on assignment.
 #pragma once
 #include "convert_fields.hpp"
+#include "mutation_epoch.hpp"
 
 namespace bv {
 
@@ -20,6 +21,12 @@ int setField(PyObject* self, PyObject* value, void*) {
         FieldCodec<F>::set(reinterpret_cast<T*>(self)->*M, value);
         return 0;
     });
+}
+template <class T, class F, F T::*M>
+int setFieldNoted(PyObject* self, PyObject* value, void* closure) {
+    int result = setField<T, F, M>(self, value, closure);
+    if (result == 0) noteMutation();
+    return result;
 }
 template <class T, PyObject* T::*M, PyTypeObject** Type>
 int setTypedObject(PyObject* self, PyObject* value, void* name) {
@@ -46,6 +53,13 @@ constexpr PyGetSetDef rw(const char* name, const char* doc = nullptr) {
     using Tr = FieldTraits<M>;
     return {name, detail::getField<typename Tr::Owner, typename Tr::Type, M>,
             detail::setField<typename Tr::Owner, typename Tr::Type, M>, doc, const_cast<char*>(name)};
+}
+// rw whose writes advance the mutation epoch (state that places or shapes a collision body).
+template <auto M>
+constexpr PyGetSetDef rwNoted(const char* name, const char* doc = nullptr) {
+    using Tr = FieldTraits<M>;
+    return {name, detail::getField<typename Tr::Owner, typename Tr::Type, M>,
+            detail::setFieldNoted<typename Tr::Owner, typename Tr::Type, M>, doc, const_cast<char*>(name)};
 }
 template <auto M>
 constexpr PyGetSetDef ro(const char* name, const char* doc = nullptr) {

@@ -40,10 +40,11 @@ void initVector(PyObject*& field, PyObject* arg, const char* name, double x, dou
     if (arg && arg != Py_None) {
         checkArg(arg, Vector2Type, name, false);
         setRef(field, arg);
-        return;
+    } else {
+        Ref v = Ref::checked(newVector2(x, y));
+        setRef(field, v);
     }
-    Ref v = Ref::checked(newVector2(x, y));
-    setRef(field, v);
+    noteMutation();
 }
 
 Vector2Object* vectorOrThrow(PyObject* field, const char* name) {
@@ -79,6 +80,7 @@ void loadVector(PyObject*& field, PyObject* input) {
     Vector2Object* v = ensureVector(field);
     v->x = vx;
     v->y = vy;
+    noteMutation();
 }
 
 PyObject* vectorDict(PyObject* field, const char* name) {
@@ -98,6 +100,7 @@ int setCoord(PyObject* self, PyObject* value, void* name) {
     return guardInt([&] {
         double d = toDouble(value);
         vectorOrThrow(reinterpret_cast<T*>(self)->*M, static_cast<const char*>(name))->*C = d;
+        noteMutation();
         return 0;
     });
 }
@@ -201,6 +204,7 @@ PyObject* Velocity_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_
             imp->x = ix;
             imp->y = iy;
         }
+        noteMutation();
         v->friction = f;
         return none();
     });
@@ -326,6 +330,7 @@ int Collision_init(PyObject* self, PyObject* args, PyObject* kwargs) {
         c->isOnlyTrigger = trigger;
         setRef(c->hasFlags, has);
         setRef(c->ignoreFlags, ignore);
+        noteMutation();
         return 0;
     });
 }
@@ -354,6 +359,7 @@ PyObject* Collision_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize
         c->isOnlyTrigger = trigger;
         setRef(c->hasFlags, has);
         setRef(c->ignoreFlags, ignore);
+        noteMutation();
         return none();
     });
 }
@@ -376,6 +382,7 @@ int setFlags(PyObject* self, PyObject* value, void*) {
     return guardInt([&] {
         checkFlagList(value);
         setRef(asCollision(self)->*M, value);
+        noteMutation();
         return 0;
     });
 }
@@ -388,8 +395,8 @@ PyMethodDef collisionMethods[] = {
 };
 
 PyGetSetDef collisionProps[] = {
-    rw<&CollisionComponentObject::radius>("radius"),
-    rw<&CollisionComponentObject::radius>("_radius"),
+    rwNoted<&CollisionComponentObject::radius>("radius"),
+    rwNoted<&CollisionComponentObject::radius>("_radius"),
     rw<&CollisionComponentObject::isOnlyTrigger>("isOnlyTrigger"),
     rw<&CollisionComponentObject::isOnlyTrigger>("_isOnlyTrigger"),
     computed<setFlags<&CollisionComponentObject::hasFlags>>("hasFlags", getFlags<&CollisionComponentObject::hasFlags>),

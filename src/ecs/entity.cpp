@@ -120,7 +120,7 @@ PyMethodDef methods[] = {
 
 PyGetSetDef props[] = {
     ro<&EntityObject::id>("id"),
-    rw<&EntityObject::components>("_components"),
+    rwNoted<&EntityObject::components>("_components"),
     rwTyped<&EntityObject::ecs, &EcsType>("_ecs"),
     rw<&EntityObject::id>("_id"),
     propsEnd(),

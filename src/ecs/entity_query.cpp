@@ -1,6 +1,7 @@
 // EntityQuery: the lazy iterator of Ecs.getEntities(*types) over the entity list.
 #include "ecs/entity_query.hpp"
 
+#include "common/dict_version.hpp"
 #include "common/klass.hpp"
 #include "ecs/ecs.hpp"
 
@@ -42,12 +43,6 @@ bool hasAllGeneric(PyObject* entity, PyObject* types) {
 // alone: the classes and the dict's keys all hash and compare as plain classes, so no Python code
 // could answer differently for the same dict.
 
-#if PY_VERSION_HEX < 0x030E0000
-#define BV_DICT_VERSIONS 1
-_Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wdeprecated-declarations\"")
-uint64_t dictVersion(PyObject* d) { return reinterpret_cast<PyDictObject*>(d)->ma_version_tag; }
-_Pragma("GCC diagnostic pop")
-#endif
 
 bool plainClass(PyObject* o) {
     PyTypeObject* meta = Py_TYPE(o);

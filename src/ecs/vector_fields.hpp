@@ -1,6 +1,7 @@
 // Vector fields of the components as member descriptors: the interpreter turns `component.pos` into a
 // direct load of the field. Writes go through the type's setattro, which keeps the Vector2 check and the
-// refusal to delete; the field holds None rather than null, so a read never raises.
+// refusal to delete and notes the mutation; the member itself is read-only, so that no write bypasses
+// them. The field holds None rather than null, so a read never raises.
 #pragma once
 #include <structmember.h>
 
@@ -12,7 +13,7 @@ namespace bv {
 
 // A member entry for the vector field at `offset`.
 constexpr PyMemberDef vectorMember(const char* name, Py_ssize_t offset, const char* doc = nullptr) {
-    return {name, T_OBJECT_EX, offset, 0, doc};
+    return {name, T_OBJECT_EX, offset, READONLY, doc};
 }
 
 // setattro of a type whose vector fields are the entries of `Members`; `Owner` is that type. A subclass
@@ -29,6 +30,7 @@ int vectorFieldsSetattro(PyObject* self, PyObject* name, PyObject* value) {
                 return guardInt([&]() -> int { throwArgType(m->name, Vector2Type, value); });
             PyObject*& field = *reinterpret_cast<PyObject**>(reinterpret_cast<char*>(self) + m->offset);
             setRef(field, value);
+            noteMutation();
             return 0;
         }
     }

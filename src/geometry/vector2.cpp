@@ -41,6 +41,7 @@ int Vector2_init(PyObject* self, PyObject* args, PyObject* kwargs) {
         double x = toDouble(a[0]), y = toDouble(a[1]);
         vec(self)->x = x;
         vec(self)->y = y;
+        noteMutation();
         return 0;
     });
 }
@@ -107,6 +108,7 @@ PyObject* Vector2_normalize(PyObject* self, PyObject*) {
     if (len != 0.0) {
         v->x /= len;
         v->y /= len;
+        noteMutation();
     }
     return none();
 }
@@ -151,6 +153,7 @@ PyObject* Vector2_set(PyObject* self, PyObject* other) {
         Vector2Object* o = otherVector(other);
         vec(self)->x = o->x;
         vec(self)->y = o->y;
+        noteMutation();
         return none();
     });
 }
@@ -160,6 +163,7 @@ PyObject* Vector2_addInPlace(PyObject* self, PyObject* other) {
         Vector2Object* o = otherVector(other);
         vec(self)->x += o->x;
         vec(self)->y += o->y;
+        noteMutation();
         return none();
     });
 }
@@ -169,6 +173,7 @@ PyObject* Vector2_subInPlace(PyObject* self, PyObject* other) {
         Vector2Object* o = otherVector(other);
         vec(self)->x -= o->x;
         vec(self)->y -= o->y;
+        noteMutation();
         return none();
     });
 }
@@ -178,6 +183,7 @@ PyObject* Vector2_scale(PyObject* self, PyObject* factor) {
         double f = toDouble(factor);
         vec(self)->x *= f;
         vec(self)->y *= f;
+        noteMutation();
         return none();
     });
 }
@@ -190,6 +196,7 @@ PyObject* Vector2_rotate(PyObject* self, PyObject* degrees) {
         double x = v->x, y = v->y;
         v->x = c * x - s * y;
         v->y = s * x + c * y;
+        noteMutation();
         return none();
     });
 }
@@ -197,6 +204,7 @@ PyObject* Vector2_rotate(PyObject* self, PyObject* degrees) {
 PyObject* Vector2_negate(PyObject* self, PyObject*) {
     vec(self)->x = -vec(self)->x;
     vec(self)->y = -vec(self)->y;
+    noteMutation();
     return none();
 }
 
@@ -214,10 +222,12 @@ int Vector2_setattro(PyObject* self, PyObject* name, PyObject* value) {
     if (value && PyFloat_CheckExact(value) && Py_IS_TYPE(self, Vector2Type)) {
         if (name == nameX) {
             vec(self)->x = PyFloat_AS_DOUBLE(value);
+            noteMutation();
             return 0;
         }
         if (name == nameY) {
             vec(self)->y = PyFloat_AS_DOUBLE(value);
+            noteMutation();
             return 0;
         }
     }
@@ -240,10 +250,10 @@ PyMethodDef methods[] = {
 };
 
 PyGetSetDef props[] = {
-    rw<&Vector2Object::x>("x"),
-    rw<&Vector2Object::y>("y"),
-    rw<&Vector2Object::x>("_x"),
-    rw<&Vector2Object::y>("_y"),
+    rwNoted<&Vector2Object::x>("x"),
+    rwNoted<&Vector2Object::y>("y"),
+    rwNoted<&Vector2Object::x>("_x"),
+    rwNoted<&Vector2Object::y>("_y"),
     computed("length", Vector2_getLength),
     propsEnd(),
 };

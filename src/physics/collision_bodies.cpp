@@ -52,6 +52,7 @@ PyObject* CollisionBodySystem_traceEntities(PyObject* self, PyObject* const* arg
         if (length != 0) {
             dir->x /= length;
             dir->y /= length;
+            noteMutation();
         }
         Point end{start.x + dir->x * maxDist, start.y + dir->y * maxDist};
 

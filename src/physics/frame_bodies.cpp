@@ -1,6 +1,8 @@
 // The per-frame body index of MovementSystem.update: collision bodies binned by centre.
 #include "physics/frame_bodies.hpp"
 
+#include "common/dict_version.hpp"
+#include "common/mutation_epoch.hpp"
 #include "ecs/ecs.hpp"
 
 #include <algorithm>
@@ -53,12 +55,29 @@ bool plainFlags(PyObject* flags) {
     return true;
 }
 
-const BodyGrid& FrameBodies::grid(PyObject* bodies) {
-    bool sameList = bodies == list_ && size_t(PyList_GET_SIZE(bodies)) == grid_.size();
-    if (!(sameList && (fresh_ || revalidate(bodies)))) rebuild(bodies);
-    list_ = bodies;
+const BodyGrid& FrameBodies::grid(PyObject* bodies, bool readsFlags) {
+    bool sameList = bodies == list_.get() && size_t(PyList_GET_SIZE(bodies)) == grid_.size();
+    if (sameList && fresh_ && !(readsFlags && flagsStale_)) return grid_;
+    if (!(sameList && revalidate(bodies))) rebuild(bodies);
+    list_ = Ref::borrow(bodies);
+    PyObject** items = reinterpret_cast<PyListObject*>(bodies)->ob_item;
+    members_.assign(items, items + PyList_GET_SIZE(bodies));
+    epoch_ = mutationEpoch;
+    dicts_ = dictsVersion();
     fresh_ = true;
+    flagsStale_ = false;
     return grid_;
+}
+
+bool FrameBodies::keepAfterForeign() {
+    if (!fresh_) return false;
+    PyObject* list = list_.get();
+    size_t n = size_t(PyList_GET_SIZE(list));
+    bool dictsSame = dictsUnchangedSince(dicts_);  // always renews the reading
+    fresh_ = dictsSame && mutationEpoch == epoch_ && n == members_.size() &&
+             std::memcmp(reinterpret_cast<PyListObject*>(list)->ob_item, members_.data(), n * sizeof(PyObject*)) == 0;
+    flagsStale_ = true;
+    return fresh_;
 }
 
 bool FrameBodies::revalidate(PyObject* bodies) {
@@ -92,6 +111,11 @@ void FrameBodies::rebuild(PyObject* bodies) {
 
 void FrameBodies::moved(const Vector2Object* v) {
     if (!fresh_) return;
+    if (mutationEpoch != epoch_ + 1) {  // something else was written since the grid was current
+        fresh_ = false;
+        return;
+    }
+    epoch_ = mutationEpoch;
     auto it = std::lower_bound(byVector_.begin(), byVector_.end(), std::make_pair(v, int32_t(-1)));
     for (; it != byVector_.end() && it->first == v; ++it) {
         entries_[size_t(it->second)].centre = pointOf(v);

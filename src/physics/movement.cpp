@@ -1,5 +1,6 @@
 // MovementSystem: moves entities by velocity and impulse, against collision bodies and level walls.
 #include "common/klass.hpp"
+#include "common/mutation_epoch.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "core/engine.hpp"
@@ -37,6 +38,13 @@ struct MovementSystemObject : SystemObject {
 
 MovementSystemObject* asMovement(PyObject* o) { return reinterpret_cast<MovementSystemObject*>(o); }
 bool isSet(PyObject* field) { return field && field != Py_None; }
+
+// True when the mover's ignore flags are compared with other bodies' flags: a list with items, or
+// anything other than a list (which the comparison rejects).
+bool readsFlags(const CollisionComponentObject* mover) {
+    PyObject* flags = mover->ignoreFlags;
+    return isSet(flags) && !(PyList_CheckExact(flags) && PyList_GET_SIZE(flags) == 0);
+}
 
 Overridable updateEntityMethod("_updateEntity");
 
@@ -135,22 +143,23 @@ bool testBody(MovementSystemObject* self, Move& move, PyObject* body) {
 }
 
 // Resolves the move against the bodies of `bodies`, in member order. With a frame grid only the bodies
-// near the mover are visited; after Python code may have run the grid is checked again and the walk
-// goes on, a few times per mover, after which the plain loop does the rest.
+// near the mover are visited. The walk goes on past Python code that changed nothing the grid was
+// built from; after a change the grid is checked again and the walk resumes, a few times per mover,
+// after which the plain loop does the rest.
 bool resolveAgainstBodies(MovementSystemObject* self, Move& move, PyObject* bodies, physics::FrameBodies* frame) {
     constexpr int kResumes = 2;
     bool foreign = false;
     int32_t next = 0;
     auto* mover = reinterpret_cast<CollisionComponentObject*>(move.colComp);
     for (int walk = 0; frame && walk <= kResumes && plainFlags(mover->ignoreFlags); ++walk) {
-        const physics::BodyGrid& grid = frame->grid(bodies);
+        const physics::BodyGrid& grid = frame->grid(bodies, readsFlags(mover));
         foreign = false;  // the grid has caught up with whatever ran
         if (size_t(next) >= grid.size()) return false;
         physics::WalkEnd end =
             physics::walkBodies(grid, mover->radius, move.newPos, next - 1, frame->scratch, [&](int32_t i) {
                 Ref body = Ref::borrow(PyList_GET_ITEM(bodies, i));
-                bool ran = testBody(self, move, body);
-                return ran ? physics::Visit::interrupted : physics::Visit::done;
+                bool changed = testBody(self, move, body) && (!frame->keepAfterForeign() || readsFlags(mover));
+                return changed ? physics::Visit::interrupted : physics::Visit::done;
             });
         if (end.next < 0) return false;
         next = end.next;
@@ -203,12 +212,13 @@ void moveWithCollisionDetection(MovementSystemObject* self, PyObject* entity, Py
         auto* target = reinterpret_cast<Vector2Object*>(posVector.get());
         target->x = move.newPos.x;
         target->y = move.newPos.y;
+        noteMutation();
         if (frame) frame->moved(target);
     } catch (const PyError&) {
         reportUnraisable("MovementSystem._moveWithCollisionDetection");
         foreign = true;
     }
-    if (frame && foreign) frame->invalidate();
+    if (frame && foreign && !frame->keepAfterForeign()) frame->invalidate();
 }
 
 // `frame` is the broad phase of the running update, or null for the plain loop.
@@ -223,6 +233,7 @@ void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep,
     physics::FrictionStep step = physics::applyFriction(physics::pointOf(impulse), vel->friction, timeStep);
     if (step.cleared) {
         impulse->x = impulse->y = 0;
+        noteMutation();
         if (frame) frame->moved(impulse);  // the same vector may place a body
     } else {  // the shortened impulse is a new vector
         if (frame && !Py_IS_TYPE(impulse, Vector2Type)) frame->invalidate();  // releasing it may run Python code
@@ -240,6 +251,7 @@ void updateEntity(MovementSystemObject* self, PyObject* entity, double timeStep,
                                               "PositionComponent.pos");
     pos->x += direction.x;
     pos->y += direction.y;
+    noteMutation();
     if (frame) frame->moved(pos);
 }
 
