@@ -12,25 +12,9 @@
 #include "render/raycasting.core.hpp"
 #include "render/truncate.core.hpp"
 
-#if defined(__x86_64__) || defined(__i386__)
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
-#define BV_PASSES_AVX2 1
-#else
-#define BV_PASSES_AVX2 0
-#endif
+#include "render/avx2_target_begin.core.inl"
 
 #define BV_PASSES_NAMESPACE avx2
 #include "render/wall_passes.core.inl"
 
-#if BV_PASSES_AVX2
-#if defined(__clang__)
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
-#endif
+#include "render/avx2_target_end.core.inl"
