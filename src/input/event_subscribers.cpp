@@ -11,18 +11,9 @@ namespace {
 // Held as a new reference: a handler or a key's __eq__ may replace the table while it is used.
 Ref subscribers() { return Ref::borrow(engineClassAttr(intern("_eventSubscribers"))); }
 
-// Calls every handler of `key` with `evt`, iterating the live list by position: handlers appended
-// during the dispatch are reached, a removal shifts the later ones down.
+// Calls every handler of `key` with `evt`.
 void dispatch(PyObject* evt, PyObject* key) {
-    Ref handlers = eventHandlers(key);
-    if (!handlers) return;
-    for (Py_ssize_t i = 0;; ++i) {
-        Py_ssize_t n = PySequence_Size(handlers);
-        if (n < 0) throwPy();
-        if (i >= n) break;
-        Ref handler = Ref::checked(PySequence_GetItem(handlers, i));
-        callObject(handler.get(), evt);
-    }
+    forEachHandler(key, [&](PyObject* handler) { callObject(handler, evt); });
 }
 
 PyObject* Engine_subscribeEvent(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -33,16 +33,10 @@ void keyPressed(EngineObject* self, SDL_Keycode keycode) {
 // Calls every handler of `key` with an event of its own, so one handler's flag never reaches the next.
 template <class MakeEvent>
 void deliverFreshEvents(PyTypeObject* key, MakeEvent make) {
-    Ref handlers = eventHandlers(reinterpret_cast<PyObject*>(key));
-    if (!handlers) return;
-    for (Py_ssize_t i = 0;; ++i) {
-        Py_ssize_t n = PySequence_Size(handlers);
-        if (n < 0) throwPy();
-        if (i >= n) break;
-        Ref handler = Ref::checked(PySequence_GetItem(handlers, i));
+    forEachHandler(reinterpret_cast<PyObject*>(key), [&](PyObject* handler) {
         Ref evt = Ref::checked(make());
-        callObject(handler.get(), evt.get());
-    }
+        callObject(handler, evt.get());
+    });
 }
 
 void mouseButtonReleased(EngineObject* self, const SDL_MouseButtonEvent& e) {
