@@ -2,11 +2,14 @@
 // per-column algorithm, on hand-checked scenes and on many random ones, drawn on one thread and
 // in column chunks on several.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "check.hpp"
@@ -661,6 +664,27 @@ TEST(column_pool_runs_every_piece_once) {
         pool.run(runs.size(), [&](size_t i) { runs[i]++; });
         CHECK(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; }));
     }
+    // The calling thread runs out of pieces while the worker still draws its own: run returns once
+    // the worker has finished (and woken it).
+    ColumnPool pool(2);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<bool> joined{false};
+    while (!joined)  // a worker started for a run may sit it out: until it has taken a piece
+        pool.run(2, [&](size_t) {
+            if (std::this_thread::get_id() != caller) joined = true;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    std::atomic<int> started{0};
+    std::atomic<bool> workerDone{false};
+    pool.run(2, [&](size_t) {
+        started++;
+        while (started < 2) std::this_thread::yield();  // one piece on each thread
+        if (std::this_thread::get_id() != caller) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            workerDone = true;
+        }
+    });
+    CHECK(workerDone);
 }
 
 TEST(walls_never_write_outside_the_target) {
