@@ -498,68 +498,98 @@ struct FlatPass {
     template <bool kFloor>
     void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
-        uint32_t texels[kBlock + 3] = {};
+        uint32_t texels[kBlock + 3];
         int slots[kBlock];
         const bool everyColumn = kFloor ? y >= block.maxBottom : y < block.minTop;
         const size_t m = everyColumn && allInside(block, r.dist)
                              ? gather<kFloor, false>(y, r, cols, n, out, texels, slots, block)
                              : gather<kFloor, true>(y, r, cols, n, out, texels, slots, block);
+        std::fill_n(texels + m, 3, 0u);  // the lanes that a group of four reads past the last texel
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 
 #if BV_PASSES_AVX2
-    // The texels of columns i..i+7 of a row that crosses every column inside the level, when the
-    // eight meet cells with one texture of offsets that fit in 31 bits; false otherwise.
-    template <bool kFloor>
-    bool gatherEight(const RowFog& r, const BlockBounds& block, size_t i, __m256i& texels) const {
-        if (r.fogged) return false;
-        const __m256d dist = _mm256_set1_pd(r.dist), x = _mm256_set1_pd(posX), y = _mm256_set1_pd(posY);
-        const __m256d fx0 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i)));
-        const __m256d fx1 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4)));
-        const __m256d fy0 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i)));
-        const __m256d fy1 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)));
-        const __m256i cx = _mm256_set_m128i(_mm256_cvttpd_epi32(fx1), _mm256_cvttpd_epi32(fx0));
-        const __m256i cy = _mm256_set_m128i(_mm256_cvttpd_epi32(fy1), _mm256_cvttpd_epi32(fy0));
-        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
-        const __m256i cell = _mm256_add_epi32(cx, _mm256_mullo_epi32(cy, _mm256_set1_epi32(int(levelWidth))));
-        const __m256i at =
-            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
-        // Four bytes from the floor or ceiling byte on stay inside the cell.
-        // Near rows often meet one cell in all eight columns.
-        const int firstAt = _mm256_cvtsi256_si32(at);
-        const int first = cellBytes[firstAt];
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(at, _mm256_set1_epi32(firstAt))) != -1) {
-            alignas(32) int32_t where[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(where), at);
-            for (int k = 1; k < 8; k++)
-                if (cellBytes[where[k]] != first) return false;
+    // A row's floor or ceiling points for eight neighbouring columns, posX + dist * dir as the
+    // column loop computes them: columns i..i+3 in the first register of each pair.
+    struct Points {
+        __m256d x0, x1, y0, y1;
+    };
+
+    // The broadcast distance and position of one row.
+    struct RowLanes {
+        __m256d dist, x, y;
+
+        Points at(const BlockBounds& block, size_t i) const {
+            return {_mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i))),
+                    _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4))),
+                    _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i))),
+                    _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)))};
         }
-        if (first == level::kNoSurface) return false;
-        const FlatTexture& tex = textures[first];
-        if (!tex.pixels || !tex.smallOffsets) return false;
+    };
+
+    // Eight doubles truncated towards zero, in order.
+    static __m256i truncated(__m256d lo, __m256d hi) {
+        return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
+    }
+
+    // The texels at eight points of `tex`, whose offsets fit in 31 bits (texelOffset, eight at a
+    // time).
+    [[gnu::always_inline]] static __m256i texelsAt(const FlatTexture& tex, const Points& p) {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
         if (tex.powerOfTwo) {
-            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
-            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
-            tx = _mm256_and_si256(tx, _mm256_set1_epi32(tex.lastX));
-            ty = _mm256_and_si256(ty, _mm256_set1_epi32(tex.lastY));
+            tx = _mm256_and_si256(truncated(_mm256_mul_pd(p.x0, w), _mm256_mul_pd(p.x1, w)), _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_and_si256(truncated(_mm256_mul_pd(p.y0, h), _mm256_mul_pd(p.y1, h)), _mm256_set1_epi32(tex.lastY));
         } else {
+            const __m256i cx = truncated(p.x0, p.x1), cy = truncated(p.y0, p.y1);
             const __m256d cx0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cx));
             const __m256d cx1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cx, 1));
             const __m256d cy0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cy));
             const __m256d cy1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cy, 1));
-            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx1, cx1), w)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx0, cx0), w)));
-            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy1, cy1), h)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy0, cy0), h)));
+            tx = truncated(_mm256_mul_pd(_mm256_sub_pd(p.x0, cx0), w), _mm256_mul_pd(_mm256_sub_pd(p.x1, cx1), w));
+            ty = truncated(_mm256_mul_pd(_mm256_sub_pd(p.y0, cy0), h), _mm256_mul_pd(_mm256_sub_pd(p.y1, cy1), h));
             tx = _mm256_min_epi32(tx, _mm256_set1_epi32(tex.lastX));
             ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
         }
         const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
-        texels = gatherLanes(tex.pixels, offset);
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
+    }
+
+    // The floor or ceiling byte that every cell row `dist` meets in `block` shares, or -1. Those
+    // cells lie in the box between the points of the block's extreme directions (see allInside,
+    // which must hold); a box of more than 16 cells is not searched.
+    template <bool kFloor>
+    int sharedByte(const BlockBounds& block, double dist) const {
+        const int x0 = int(posX + dist * block.minDirX), x1 = int(posX + dist * block.maxDirX);
+        const int y0 = int(posY + dist * block.minDirY), y1 = int(posY + dist * block.maxDirY);
+        if ((x1 - x0 + 1) * (y1 - y0 + 1) > 16) return -1;
+        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+        const uint8_t* cells = cellBytes + (size_t(y0) * levelWidth + size_t(x0)) * level::kCellBytes + byte;
+        const unsigned first = *cells;
+        for (int cy = y0; cy <= y1; cy++, cells += levelWidth * level::kCellBytes)
+            for (int cx = 0; cx <= x1 - x0; cx++)
+                if (cells[cx * level::kCellBytes] != first) return -1;
+        return int(first);
+    }
+
+    // The texels at eight points when their cells share one texture whose offsets fit in 31
+    // bits; false otherwise.
+    template <bool kFloor>
+    bool gatherEight(const Points& p, __m256i& texels) const {
+        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+        const __m256i cell = _mm256_add_epi32(truncated(p.x0, p.x1),
+                                              _mm256_mullo_epi32(truncated(p.y0, p.y1), _mm256_set1_epi32(int(levelWidth))));
+        const __m256i at =
+            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
+        // Four bytes from the floor or ceiling byte on stay inside the cell.
+        const __m256i bytes = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(cellBytes), at, 1),
+                                               _mm256_set1_epi32(0xFF));
+        const int first = _mm256_cvtsi256_si32(bytes);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(bytes, _mm256_set1_epi32(first))) != -1) return false;
+        if (first == level::kNoSurface) return false;
+        const FlatTexture& tex = textures[first];
+        if (!tex.pixels || !tex.smallOffsets) return false;
+        texels = texelsAt(tex, p);
         return true;
     }
 #endif
@@ -605,15 +635,25 @@ struct FlatPass {
         };
         size_t i = 0;
 #if BV_PASSES_AVX2
-        // Groups of eight neighbouring columns that meet one texture are fogged and stored here.
-        if (!kChecked && smallGrid)
-            for (; i + 8 <= n; i += 8) {
-                __m256i eight;
-                if (gatherEight<kFloor>(r, block, i, eight))
-                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
-                else
-                    for (size_t k = i; k < i + 8; k++) one(k);
-            }
+        // Groups of eight neighbouring columns that meet one texture are fogged and stored here:
+        // all of the row's groups when every cell it meets in the block has the same texture.
+        if (!kChecked && smallGrid && !r.fogged) {
+            const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
+            const int shared = sharedByte<kFloor>(block, r.dist);
+            const FlatTexture* tex = shared >= 0 && shared != level::kNoSurface ? &textures[shared] : nullptr;
+            if (tex && tex->pixels && tex->smallOffsets)
+                for (; i + 8 <= n; i += 8)
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x),
+                                        fogEight<kFloor>(texelsAt(*tex, lanes.at(block, i)), r));
+            else if (shared < 0)
+                for (; i + 8 <= n; i += 8) {
+                    __m256i eight;
+                    if (gatherEight<kFloor>(lanes.at(block, i), eight))
+                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
+                    else
+                        for (size_t k = i; k < i + 8; k++) one(k);
+                }
+        }
 #endif
         for (; i < n; i++) one(i);
         return m;
