@@ -151,14 +151,6 @@ struct Column {
 };
 
 #if BV_PASSES_AVX2
-// The words at base[offsets[k]], by eight plain loads.
-inline __m256i gatherLanes(const uint32_t* base, __m256i offsets) {
-    alignas(32) int32_t at[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
-    return _mm256_setr_epi32(int(base[at[0]]), int(base[at[1]]), int(base[at[2]]), int(base[at[3]]), int(base[at[4]]),
-                             int(base[at[5]]), int(base[at[6]]), int(base[at[7]]));
-}
-
 // alphaBlend on 16-bit channel lanes: (color * a + p * (255 - a)) >> 8, where `a` holds each
 // pixel's amount in its four lanes.
 inline __m256i blendLanes(__m256i p, __m256i color, __m256i a) {
@@ -316,24 +308,30 @@ inline __m256i termLanes(const WallFrame::BlendTerms& terms) {
     return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(terms.overlay)));
 }
 
+// A row's fog and ground fog terms in registers, loaded once per row: the pixel writes could
+// otherwise alias them.
+struct FogLanes {
+    __m256i overlay, inverse, groundOverlay, groundInverse;
+
+    explicit FogLanes(const RowFog& r)
+        : overlay(termLanes(r.fogTerms)), inverse(_mm256_set1_epi16(short(r.fogTerms.inverse))),
+          groundOverlay(termLanes(r.groundTerms)), groundInverse(_mm256_set1_epi16(short(r.groundTerms.inverse))) {}
+};
+
 // Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
 // half, whose two pixels per 16-bit register match the lanes of the precomputed terms.
 template <bool kGround>
-inline __m256i fogEight(__m256i b, const RowFog& r) {
+[[gnu::always_inline]] inline __m256i fogEight(__m256i b, const FogLanes& f) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
     __m256i lo = _mm256_unpacklo_epi8(b, zero), hi = _mm256_unpackhi_epi8(b, zero);
     if (kGround) {
-        const __m256i overlay = termLanes(r.groundTerms);
-        const __m256i inverse = _mm256_set1_epi16(short(r.groundTerms.inverse));
-        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
-        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, f.groundInverse), f.groundOverlay), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, f.groundInverse), f.groundOverlay), 8);
     }
-    const __m256i overlay = termLanes(r.fogTerms);
-    const __m256i inverse = _mm256_set1_epi16(short(r.fogTerms.inverse));
-    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
-    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
-    return _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(alphaMask, b));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, f.inverse), f.overlay), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, f.inverse), f.overlay), 8);
+    return _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), b, alphaMask);
 }
 #endif
 
@@ -366,8 +364,9 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
         return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
     };
 #if BV_PASSES_AVX2
+    const FogLanes fog(r);
     for (; i + 8 <= n; i += 8) {
-        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), r);
+        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), fog);
         if (slots[i + 7] - slots[i] == 7) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + slots[i]), mixed);
             continue;
@@ -496,7 +495,7 @@ struct FlatPass {
     // Row y of the ceiling above the walls or of the floor below them: the texels are gathered
     // first, then fogged together.
     template <bool kFloor>
-    void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
+    void row(int y, const RowFog& r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
         uint32_t texels[kBlock + 3];
         int slots[kBlock];
@@ -504,6 +503,7 @@ struct FlatPass {
         const size_t m = everyColumn && allInside(block, r.dist)
                              ? gather<kFloor, false>(y, r, cols, n, out, texels, slots, block)
                              : gather<kFloor, true>(y, r, cols, n, out, texels, slots, block);
+        if (m == 0) return;
         std::fill_n(texels + m, 3, 0u);  // the lanes that a group of four reads past the last texel
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
@@ -519,7 +519,7 @@ struct FlatPass {
     struct RowLanes {
         __m256d dist, x, y;
 
-        Points at(const BlockBounds& block, size_t i) const {
+        [[gnu::always_inline]] Points at(const BlockBounds& block, size_t i) const {
             return {_mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i))),
                     _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4))),
                     _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i))),
@@ -528,16 +528,17 @@ struct FlatPass {
     };
 
     // Eight doubles truncated towards zero, in order.
-    static __m256i truncated(__m256d lo, __m256d hi) {
+    [[gnu::always_inline]] static __m256i truncated(__m256d lo, __m256d hi) {
         return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
     }
 
     // The texels at eight points of `tex`, whose offsets fit in 31 bits (texelOffset, eight at a
     // time).
+    template <bool kPowerOfTwo>
     [[gnu::always_inline]] static __m256i texelsAt(const FlatTexture& tex, const Points& p) {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
-        if (tex.powerOfTwo) {
+        if (kPowerOfTwo) {
             tx = _mm256_and_si256(truncated(_mm256_mul_pd(p.x0, w), _mm256_mul_pd(p.x1, w)), _mm256_set1_epi32(tex.lastX));
             ty = _mm256_and_si256(truncated(_mm256_mul_pd(p.y0, h), _mm256_mul_pd(p.y1, h)), _mm256_set1_epi32(tex.lastY));
         } else {
@@ -589,8 +590,20 @@ struct FlatPass {
         if (first == level::kNoSurface) return false;
         const FlatTexture& tex = textures[first];
         if (!tex.pixels || !tex.smallOffsets) return false;
-        texels = texelsAt(tex, p);
+        texels = tex.powerOfTwo ? texelsAt<true>(tex, p) : texelsAt<false>(tex, p);
         return true;
+    }
+
+    // Columns 0..n-1 of a block's row (`out` at column 0) whose cells all show `tex`, eight at a
+    // time; returns the columns drawn.
+    template <bool kFloor, bool kPowerOfTwo>
+    static size_t sharedTextureRow(const FlatTexture tex, const RowLanes lanes, const FogLanes fog,
+                                   const BlockBounds& block, size_t n, uint32_t* out) {
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                                fogEight<kFloor>(texelsAt<kPowerOfTwo>(tex, lanes.at(block, i)), fog));
+        return i;
     }
 #endif
 
@@ -640,16 +653,17 @@ struct FlatPass {
         if (!kChecked && smallGrid && !r.fogged) {
             const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
             const int shared = sharedByte<kFloor>(block, r.dist);
-            const FlatTexture* tex = shared >= 0 && shared != level::kNoSurface ? &textures[shared] : nullptr;
-            if (tex && tex->pixels && tex->smallOffsets)
-                for (; i + 8 <= n; i += 8)
-                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x),
-                                        fogEight<kFloor>(texelsAt(*tex, lanes.at(block, i)), r));
+            const FogLanes fog(r);
+            // A copy, which the pixel writes cannot alias.
+            const FlatTexture tex = shared >= 0 ? textures[shared] : FlatTexture{};
+            if (shared != level::kNoSurface && tex.pixels && tex.smallOffsets)
+                i = tex.powerOfTwo ? sharedTextureRow<kFloor, true>(tex, lanes, fog, block, n, out + cols[0].x)
+                                   : sharedTextureRow<kFloor, false>(tex, lanes, fog, block, n, out + cols[0].x);
             else if (shared < 0)
                 for (; i + 8 <= n; i += 8) {
                     __m256i eight;
                     if (gatherEight<kFloor>(lanes.at(block, i), eight))
-                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
+                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, fog));
                     else
                         for (size_t k = i; k < i + 8; k++) one(k);
                 }
