@@ -135,8 +135,15 @@ def camera_at(i, n):
     return (15 + 6 * math.cos(a), 15 + 6 * math.sin(a)), (math.cos(look), math.sin(look))
 
 
+def timed(call):
+    """(wall-clock ms, calling thread's CPU ms) of call()."""
+    t0, c0 = time.perf_counter(), time.thread_time()
+    call()
+    return (time.perf_counter() - t0) * 1000, (time.thread_time() - c0) * 1000
+
+
 def engine_drawer(level, w, h, threads, sheet=None):
-    """A function drawing frame i of n of the camera path with the engine; returns its ms."""
+    """A function drawing frame i of n of the camera path with the engine; returns timed()'s pair."""
     r = b.RaycastingRenderer(b.Texture(w, h), level)
     r.threads = threads
     ecs = add_sprites(r, sheet) if sheet else None
@@ -146,9 +153,7 @@ def engine_drawer(level, w, h, threads, sheet=None):
     def draw(i, n):
         (px, py), (dx, dy) = camera_at(i, n)
         cam.pos.x, cam.pos.y, cam.dir.x, cam.dir.y = px, py, dx, dy
-        t0 = time.perf_counter()
-        r.render()
-        return (time.perf_counter() - t0) * 1000
+        return timed(r.render)
 
     draw.keep = ecs  # the entities live as long as the drawer
     return draw
@@ -172,14 +177,12 @@ def build_reference(folder):
 
 def reference_drawer(ref, w, h, column_floor):
     """A function drawing frame i of n with the textbook raycaster (floor row by row, or column
-    by column); returns its ms."""
+    by column); returns timed()'s pair."""
     pixels = np.zeros(w * h, np.uint32)
     address = pixels.ctypes.data
 
     def draw(i, n):
-        t0 = time.perf_counter()
-        ref.ref_render_frame(address, w, h, i, n, column_floor)
-        return (time.perf_counter() - t0) * 1000
+        return timed(lambda: ref.ref_render_frame(address, w, h, i, n, column_floor))
 
     draw.keep = pixels
     return draw
@@ -216,20 +219,35 @@ def main():
                 drawers += [((w, h, order), reference_drawer(ref, w, h, k)) for k, order in enumerate(FLOOR_ORDERS)]
             drawers += [((w, h, name, threads), engine_drawer(level, w, h, threads, sprites))
                         for name, level, sprites in scenes for threads in thread_counts]
-        times = {key: [] for key, _ in drawers}
+        times = {key: ([], []) for key, _ in drawers}
         for _ in range(args.rounds):
             for i in range(args.frames):
                 for key, draw in drawers:
-                    times[key].append(draw(i, args.frames))
+                    wall, cpu = draw(i, args.frames)
+                    times[key][0].append(wall)
+                    times[key][1].append(cpu)
+
+        def median(key, clock):
+            return statistics.median(times[key][clock])
+
+        # One thread: the ratio also by the CPU time of the drawing thread, which a busy machine
+        # disturbs less than the clock (waits for a core are left out).
         for w, h in sizes:
-            ref_ms = min(statistics.median(times[(w, h, order)]) for order in FLOOR_ORDERS) if ref else None
-            print(f"{w}x{h}: baseline " + (f"{ref_ms:.3f} ms/frame" if ref else "not built (no g++)"))
+            if not ref:
+                print(f"{w}x{h}: baseline not built (no g++)")
+            base = [min(median((w, h, order), clock) for order in FLOOR_ORDERS) for clock in (0, 1)] if ref else None
+            if ref:
+                print(f"{w}x{h}: baseline {base[0]:.3f} ms/frame (CPU {base[1]:.3f} ms)")
             for name, _, _ in scenes:
                 cells = []
                 for threads in thread_counts:
-                    ms = statistics.median(times[(w, h, name, threads)])
-                    ratio = f" = {ms / ref_ms:.2f} x baseline" if ref else ""
-                    cells.append(f"{threads} thread{'s' if threads > 1 else ''} {ms:7.3f} ms{ratio}")
+                    key = (w, h, name, threads)
+                    cell = f"{threads} thread{'s' if threads > 1 else ''} {median(key, 0):7.3f} ms"
+                    if ref:
+                        cell += f" = {median(key, 0) / base[0]:.2f} x"
+                        if threads == 1:
+                            cell += f" (CPU {median(key, 1) / base[1]:.2f} x)"
+                    cells.append(cell)
                 print(f"  {name:<24} " + "; ".join(cells))
         print(f"load average {os.getloadavg()[0]:.1f}")
         sys.stdout.flush()
