@@ -417,22 +417,31 @@ inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int c
 // they are all finite: min and max skip a NaN), the lowest wall top and the highest row below a
 // wall.
 struct BlockBounds {
+    static constexpr int kGroups = kBlock / 8;
     double minDirX, maxDirX, minDirY, maxDirY;
     int64_t minTop, maxBottom;
     bool finite;
-    size_t count = 1;
+    size_t count = 0;
     double dirX[kBlock], dirY[kBlock];  // every column's ray, for the wide loads
+    // The same two rows for each group of eight columns.
+    int64_t groupMinTop[kGroups], groupMaxBottom[kGroups];
 
     explicit BlockBounds(const Column& first)
         : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
           minTop(first.top), maxBottom(first.bottom), finite(isFinite(first.dir)) {
-        dirX[0] = first.dir.x;
-        dirY[0] = first.dir.y;
+        add(first);
     }
 
     static bool isFinite(const Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
     void add(const Column& col) {
+        const size_t group = count / 8;
+        if (count % 8 == 0) {
+            groupMinTop[group] = col.top;
+            groupMaxBottom[group] = col.bottom;
+        }
+        groupMinTop[group] = std::min(groupMinTop[group], col.top);
+        groupMaxBottom[group] = std::max(groupMaxBottom[group], col.bottom);
         dirX[count] = col.dir.x;
         dirY[count++] = col.dir.y;
         finite = finite && isFinite(col.dir);
@@ -442,6 +451,12 @@ struct BlockBounds {
         maxDirY = std::max(maxDirY, col.dir.y);
         minTop = std::min(minTop, col.top);
         maxBottom = std::max(maxBottom, col.bottom);
+    }
+
+    // Whether floor (or ceiling) row y lies below (above) the walls of all columns of group g.
+    template <bool kFloor>
+    bool groupClear(size_t g, int y) const {
+        return kFloor ? y >= groupMaxBottom[g] : y < groupMinTop[g];
     }
 };
 
@@ -556,6 +571,16 @@ struct FlatPass {
         return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
     }
 
+    // Whether the eight points lie inside the level (NaN does not).
+    [[gnu::always_inline]] bool insideLevel(const Points& p) const {
+        const __m256d zero = _mm256_setzero_pd(), w = _mm256_set1_pd(width), h = _mm256_set1_pd(height);
+        auto in = [&](__m256d v, __m256d limit) {
+            return _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, limit, _CMP_LT_OQ));
+        };
+        const __m256d all = _mm256_and_pd(_mm256_and_pd(in(p.x0, w), in(p.x1, w)), _mm256_and_pd(in(p.y0, h), in(p.y1, h)));
+        return _mm256_movemask_pd(all) == 0xF;
+    }
+
     // The floor or ceiling byte that every cell row `dist` meets in `block` shares, or -1. Those
     // cells lie in the box between the points of the block's extreme directions (see allInside,
     // which must hold); a box of more than 16 cells is not searched.
@@ -650,10 +675,11 @@ struct FlatPass {
 #if BV_PASSES_AVX2
         // Groups of eight neighbouring columns that meet one texture are fogged and stored here:
         // all of the row's groups when every cell it meets in the block has the same texture.
-        if (!kChecked && smallGrid && !r.fogged) {
+        // Rows not known to cross every column inside the level test each group.
+        if (smallGrid && !r.fogged) {
             const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
-            const int shared = sharedByte<kFloor>(block, r.dist);
             const FogLanes fog(r);
+            const int shared = kChecked ? -1 : sharedByte<kFloor>(block, r.dist);
             // A copy, which the pixel writes cannot alias.
             const FlatTexture tex = shared >= 0 ? textures[shared] : FlatTexture{};
             if (shared != level::kNoSurface && tex.pixels && tex.smallOffsets)
@@ -662,7 +688,9 @@ struct FlatPass {
             else if (shared < 0)
                 for (; i + 8 <= n; i += 8) {
                     __m256i eight;
-                    if (gatherEight<kFloor>(lanes.at(block, i), eight))
+                    const Points p = lanes.at(block, i);
+                    if ((!kChecked || (block.groupClear<kFloor>(i / 8, y) && insideLevel(p))) &&
+                        gatherEight<kFloor>(p, eight))
                         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, fog));
                     else
                         for (size_t k = i; k < i + 8; k++) one(k);
