@@ -523,6 +523,35 @@ struct FlatPass {
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 
+    // Ceiling row `ceilingY` and floor row `floorY`, which lie as far above the horizon as below
+    // it and so share their distance and fog `r`.
+    void rowPair(int ceilingY, int floorY, const RowFog& r, const Column* cols, size_t n,
+                 const BlockBounds& block) const {
+#if BV_PASSES_AVX2
+        if (smallGrid && !r.fogged && ceilingY < block.minTop && floorY >= block.maxBottom && allInside(block, r.dist)) {
+            const FlatTexture* floor = sharedTexture<true>(block, r.dist);
+            const FlatTexture* ceiling = floor ? sharedTexture<false>(block, r.dist) : nullptr;
+            if (ceiling && ceiling->width == floor->width && ceiling->height == floor->height &&
+                ceiling->powerOfTwo == floor->powerOfTwo) {
+                const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
+                uint32_t* ceilingOut = pixels + ptrdiff_t(ceilingY) * pitch + cols[0].x;
+                uint32_t* floorOut = pixels + ptrdiff_t(floorY) * pitch + cols[0].x;
+                const size_t drawn =
+                    floor->powerOfTwo
+                        ? sharedTexturePair<true>(*ceiling, *floor, lanes, FogLanes(r), block, n, ceilingOut, floorOut)
+                        : sharedTexturePair<false>(*ceiling, *floor, lanes, FogLanes(r), block, n, ceilingOut, floorOut);
+                if (drawn < n) {
+                    row<false>(ceilingY, r, cols + drawn, n - drawn, block);
+                    row<true>(floorY, r, cols + drawn, n - drawn, block);
+                }
+                return;
+            }
+        }
+#endif
+        row<false>(ceilingY, r, cols, n, block);
+        row<true>(floorY, r, cols, n, block);
+    }
+
 #if BV_PASSES_AVX2
     // A row's floor or ceiling points for eight neighbouring columns, posX + dist * dir as the
     // column loop computes them: columns i..i+3 in the first register of each pair.
@@ -551,6 +580,16 @@ struct FlatPass {
     // time).
     template <bool kPowerOfTwo>
     [[gnu::always_inline]] static __m256i texelsAt(const FlatTexture& tex, const Points& p) {
+        return fetch(tex, texelCoords<kPowerOfTwo>(tex, p));
+    }
+
+    // The texel column and row at eight points of `tex` (texelOffset, eight at a time); they
+    // depend only on the texture's width and height.
+    struct TexelCoords {
+        __m256i x, y;
+    };
+    template <bool kPowerOfTwo>
+    [[gnu::always_inline]] static TexelCoords texelCoords(const FlatTexture& tex, const Points& p) {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
         if (kPowerOfTwo) {
@@ -567,7 +606,12 @@ struct FlatPass {
             tx = _mm256_min_epi32(tx, _mm256_set1_epi32(tex.lastX));
             ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
         }
-        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
+        return {tx, ty};
+    }
+
+    // The texels of `tex` at eight texel coordinates (offsets within 31 bits).
+    [[gnu::always_inline]] static __m256i fetch(const FlatTexture& tex, const TexelCoords& c) {
+        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(c.y, _mm256_set1_epi32(int(tex.pitch))), c.x);
         return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
     }
 
@@ -617,6 +661,33 @@ struct FlatPass {
         if (!tex.pixels || !tex.smallOffsets) return false;
         texels = tex.powerOfTwo ? texelsAt<true>(tex, p) : texelsAt<false>(tex, p);
         return true;
+    }
+
+    // Columns 0..n-1 of a ceiling row and of the floor row at the same distance (`ceilingOut` and
+    // `floorOut` at column 0), whose cells all show `ceiling` and `floor`, textures of one width
+    // and height: the points and texel coordinates serve both rows. Returns the columns drawn.
+    template <bool kPowerOfTwo>
+    static size_t sharedTexturePair(const FlatTexture ceiling, const FlatTexture floor, const RowLanes lanes,
+                                    const FogLanes fog, const BlockBounds& block, size_t n, uint32_t* ceilingOut,
+                                    uint32_t* floorOut) {
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            const TexelCoords c = texelCoords<kPowerOfTwo>(floor, lanes.at(block, i));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(floorOut + i), fogEight<true>(fetch(floor, c), fog));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(ceilingOut + i), fogEight<false>(fetch(ceiling, c), fog));
+        }
+        return i;
+    }
+
+    // The texture that every cell of the row meets in `block` shows as its floor (or ceiling),
+    // when the row crosses every column inside the level and the texture's offsets fit in 31
+    // bits; null otherwise.
+    template <bool kFloor>
+    const FlatTexture* sharedTexture(const BlockBounds& block, double dist) const {
+        const int shared = sharedByte<kFloor>(block, dist);
+        if (shared < 0 || shared == level::kNoSurface) return nullptr;
+        const FlatTexture& tex = textures[shared];
+        return tex.pixels && tex.smallOffsets ? &tex : nullptr;
     }
 
     // Columns 0..n-1 of a block's row (`out` at column 0) whose cells all show `tex`, eight at a
@@ -800,10 +871,17 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
                 if (block[i].walled) block[i].flashlight(*frame.flashlight_, hits[block[i].x].length);
         BlockBounds bounds(block[0]);
         for (int i = 1; i < n; i++) bounds.add(block[i]);
-        for (int64_t y = 0; y < ceilingRows; y++)
-            flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        // Each ceiling row with a floor row as far below the horizon is drawn with it.
+        const int64_t mirror = 2 * view.baseline;
+        for (int64_t y = 0; y < ceilingRows; y++) {
+            if (mirror - y >= firstFloor && mirror - y < H)
+                flat.rowPair(int(y), int(mirror - y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+            else
+                flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        }
         for (int64_t y = firstFloor; y < H; y++)
-            flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+            if (mirror - y < 0 || mirror - y >= ceilingRows)
+                flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
     }
 }
 
