@@ -231,6 +231,8 @@ public:
         const __m256i fogColor16 = colorLanes(fogColor), groundColor16 = colorLanes(groundFogColor);
         const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u)), amountMask = _mm256_set1_epi32(0xFF);
         uint32_t* out = target.pixels + ptrdiff_t(y0) * target.pitch + x0;
+        // Texture rows are never negative: the first row reads its texels.
+        __m256i lastTexRow = _mm256_set1_epi32(-1), lastAmount = _mm256_set1_epi32(-1), texels = zero, mixed = zero;
         for (int32_t y = y0; y < y1; y++, out += target.pitch) {
             const __m256i row = _mm256_set1_epi32(y);
             const __m256i started = _mm256_andnot_si256(_mm256_cmpgt_epi32(top, row), _mm256_set1_epi32(-1));
@@ -240,29 +242,41 @@ public:
             const __m256i texRow = _mm256_max_epi32(
                 _mm256_min_epi32(_mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow),
                 zero);
-            alignas(32) int64_t at[kLanes];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(at),
-                               _mm256_add_epi64(columnLo, _mm256_mul_epi32(
-                                   _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
-                               _mm256_add_epi64(columnHi, _mm256_mul_epi32(
-                                   _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
-            auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
-            const __m256i texels =
-                _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
-            __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+            // Near walls stretch each texel over many rows: the texels are read, and blended,
+            // again only when a lane's texel or ground fog amount changes.
+            const bool newTexels = _mm256_movemask_epi8(_mm256_cmpeq_epi32(texRow, lastTexRow)) != -1;
+            if (newTexels) {
+                lastTexRow = texRow;
+                alignas(32) int64_t at[kLanes];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                                   _mm256_add_epi64(columnLo, _mm256_mul_epi32(
+                                       _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
+                                   _mm256_add_epi64(columnHi, _mm256_mul_epi32(
+                                       _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
+                auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
+                texels =
+                    _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
+            }
+            bool newAmount = false;
+            __m256i amount = zero;
             if (kGround) {
                 // The amount grows with the square of the depth into the wall: (y - top) / height.
                 const __m256 f = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_sub_epi32(row, top)), height);
-                const __m256i amount =
-                    _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
-                lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
-                hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+                amount = _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
+                newAmount = _mm256_movemask_epi8(_mm256_cmpeq_epi32(amount, lastAmount)) != -1;
+                lastAmount = amount;
             }
-            lo = blendLanes(lo, fogColor16, fogLo);
-            hi = blendLanes(hi, fogColor16, fogHi);
-            const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
-                                                  _mm256_and_si256(alphaMask, texels));
+            if (newTexels || newAmount) {
+                __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+                if (kGround) {
+                    lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
+                    hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+                }
+                lo = blendLanes(lo, fogColor16, fogLo);
+                hi = blendLanes(hi, fogColor16, fogHi);
+                mixed = _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), texels, alphaMask);
+            }
             // Masked stores are slow on some processors: a tile whose eight columns all belong to
             // this draw writes whole rows (the caller draws over the lanes off their walls).
             if (full)
