@@ -644,8 +644,11 @@ struct FlatPass {
     // which must hold); a box of more than 16 cells is not searched.
     template <bool kFloor>
     int sharedByte(const BlockBounds& block, double dist) const {
-        const int x0 = int(posX + dist * block.minDirX), x1 = int(posX + dist * block.maxDirX);
-        const int y0 = int(posY + dist * block.minDirY), y1 = int(posY + dist * block.maxDirY);
+        // A negative distance (a negative wall height ratio) swaps the extremes.
+        int x0 = int(posX + dist * block.minDirX), x1 = int(posX + dist * block.maxDirX);
+        int y0 = int(posY + dist * block.minDirY), y1 = int(posY + dist * block.maxDirY);
+        if (x0 > x1) std::swap(x0, x1);
+        if (y0 > y1) std::swap(y0, y1);
         if ((x1 - x0 + 1) * (y1 - y0 + 1) > 16) return -1;
         const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
         const uint8_t* cells = cellBytes + (size_t(y0) * levelWidth + size_t(x0)) * level::kCellBytes + byte;

@@ -623,6 +623,7 @@ TEST(frames_match_the_reference_on_random_scenes) {
         const int pitch = rnd(0, 5) ? rnd(-H, H) : rnd(-4 * H, 4 * H);  // sometimes far past the edges
         FrameView v = frame(real(0, lw), real(0, lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], pitch, H,
                             real(0.5, 3));
+        if (patches && rnd(0, 7) == 0) v.ratio = -v.ratio;  // walls and distances turned upside down
         if (rnd(0, 4) == 0) v.dir = {double(rnd(-1, 1)), double(rnd(-1, 1))};  // axis-aligned rays
         Surface sheet(rnd(1, 24), rnd(1, 24));
         for (auto& p : sheet.px) p = rng();
