@@ -543,8 +543,11 @@ struct FlatPass {
                  const BlockBounds& block) const {
 #if BV_PASSES_AVX2
         if (smallGrid && !r.fogged && ceilingY < block.minTop && floorY >= block.maxBottom && allInside(block, r.dist)) {
-            const FlatTexture* floor = sharedTexture<true>(block, r.dist);
-            const FlatTexture* ceiling = floor ? sharedTexture<false>(block, r.dist) : nullptr;
+            // The floor and ceiling bytes are neighbours: one look at the cells finds both.
+            static_assert(level::TEXTURE_CEILING == level::TEXTURE_FLOOR + 1);
+            const int bytes = sharedBytes<level::TEXTURE_FLOOR, 2>(block, r.dist);
+            const FlatTexture* floor = bytes < 0 ? nullptr : wideTexture(bytes & 0xFF);
+            const FlatTexture* ceiling = floor ? wideTexture(bytes >> 8) : nullptr;
             if (ceiling && ceiling->width == floor->width && ceiling->height == floor->height &&
                 ceiling->powerOfTwo == floor->powerOfTwo) {
                 const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
@@ -639,24 +642,32 @@ struct FlatPass {
         return _mm256_movemask_pd(all) == 0xF;
     }
 
-    // The floor or ceiling byte that every cell row `dist` meets in `block` shares, or -1. Those
-    // cells lie in the box between the points of the block's extreme directions (see allInside,
-    // which must hold); a box of more than 16 cells is not searched.
-    template <bool kFloor>
-    int sharedByte(const BlockBounds& block, double dist) const {
+    // What every cell that row `dist` meets in `block` holds in its `kCount` bytes from byte
+    // `kFirst` on (the first byte lowest), or -1 when the cells differ. Those cells lie in the box
+    // between the points of the block's extreme directions (see allInside, which must hold); a box
+    // of more than 16 cells is not searched.
+    template <int kFirst, int kCount>
+    int sharedBytes(const BlockBounds& block, double dist) const {
+        static_assert(kCount == 1 || kCount == 2);
         // A negative distance (a negative wall height ratio) swaps the extremes.
         int x0 = int(posX + dist * block.minDirX), x1 = int(posX + dist * block.maxDirX);
         int y0 = int(posY + dist * block.minDirY), y1 = int(posY + dist * block.maxDirY);
         if (x0 > x1) std::swap(x0, x1);
         if (y0 > y1) std::swap(y0, y1);
         if ((x1 - x0 + 1) * (y1 - y0 + 1) > 16) return -1;
-        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
-        const uint8_t* cells = cellBytes + (size_t(y0) * levelWidth + size_t(x0)) * level::kCellBytes + byte;
-        const unsigned first = *cells;
+        auto read = [](const uint8_t* p) { return kCount == 1 ? unsigned(*p) : unsigned(p[0] | p[1] << 8); };
+        const uint8_t* cells = cellBytes + (size_t(y0) * levelWidth + size_t(x0)) * level::kCellBytes + kFirst;
+        const unsigned first = read(cells);
         for (int cy = y0; cy <= y1; cy++, cells += levelWidth * level::kCellBytes)
             for (int cx = 0; cx <= x1 - x0; cx++)
-                if (cells[cx * level::kCellBytes] != first) return -1;
+                if (read(cells + cx * level::kCellBytes) != first) return -1;
         return int(first);
+    }
+
+    // The floor or ceiling byte that every cell row `dist` meets in `block` shares, or -1.
+    template <bool kFloor>
+    int sharedByte(const BlockBounds& block, double dist) const {
+        return sharedBytes<kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING, 1>(block, dist);
     }
 
     // The texels at eight points when their cells share one texture whose offsets fit in 31
@@ -696,14 +707,11 @@ struct FlatPass {
         return i;
     }
 
-    // The texture that every cell of the row meets in `block` shows as its floor (or ceiling),
-    // when the row crosses every column inside the level and the texture's offsets fit in 31
-    // bits; null otherwise.
-    template <bool kFloor>
-    const FlatTexture* sharedTexture(const BlockBounds& block, double dist) const {
-        const int shared = sharedByte<kFloor>(block, dist);
-        if (shared < 0 || shared == level::kNoSurface) return nullptr;
-        const FlatTexture& tex = textures[shared];
+    // The texture of index byte `byte` when the wide passes can draw it: it has pixels, and
+    // offsets that fit in 31 bits; null otherwise.
+    const FlatTexture* wideTexture(int byte) const {
+        if (byte < 0 || byte == level::kNoSurface) return nullptr;
+        const FlatTexture& tex = textures[byte];
         return tex.pixels && tex.smallOffsets ? &tex : nullptr;
     }
 
@@ -773,7 +781,15 @@ struct FlatPass {
             if (shared != level::kNoSurface && tex.pixels && tex.smallOffsets)
                 i = tex.powerOfTwo ? sharedTextureRow<kFloor, true>(tex, lanes, fog, block, n, out + cols[0].x)
                                    : sharedTextureRow<kFloor, false>(tex, lanes, fog, block, n, out + cols[0].x);
-            else if (shared < 0)
+            // Every cell shows the background: no surface, or no texture.
+            else if (shared == level::kNoSurface || (shared >= 0 && !tex.pixels))
+                for (; i + 8 <= n; i += 8) {
+                    const __m256i columns =
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(background.columns + cols[i].x));
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x),
+                                        _mm256_i32gather_epi32(reinterpret_cast<const int*>(back), columns, 4));
+                }
+            else
                 for (; i + 8 <= n; i += 8) {
                     __m256i eight;
                     const Points p = lanes.at(block, i);
