@@ -542,7 +542,8 @@ struct FlatPass {
     void rowPair(int ceilingY, int floorY, const RowFog& r, const Column* cols, size_t n,
                  const BlockBounds& block) const {
 #if BV_PASSES_AVX2
-        if (smallGrid && !r.fogged && ceilingY < block.minTop && floorY >= block.maxBottom && allInside(block, r.dist)) {
+        if (smallGrid && !r.fogged && ceilingY < block.minTop && floorY >= block.maxBottom &&
+            allInside(block, r.dist)) {
             // The floor and ceiling bytes are neighbours: one look at the cells finds both.
             static_assert(level::TEXTURE_CEILING == level::TEXTURE_FLOOR + 1);
             const int bytes = sharedBytes<level::TEXTURE_FLOOR, 2>(block, r.dist);
@@ -553,10 +554,11 @@ struct FlatPass {
                 const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
                 uint32_t* ceilingOut = pixels + ptrdiff_t(ceilingY) * pitch + cols[0].x;
                 uint32_t* floorOut = pixels + ptrdiff_t(floorY) * pitch + cols[0].x;
+                const FogLanes fog(r);
                 const size_t drawn =
                     floor->powerOfTwo
-                        ? sharedTexturePair<true>(*ceiling, *floor, lanes, FogLanes(r), block, n, ceilingOut, floorOut)
-                        : sharedTexturePair<false>(*ceiling, *floor, lanes, FogLanes(r), block, n, ceilingOut, floorOut);
+                        ? sharedTexturePair<true>(*ceiling, *floor, lanes, fog, block, n, ceilingOut, floorOut)
+                        : sharedTexturePair<false>(*ceiling, *floor, lanes, fog, block, n, ceilingOut, floorOut);
                 if (drawn < n) {
                     row<false>(ceilingY, r, cols + drawn, n - drawn, block);
                     row<true>(floorY, r, cols + drawn, n - drawn, block);
@@ -610,8 +612,10 @@ struct FlatPass {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
         if (kPowerOfTwo) {
-            tx = _mm256_and_si256(truncated(_mm256_mul_pd(p.x0, w), _mm256_mul_pd(p.x1, w)), _mm256_set1_epi32(tex.lastX));
-            ty = _mm256_and_si256(truncated(_mm256_mul_pd(p.y0, h), _mm256_mul_pd(p.y1, h)), _mm256_set1_epi32(tex.lastY));
+            tx = _mm256_and_si256(truncated(_mm256_mul_pd(p.x0, w), _mm256_mul_pd(p.x1, w)),
+                                  _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_and_si256(truncated(_mm256_mul_pd(p.y0, h), _mm256_mul_pd(p.y1, h)),
+                                  _mm256_set1_epi32(tex.lastY));
         } else {
             const __m256i cx = truncated(p.x0, p.x1), cy = truncated(p.y0, p.y1);
             const __m256d cx0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cx));
@@ -638,7 +642,8 @@ struct FlatPass {
         auto in = [&](__m256d v, __m256d limit) {
             return _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, limit, _CMP_LT_OQ));
         };
-        const __m256d all = _mm256_and_pd(_mm256_and_pd(in(p.x0, w), in(p.x1, w)), _mm256_and_pd(in(p.y0, h), in(p.y1, h)));
+        const __m256d all =
+            _mm256_and_pd(_mm256_and_pd(in(p.x0, w), in(p.x1, w)), _mm256_and_pd(in(p.y0, h), in(p.y1, h)));
         return _mm256_movemask_pd(all) == 0xF;
     }
 
@@ -675,8 +680,8 @@ struct FlatPass {
     template <bool kFloor>
     bool gatherEight(const Points& p, __m256i& texels) const {
         const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
-        const __m256i cell = _mm256_add_epi32(truncated(p.x0, p.x1),
-                                              _mm256_mullo_epi32(truncated(p.y0, p.y1), _mm256_set1_epi32(int(levelWidth))));
+        const __m256i rowStart = _mm256_mullo_epi32(truncated(p.y0, p.y1), _mm256_set1_epi32(int(levelWidth)));
+        const __m256i cell = _mm256_add_epi32(truncated(p.x0, p.x1), rowStart);
         const __m256i at =
             _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
         // Four bytes from the floor or ceiling byte on stay inside the cell.
