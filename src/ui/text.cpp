@@ -5,6 +5,7 @@
 #include "ui/constants.hpp"
 #include "ui/widget_calls.hpp"
 #include "ui/drawing.hpp"
+#include "ui/layout_cache.hpp"
 #include "ui/widget_base.hpp"
 
 #include <algorithm>
@@ -72,6 +73,7 @@ void setText(PyObject* self, PyObject* text) {
     setRef(t->text, text);
     Ref lines = callMethod(intern("splitlines"), text);
     setRef(t->lines, lines);
+    t->serial = newLayoutSerial();
 }
 
 void textSetRenderer(PyObject* self, PyObject* renderer) {
