@@ -20,14 +20,22 @@ inline uint32_t blendOverPlain(uint32_t dst, uint32_t src) {
     return rb | ga << 8;
 }
 
-// dst[i] = blendOverPlain(dst[i], src[i]) for i < n. The two rows must not overlap.
+// SDL's scaled and alpha-modulated blits: the source alpha scaled by alphaMod / 255, then every
+// product divided by 255.
+uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod);
+
+// dst[i] = blendOverPlain(dst[i], src[i]), and dst[i] = blendOver(dst[i], src[i], alphaMod), for
+// i < n. The two rows must not overlap.
 namespace plain {
 void blendRowOverPlain(uint32_t* dst, const uint32_t* src, int64_t n);
-}
+void blendRowOver(uint32_t* dst, const uint32_t* src, int64_t n, uint32_t alphaMod);
+}  // namespace plain
 namespace avx2 {
 void blendRowOverPlain(uint32_t* dst, const uint32_t* src, int64_t n);
-}
+void blendRowOver(uint32_t* dst, const uint32_t* src, int64_t n, uint32_t alphaMod);
+}  // namespace avx2
 // The same through the version in use.
 void blendRowOverPlain(uint32_t* dst, const uint32_t* src, int64_t n);
+void blendRowOver(uint32_t* dst, const uint32_t* src, int64_t n, uint32_t alphaMod);
 
 }  // namespace bv::ui

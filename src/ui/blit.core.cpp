@@ -38,6 +38,13 @@ void blendRowOverPlain(uint32_t* dst, const uint32_t* src, int64_t n) {
         plain::blendRowOverPlain(dst, src, n);
 }
 
+void blendRowOver(uint32_t* dst, const uint32_t* src, int64_t n, uint32_t alphaMod) {
+    if (pixelPath() == PixelPath::kAvx2)
+        avx2::blendRowOver(dst, src, n, alphaMod);
+    else
+        plain::blendRowOver(dst, src, n, alphaMod);
+}
+
 namespace {
 
 Rect64 bounds(const PixelView& v) { return {0, 0, v.width, v.height}; }
@@ -105,12 +112,14 @@ void blitCopy(const PixelView& src, Rect64 from, const PixelView& dst, int64_t d
     for (int64_t y = 0; y < out.h; ++y) {
         const uint32_t* s = row(src, inSrc.y + out.y - dstY + y) + (inSrc.x + out.x - dstX);
         uint32_t* d = row(dst, out.y + y) + out.x;
-        if (alphaMod == 255 && apart(d, s, out.w))
+        if (!apart(d, s, out.w)) {  // a texture drawn over itself reads what it has drawn, in order
+            for (int64_t x = 0; x < out.w; ++x)
+                d[x] = alphaMod == 255 ? blendOverPlain(d[x], s[x]) : blendOver(d[x], s[x], alphaMod);
+        } else if (alphaMod == 255) {
             blendRowOverPlain(d, s, out.w);
-        else if (alphaMod == 255)  // a texture drawn over itself, pixel by pixel in order
-            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOverPlain(d[x], s[x]);
-        else
-            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
+        } else {
+            blendRowOver(d, s, out.w, alphaMod);
+        }
     }
 }
 
@@ -124,26 +133,37 @@ void blitScaled(const PixelView& src, Rect64 from, const PixelView& dst, Rect64 
     if (!stretchAxis(from.x, from.w, src.width, to.x, to.w, visible.x, visible.w, ax) ||
         !stretchAxis(from.y, from.h, src.height, to.y, to.h, visible.y, visible.h, ay))
         return;
+    if (src.pixels == dst.pixels) {  // a texture stretched over itself reads what it has drawn, in order
+        for (int64_t j = 0; j < ay.dstLen; ++j) {
+            const uint32_t* s = row(src, ay.at(j));
+            uint32_t* d = row(dst, ay.dst + j) + ax.dst;
+            for (int64_t i = 0; i < ax.dstLen; ++i) d[i] = blendOver(d[i], s[ax.at(i)], alphaMod);
+        }
+        return;
+    }
+    // Each source row is sampled once into `sampled` for the destination rows that repeat it. A
+    // sampled row that is all opaque replaces what it covers: the rows repeating it are copies.
     std::vector<int64_t> columns(static_cast<size_t>(ax.dstLen));
     for (int64_t i = 0; i < ax.dstLen; ++i) columns[size_t(i)] = ax.at(i);
-    // A source row whose sampled span is opaque replaces what it covers; the next destination row
-    // that samples it again comes out the same and is copied (never when a texture is drawn over itself).
-    const bool mayRepeat = alphaMod == 255 && src.pixels != dst.pixels;
-    int64_t lastRow = -1;
-    bool lastOpaque = false;
+    std::vector<uint32_t> sampled(static_cast<size_t>(ax.dstLen));
+    int64_t sampledRow = -1;
+    bool replaces = false;
     const uint32_t* lastDrawn = nullptr;
     for (int64_t j = 0; j < ay.dstLen; ++j) {
         const int64_t sy = ay.at(j);
-        const uint32_t* s = row(src, sy);
         uint32_t* d = row(dst, ay.dst + j) + ax.dst;
-        if (mayRepeat && sy == lastRow && lastOpaque) {
+        if (sy == sampledRow && replaces) {
             std::memcpy(d, lastDrawn, size_t(ax.dstLen) * sizeof(uint32_t));
             continue;
         }
-        for (int64_t i = 0; i < ax.dstLen; ++i) d[i] = blendOver(d[i], s[columns[size_t(i)]], alphaMod);
-        if (mayRepeat && sy != lastRow)
-            lastOpaque = std::all_of(s + ax.src, s + ax.src + ax.srcLen, [](uint32_t p) { return p >> 24 == 255; });
-        lastRow = sy;
+        if (sy != sampledRow) {
+            const uint32_t* s = row(src, sy);
+            for (int64_t i = 0; i < ax.dstLen; ++i) sampled[size_t(i)] = s[columns[size_t(i)]];
+            sampledRow = sy;
+            replaces = alphaMod == 255 &&
+                       std::all_of(sampled.begin(), sampled.end(), [](uint32_t p) { return p >> 24 == 255; });
+        }
+        blendRowOver(d, sampled.data(), ax.dstLen, alphaMod);
         lastDrawn = d;
     }
 }

@@ -15,11 +15,6 @@ struct Rect64 {
 // The part of `r` inside `clip`; width or height may come out as 0 (never negative).
 Rect64 intersect(const Rect64& r, const Rect64& clip);
 
-// Source-over blending of one pixel as SDL2's scaled and alpha-modulated blits blend ARGB8888
-// surfaces: the source alpha scaled by alphaMod / 255, in divisions by 255 (the plain per-pixel
-// blit is blendOverPlain, blend.core.hpp).
-uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod);
-
 // Copies `src` piece `from` unscaled with its top-left corner at (dstX, dstY). Only pixels that
 // lie inside the source buffer, the destination buffer and `clip` are read or written.
 void blitCopy(const PixelView& src, Rect64 from, const PixelView& dst, int64_t dstX, int64_t dstY, Rect64 clip,

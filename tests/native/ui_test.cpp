@@ -221,42 +221,53 @@ TEST(blends_match_sdl_for_every_alpha) {
         }
 }
 
-// The row blend of the pixel path in use, on rows of every length up to a few wide steps and at
-// every offset, against the pixel-by-pixel blend.
-TEST(row_blend_matches_the_pixel_blend) {
+// The row blends of the pixel path in use, on rows of every length up to a few wide steps and at
+// every offset, against the pixel-by-pixel blends (alphaMod 256: the plain blend).
+TEST(row_blends_match_the_pixel_blends) {
     Random rnd;
     std::vector<uint32_t> src(64), dst(64), expected(64);
-    for (int n = 0; n <= 40; ++n)
-        for (int offset = 0; offset < 3; ++offset) {
-            for (int i = 0; i < 64; ++i) {
-                src[size_t(i)] = rnd.textPixel();
-                dst[size_t(i)] = expected[size_t(i)] = rnd.next();
+    for (uint32_t alphaMod : {256u, 255u, 0u, 1u, 128u, 254u})
+        for (int n = 0; n <= 40; ++n)
+            for (int offset = 0; offset < 3; ++offset) {
+                for (int i = 0; i < 64; ++i) {
+                    src[size_t(i)] = rnd.textPixel();
+                    dst[size_t(i)] = expected[size_t(i)] = rnd.next();
+                }
+                // Whole steps of one kind, so the wide loop's shortcuts are taken too.
+                if (n > 16)
+                    for (int i = 0; i < 8; ++i)
+                        src[size_t(offset + i)] &= 0x00FFFFFF, src[size_t(offset + 8 + i)] |= 0xFF000000;
+                for (int i = 0; i < n; ++i) {
+                    uint32_t& e = expected[size_t(offset + i)];
+                    e = alphaMod == 256 ? referencePlain(e, src[size_t(offset + i)])
+                                        : referenceScaled(e, src[size_t(offset + i)], alphaMod);
+                }
+                if (alphaMod == 256)
+                    blendRowOverPlain(dst.data() + offset, src.data() + offset, n);
+                else
+                    blendRowOver(dst.data() + offset, src.data() + offset, n, alphaMod);
+                CHECK(dst == expected);
             }
-            // Whole steps of one kind, so the wide loop's shortcuts are taken too.
-            if (n > 16)
-                for (int i = 0; i < 8; ++i) src[size_t(offset + i)] &= 0x00FFFFFF, src[size_t(offset + 8 + i)] |= 0xFF000000;
-            for (int i = 0; i < n; ++i)
-                expected[size_t(offset + i)] = referencePlain(dst[size_t(offset + i)], src[size_t(offset + i)]);
-            blendRowOverPlain(dst.data() + offset, src.data() + offset, n);
-            CHECK(dst == expected);
-        }
 }
 
 // A stretched piece copies the rows it repeats only when they replace what they cover.
 TEST(blit_scaled_repeats_only_opaque_rows) {
-    Buffer src(2, 2, true), dst(6, 6, false);
-    src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
-    for (uint32_t& p : dst.px) p = 0xFF0000FF;
-    blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x) {
-            uint32_t from = src.at(x / 3, y / 3);
-            CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, from, 255));
-        }
+    for (uint32_t alphaMod : {255u, 200u}) {
+        Buffer src(2, 2, true), dst(6, 6, false);
+        src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
+        for (uint32_t& p : dst.px) p = 0xFF0000FF;
+        blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x) CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, src.at(x / 3, y / 3), alphaMod));
+    }
     // A texture stretched over itself reads what it has already drawn, pixel by pixel in order.
     Buffer self(4, 4, true), expected(4, 4, true);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) expected.px[size_t(y) * 4 + x] = expected.at(x / 2, y / 2);
     blitScaled(self.view, {0, 0, 2, 2}, self.view, {0, 0, 4, 4}, kNoClip);
     CHECK(self.px == expected.px);
+    // And a texture copied over itself one pixel to the right repeats its first pixel.
+    Buffer shifted(4, 1, true);
+    blitCopy(shifted.view, {0, 0, 4, 1}, shifted.view, 1, 0, kNoClip);
+    for (int x = 0; x < 4; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
 }
