@@ -214,3 +214,23 @@ def test_a_layout_that_needs_two_frames_to_settle_gets_them(theme):
         renderer.render()
         widths.append(text.width)
     assert widths == [0, 50, 50, 50, 90, 90, 90]
+
+
+class SharedLines(str):
+    """A text whose splitlines hands out one list that the test edits afterwards."""
+    shared = ["one"]
+
+    def splitlines(self, keepends=False):
+        return SharedLines.shared
+
+
+def test_lines_split_by_a_str_subclass_are_measured_every_frame(theme):
+    renderer = b.UIRenderer(b.Texture(*SIZE), True, theme)
+    text = b.UIText(SharedLines("ignored"))
+    renderer.widget.addChild(text, 0, 0)
+    renderer.render()
+    renderer.render()
+    one = text.rect
+    SharedLines.shared.append("two")
+    renderer.render()
+    assert text.rect[3] > one[3]

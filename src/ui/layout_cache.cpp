@@ -90,7 +90,7 @@ private:
 
     // A text's size follows its lines and its renderer's theme font.
     bool text(TextObject* t) {
-        if (!put(int64_t(t->serial))) return false;
+        if (!t->serial || !put(int64_t(t->serial))) return false;
         PyObject* renderer = t->renderer && t->renderer != Py_None ? t->renderer : nullptr;
         PyObject* theme = renderer ? reinterpret_cast<UIRendererObject*>(renderer)->theme : nullptr;
         bool isTheme = theme && PyObject_TypeCheck(theme, UIThemeType);

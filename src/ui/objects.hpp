@@ -160,7 +160,11 @@ struct TextObject : WidgetObject {
     PyObject* text;       // str or None
     PyObject* lines;      // list of str
     PyObject* textColor;  // colour sequence or None
-    uint64_t serial;      // new whenever the lines change: names them in layout records
+    uint64_t serial;      // new whenever the lines change (0: lines from a str subclass): names them
+    // The size of the lines as last measured, with the serials of the lines and of the theme
+    // whose font measured them (0: nothing measured).
+    uint64_t measuredSerial, measuredTheme;
+    int64_t measuredWidth, measuredHeight;
     // The last drawing of the lines, with what it was drawn from: the lines (a list of str), the font
     // and the colour. Drawn again when any of them differs.
     PyObject* drawnTexture;
