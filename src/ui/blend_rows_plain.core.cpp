@@ -1,5 +1,8 @@
 // The UI's row blends for any x86-64 processor.
 #include <cstdint>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "ui/blend.core.hpp"
 
