@@ -234,3 +234,16 @@ def test_lines_split_by_a_str_subclass_are_measured_every_frame(theme):
     SharedLines.shared.append("two")
     renderer.render()
     assert text.rect[3] > one[3]
+
+
+def test_a_tree_made_into_a_cycle_after_a_frame_raises_as_before(theme):
+    renderer = b.UIRenderer(b.Texture(*SIZE), True, theme)
+    panel = b.UIListContainer()
+    panel.addChild(b.UIText("inside"))
+    renderer.widget.addChild(panel, 0, 0)
+    renderer.render()
+    renderer.render()
+    panel.getChildren().append(panel)
+    for _ in range(2):
+        with pytest.raises(RecursionError):
+            renderer.render()

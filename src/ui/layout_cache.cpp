@@ -17,8 +17,8 @@ namespace {
 
 // Walks a tree the way the layout passes do and writes out what they read and write; or, given
 // the words of an earlier walk, compares with them instead and stops at the first difference. The
-// comparing walk reaches only live objects (through the current tree) and never runs longer or
-// deeper than the recorded one, whatever the tree has become.
+// comparing walk reaches only live objects (through the current tree) and never runs longer than
+// the recorded one, nor deeper than the layout passes may (a tree that has become a cycle ends it).
 class TreeWords {
 public:
     explicit TreeWords(std::vector<int64_t>& out) : out_(&out) {}
@@ -26,7 +26,7 @@ public:
 
     // False when a difference was found, or (when writing) when the tree cannot be recorded.
     bool widget(PyObject* o) {
-        if (!put(o) || !PyObject_TypeCheck(o, UIWidgetType)) return false;
+        if (!put(o) || !PyObject_TypeCheck(o, UIWidgetType) || depth_ >= Py_GetRecursionLimit()) return false;
         WidgetObject* w = asWidget(o);
         const WidgetOps* ops = w->ops;
         const bool list = ops == &listContainerOps || ops == &panelOps;
@@ -48,8 +48,10 @@ public:
         }
         PyObject* children = c->children;
         if (!children || !PyList_Check(children) || !put(PyList_GET_SIZE(children))) return false;
+        ++depth_;
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(children); ++i)
             if (!widget(PyList_GET_ITEM(children, i))) return false;
+        --depth_;
         return ops != &anchoredContainerOps || anchors(reinterpret_cast<AnchoredContainerObject*>(o));
     }
 
@@ -60,6 +62,7 @@ private:
     std::vector<int64_t>* out_ = nullptr;
     const std::vector<int64_t>* expected_ = nullptr;
     size_t at_ = 0;
+    int depth_ = 0;
 
     bool put(int64_t v) {
         if (out_) {
