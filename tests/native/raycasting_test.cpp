@@ -557,29 +557,51 @@ TEST(frames_match_the_reference_on_random_scenes) {
     auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
     const int sizes[][3] = {{32, 20, 0}, {17, 9, 3}, {1, 1, 0}, {64, 40, 5}, {3, 50, 1}, {101, 37, 2}};
+    // Wider targets whose blocks of 64 columns end in groups of eight and odd tails.
+    const int wideSizes[][3] = {{203, 61, 0}, {129, 40, 3}, {67, 100, 1}, {136, 30, 0}};
     const int fovs[] = {1, 45, 60, 90, 179, 360, 400, -60};
     const int threadCounts[] = {1, 2, 3, 7};
     std::vector<std::unique_ptr<ColumnPool>> pools;
     for (int n : threadCounts) pools.push_back(std::make_unique<ColumnPool>(n));
     int compared = 0, mismatches = 0;
-    for (int round = 0; round < 400; round++) {
+    for (int round = 0; round < 600; round++) {
         const unsigned seed = kFirstSeed + unsigned(round);
         rng.seed(seed);
+        // The later rounds: few walls, and floors and ceilings in four large patches (each a
+        // texture, none, or a missing one), so that whole rows of a block meet one texture.
+        const bool patches = round >= 400;
         int lw = rnd(3, 14), lh = rnd(3, 14);
+        if (patches) lw = rnd(3, 40), lh = rnd(3, 40);
         Scene s(lw, lh);
         if (rnd(0, 3)) s.wall();
         int texCount = rnd(1, 4);
         for (int i = 0; i < texCount; i++) {
             int tw = rnd(1, 16), th = rnd(1, 16);
+            if (patches && rnd(0, 3)) tw = 1 << rnd(0, 6), th = 1 << rnd(0, 6);  // mostly powers of two
             s.textures.emplace_back(tw, th, 0, rnd(0, 2));
             for (auto& p : s.textures.back().px) p = rng();
+        }
+        int splitX = 0, splitY = 0;
+        uint8_t floors[4] = {}, ceilings[4] = {};
+        if (patches) {
+            splitX = rnd(0, lw), splitY = rnd(0, lh);
+            for (int k = 0; k < 4; k++) {
+                floors[k] = rnd(0, 5) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                ceilings[k] = rnd(0, 5) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+            }
         }
         for (int y = 0; y < lh; y++)
             for (int x = 0; x < lw; x++) {
                 level::Cell& c = s.cell(x, y);
-                if (c.type == 0 && rnd(0, 5) == 0) c.type = uint8_t(rnd(1, 7));  // squares and diagonals
-                c.floor = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
-                c.ceiling = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                if (c.type == 0 && rnd(0, patches ? 40 : 5) == 0) c.type = uint8_t(rnd(1, 7));  // squares and diagonals
+                if (patches) {
+                    const int patch = (x < splitX ? 0 : 1) + (y < splitY ? 0 : 2);
+                    c.floor = floors[patch];
+                    c.ceiling = ceilings[patch];
+                } else {
+                    c.floor = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                    c.ceiling = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                }
                 for (int k = level::TEXTURE_NORTH; k <= level::TEXTURE_WEST; k++)
                     c.byte(k) = uint8_t(rnd(0, texCount));  // texCount: one past the end
             }
@@ -591,7 +613,7 @@ TEST(frames_match_the_reference_on_random_scenes) {
         l.groundFogDensity = groundFogs[rnd(0, 5) % 4];
         l.fogColor = rng();
         l.groundFogColor = rng();
-        const int* size = sizes[rnd(0, 5)];
+        const int* size = patches ? wideSizes[rnd(0, 3)] : sizes[rnd(0, 5)];
         const int W = size[0], H = size[1];
         Surface mine(W, H, 0, size[2]), ref(W, H, 0, size[2]);
         Surface light(rnd(1, 9), rnd(1, 9));
@@ -629,7 +651,7 @@ TEST(frames_match_the_reference_on_random_scenes) {
         if (!sameFrame(seed, mine, ref, hitsMine, hitsRef)) mismatches++;
     }
     CHECK_EQ(mismatches, 0);
-    CHECK_EQ(compared, 400);
+    CHECK_EQ(compared, 600);
 }
 
 // Cameras standing on the west or north edge of an open level and looking along it: the floor
