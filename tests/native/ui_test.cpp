@@ -60,6 +60,13 @@ TEST(blit_scaled_stretches_by_nearest_pixel) {
     blitScaled(src.view, {0, 0, 2, 1}, dst.view, {0, 0, 8, 2}, kNoClip);
     CHECK(dst.at(0, 0) == code(0, 0) && dst.at(3, 1) == code(0, 0));
     CHECK(dst.at(4, 0) == code(1, 0) && dst.at(7, 1) == code(1, 0));
+    Buffer column(1, 2, true), tall(1, 4, false);  // as wide, but taller: stretched, not copied
+    blitScaled(column.view, {0, 0, 1, 2}, tall.view, {0, 0, 1, 4}, kNoClip);
+    CHECK(tall.at(0, 1) == code(0, 0) && tall.at(0, 2) == code(0, 1) && tall.at(0, 3) == code(0, 1));
+    // A piece hanging half past the source's right edge: the target keeps the same half.
+    Buffer row(4, 1, true), wide(16, 1, false);
+    blitScaled(row.view, {0, 0, 8, 1}, wide.view, {0, 0, 16, 1}, kNoClip);
+    CHECK(wide.at(7, 0) == code(3, 0) && wide.at(8, 0) == 0);
 }
 
 // SDL_BlitScaled's sampling: 16.16 fixed-point steps from half a step in, and a clipped piece
