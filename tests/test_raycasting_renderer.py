@@ -169,6 +169,7 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     assert (kind, x, y) == (b.TEXTURE_NORTH, 2, 7)
     kind, wx, wy = r.getWorldPosByScreenCoords(16, 19)
     assert kind == 1 and wy == pytest.approx(2.5 + 12.5 / 9, rel=1e-6)
+    assert wx == pytest.approx(2.5, abs=1e-9)  # the middle column looks straight along +y
     assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
     assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
     for bad in (-1, 32):
@@ -176,6 +177,9 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
             r.getWorldPosByScreenCoords(bad, 3)
         with pytest.raises(IndexError):
             r.getEntityAtScreenCoords(bad, 3)
+    for pick in (r.getWorldPosByScreenCoords, r.getWorldCellByScreenCoords, r.getEntityAtScreenCoords):
+        with pytest.raises(TypeError, match=pick.__name__):
+            pick(1)
 
 
 def test_column_without_wall_has_an_invalid_hit(tmp_path):

@@ -523,6 +523,13 @@ TEST(sky_follows_the_camera_and_pitch) {
     CHECK_EQ(target.at(5, 0) & 0xFF, 99u);
     skyOnly(target.view(), sky.view(), 170.0, 720, 10);  // wide views wrap around the panorama
     for (int x = 0; x < 32; x++) CHECK((target.at(x, 0) >> 8) < 360);
+    // Angles below 720 are used as they are, not wrapped first: on a 13-column panorama the
+    // column of angle 360 (13 / 360 * 360 rounds to just under 13) is the last one, 12.
+    Surface narrow(13, 100);
+    for (int y = 0; y < 100; y++)
+        for (int x = 0; x < 13; x++) narrow.px[size_t(y) * 13 + x] = uint32_t(x << 8 | y);
+    skyOnly(target.view(), narrow.view(), 390.0, 60, 10);  // column 0: 0 / 32 * 60 + 390 - 30 = 360
+    CHECK_EQ(target.at(0, 0) >> 8, 12u);
 }
 
 // The first pixel or hit where two frames differ, printed with the scene's seed; true when none.
@@ -674,8 +681,9 @@ TEST(open_level_cameras_on_its_west_and_north_edges) {
 }
 
 TEST(column_pool_runs_every_piece_once) {
-    for (int threads : {1, 2, 3, 7}) {
+    for (int threads : {-3, 0, 1, 2, 3, 7}) {
         ColumnPool pool(threads);
+        CHECK_EQ(pool.threads(), std::max(threads, 1));  // at least the calling thread
         for (size_t count : {0, 1, 5, 100}) {
             std::vector<int> runs(count, 0);
             pool.run(count, [&](size_t i) { runs[i]++; });
