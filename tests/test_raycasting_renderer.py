@@ -23,6 +23,18 @@ def test_constructor_and_defaults():
     assert b.RaycastingRenderer(target, None).level is None
 
 
+def test_subclass_skipping_the_base_initialiser_draws_and_picks(tmp_path):
+    class Bare(b.RaycastingRenderer):
+        def __init__(self):  # no super().__init__: no member list yet
+            pass
+
+    r = Bare()
+    r._target, r._level = b.Texture(8, 6), make_level(tmp_path, 5, 5, [WALL])
+    r._camera = b.Camera(b.Vector2(2.5, 2.5), b.Vector2(0, 1), 60, 0)
+    r.render()
+    assert r.getEntityAtScreenCoords(4, 3) is None and r.entities == []
+
+
 @pytest.mark.parametrize(
     "args", [(), (b.Texture(2, 2),), (b.Texture(2, 2), None, None), (5, None), (None, None), (b.Texture(2, 2), 5)]
 )
