@@ -585,6 +585,8 @@ TEST(frames_match_the_reference_on_random_scenes) {
         for (int i = 0; i < texCount; i++) {
             int tw = rnd(1, 16), th = rnd(1, 16);
             if (patches && rnd(0, 3)) tw = 1 << rnd(0, 6), th = 1 << rnd(0, 6);  // mostly powers of two
+            if (patches && i > 0 && rnd(0, 2) == 0)  // the size of the first: a floor and ceiling drawn as a pair
+                tw = s.textures[0].w, th = s.textures[0].h;
             s.textures.emplace_back(tw, th, 0, rnd(0, 2));
             for (auto& p : s.textures.back().px) p = rng();
         }
