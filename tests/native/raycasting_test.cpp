@@ -663,6 +663,25 @@ TEST(frames_match_the_reference_on_random_scenes) {
     CHECK_EQ(compared, 600);
 }
 
+// Byte 255 means no surface even in a level with 256 textures: the floor and ceiling show the
+// background, not texture 255.
+TEST(no_surface_byte_with_a_texture_at_255) {
+    Scene s(8, 8);
+    s.wall();
+    for (int i = 0; i < 256; i++) s.textures.emplace_back(1, 1, 0xFF000000u | uint32_t(i));
+    s.setAll(level::TEXTURE_FLOOR, level::kNoSurface);
+    s.setAll(level::TEXTURE_CEILING, level::kNoSurface);
+    const LevelView& l = s.finish();
+    const FrameView v = frame(4.5, 4.5, 1, 0.3, 60, 0, 40);
+    Surface mine(64, 40), ref(64, 40);
+    std::vector<Hit> hitsMine(64), hitsRef(64);
+    referenceFrame(ref.view(), l, v, nullptr, 0, nullptr, {}, hitsRef.data());
+    ColumnPool pool(1);
+    chunkedFrame(mine.view(), l, v, nullptr, 0, nullptr, {}, hitsMine.data(), pool, 64);
+    CHECK(sameFrame(0, mine, ref, hitsMine, hitsRef));
+    CHECK_EQ(mine.at(32, 39), kBackground);
+}
+
 // Cameras standing on the west or north edge of an open level and looking along it: the floor
 // and ceiling past the edge show the background, though the rows' other end lies inside.
 TEST(open_level_cameras_on_its_west_and_north_edges) {
