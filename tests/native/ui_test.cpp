@@ -42,6 +42,11 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     blitScaled(src.view, {-(1LL << 31), 0, 1, 8}, dst.view, {0, 0, 1LL << 32, 8}, kNoClip);
     blitScaled(src.view, {0, 0, 1LL << 31, 8}, dst.view, {-(1LL << 33), 0, 1, 8}, kNoClip);
     CHECK(dst.at(0, 0) == 0);
+    // Empty or mirrored destinations and a source without pixels draw nothing.
+    for (Rect64 to : {Rect64{0, 0, -4, 4}, Rect64{0, 0, 4, -4}, Rect64{6, 6, -6, -6}, Rect64{0, 0, 0, 4}})
+        blitScaled(src.view, {0, 0, 8, 8}, dst.view, to, kNoClip);
+    blitScaled({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, {0, 0, 4, 4}, kNoClip);
+    CHECK(dst.at(0, 0) == 0 && dst.at(2, 2) == 0 && dst.at(5, 5) == 0);
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
     CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
 }
