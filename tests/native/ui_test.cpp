@@ -154,6 +154,13 @@ TEST(three_patch_tiles_and_squeezes_the_remainder) {
     CHECK(dst.at(32, 0) == 0);
 }
 
+TEST(three_patch_without_a_middle_between_touching_caps) {
+    Buffer src(8, 1, true), dst(10, 1, false);
+    drawThreePatchH(src.view, ThreePatch{0, 0, 4, 0, 4, 1}, dst.view, 1, 0, 8, kNoClip);
+    CHECK(dst.at(0, 0) == 0 && dst.at(1, 0) == code(0, 0) && dst.at(5, 0) == code(4, 0) && dst.at(8, 0) == code(7, 0));
+    CHECK(dst.at(9, 0) == 0);
+}
+
 TEST(three_patch_with_whole_tiles_has_no_remainder) {
     Buffer src(16, 1, true), dst(24, 1, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
@@ -278,8 +285,9 @@ TEST(blit_scaled_repeats_only_opaque_rows) {
         for (int x = 0; x < 4; ++x) expected.px[size_t(y) * 4 + x] = expected.at(x / 2, y / 2);
     blitScaled(self.view, {0, 0, 2, 2}, self.view, {0, 0, 4, 4}, kNoClip);
     CHECK(self.px == expected.px);
-    // And a texture copied over itself one pixel to the right repeats its first pixel.
-    Buffer shifted(4, 1, true);
-    blitCopy(shifted.view, {0, 0, 4, 1}, shifted.view, 1, 0, kNoClip);
-    for (int x = 0; x < 4; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
+    // And a texture copied over itself one pixel to the right repeats its first pixel (a row wide
+    // enough for the wide steps, which must not be used there).
+    Buffer shifted(20, 1, true);
+    blitCopy(shifted.view, {0, 0, 20, 1}, shifted.view, 1, 0, kNoClip);
+    for (int x = 0; x < 20; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
 }
