@@ -19,7 +19,7 @@ public:
     operator double() const { return value_; }
 
     Vector2Coord& operator=(double d) {
-        if (Py_REFCNT(box_) == 1) {
+        if (soleHolder()) {
             reinterpret_cast<PyFloatObject*>(box_)->ob_fval = d;
         } else {
             PyObject* f = PyFloat_FromDouble(d);
@@ -51,6 +51,8 @@ public:
         value_ = PyFloat_AS_DOUBLE(f);
     }
     void release() { Py_CLEAR(box_); }
+    // True when the float is held by this coordinate alone.
+    bool soleHolder() const { return box_ && Py_REFCNT(box_) == 1; }
 
     // Where the float sits, for the member descriptor.
     static constexpr Py_ssize_t floatOffset() { return offsetof(Vector2Coord, box_); }
