@@ -282,13 +282,13 @@ Vector2Coord* coordNamed(PyObject* self, PyObject* name) {
 }
 
 // Writes to the coordinates: their members are read-only, so every write comes here, converts like
-// any number argument and advances the mutation epoch. `v.x = float` on a Vector2 itself keeps the
-// float object. A subclass that defines its own attribute of such a name gets the generic path.
+// any number argument and advances the mutation epoch. A subclass that defines its own attribute of
+// such a name gets the generic path.
 int Vector2_setattro(PyObject* self, PyObject* name, PyObject* value) {
     Vector2Coord* c = coordNamed(self, name);
     if (!c) return PyObject_GenericSetAttr(self, name, value);
     if (value && PyFloat_CheckExact(value) && Py_IS_TYPE(self, Vector2Type)) {
-        c->adopt(value);
+        c->take(value);
         noteMutation();
         return 0;
     }
@@ -296,7 +296,7 @@ int Vector2_setattro(PyObject* self, PyObject* name, PyObject* value) {
         return PyObject_GenericSetAttr(self, name, value);
     if (!value) return refuseDelete();
     return guardInt([&] {
-        if (PyFloat_CheckExact(value)) c->adopt(value);
+        if (PyFloat_CheckExact(value)) c->take(value);
         else *c = toDouble(value);
         noteMutation();
         return 0;

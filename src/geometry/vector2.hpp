@@ -29,9 +29,9 @@ public:
         value_ = d;
         return *this;
     }
-    // Takes the other coordinate's value and shares its float.
+    // Takes the other coordinate's value (and its float, unless this one's own can be written).
     Vector2Coord& operator=(const Vector2Coord& o) {
-        adopt(o.box_);
+        take(o.box_);
         return *this;
     }
     Vector2Coord& operator+=(double d) { return *this = value_ + d; }
@@ -39,10 +39,15 @@ public:
     Vector2Coord& operator*=(double d) { return *this = value_ * d; }
     Vector2Coord& operator/=(double d) { return *this = value_ / d; }
 
-    // The value of `f`, an exact float, held as that very object.
-    void adopt(PyObject* f) {
-        Py_SETREF(box_, Py_NewRef(f));
-        value_ = PyFloat_AS_DOUBLE(f);
+    // The value of `f`, an exact float: written into the coordinate's own float when nothing else
+    // holds it (the float stays where it is in memory), else held as `f` itself.
+    void take(PyObject* f) {
+        if (soleHolder()) {
+            value_ = reinterpret_cast<PyFloatObject*>(box_)->ob_fval = PyFloat_AS_DOUBLE(f);
+        } else {
+            Py_SETREF(box_, Py_NewRef(f));
+            value_ = PyFloat_AS_DOUBLE(f);
+        }
     }
     // The first value of a fresh coordinate (its memory zeroed or uninitialised): takes over `f`,
     // an exact float reference.
