@@ -3,7 +3,7 @@ measured in the same process: esper 3.9 for entity queries and systems, pygame-c
 
 Rounds of engine and peer alternate; every figure is the median of its rounds.
 
-    python bench/bench_game.py [--rounds N]
+    python bench/bench_game.py [--rounds N] [--only queries|systems|ui|demo ...]
 """
 import argparse
 import os
@@ -219,15 +219,18 @@ def demo_frame(rounds):
     return []
 
 
+PARTS = {"queries": queries, "systems": systems, "ui": ui_text, "demo": demo_frame}
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--rounds", type=int, default=31)
+    parser.add_argument("--only", nargs="+", choices=sorted(PARTS), help="run only these parts")
     args = parser.parse_args()
     print(f"esper {esper.version if hasattr(esper, 'version') else ''}, pygame-ce {pygame.version.ver}")
-    queries(args.rounds)
-    systems(args.rounds)
-    ui_text(args.rounds)
-    demo_frame(args.rounds)
+    for name, part in PARTS.items():
+        if not args.only or name in args.only:
+            part(args.rounds)
 
 
 if __name__ == "__main__":

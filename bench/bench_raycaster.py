@@ -1,14 +1,16 @@
 """Median frame time of RaycastingRenderer.render() as a ratio against a baseline measured in the same run.
 
-The baseline is the textbook raycaster bench/ref_raycaster.cpp (built with g++ here; same level,
-textures, camera path and sizes; walls, floor and ceiling with fog; the faster of its two floor
-loop orders). The engine draws three scenes along that path: plain walls, floor and ceiling; the
-same with fog, ground fog and a sky; and that with 50 directional animated sprites, each on one
-thread and on all of the machine's cores.
+The baseline is the textbook raycaster bench/ref_raycaster.cpp (built with g++ -O2 here as a
+shared object, bench/ref_raycaster_frames.cpp, and called frame by frame; same level, textures,
+camera path and sizes; walls, floor and ceiling with fog; the faster of its two floor loop orders).
+The engine draws three scenes along that path: plain walls, floor and ceiling; the same with fog,
+ground fog and a sky; and that with 50 directional animated sprites, each on one thread and on all
+of the machine's cores. Baseline and engine take turns frame by frame.
 
     python bench/bench_raycaster.py [--frames N] [--rounds R] [--sizes 640x400,1920x1080]
 """
 import argparse
+import ctypes
 import json
 import math
 import os
@@ -133,49 +135,65 @@ def camera_at(i, n):
     return (15 + 6 * math.cos(a), 15 + 6 * math.sin(a)), (math.cos(look), math.sin(look))
 
 
-def engine_frames(level, w, h, frames, threads, sheet=None):
-    """Frame times in ms along the camera path."""
+def timed(call):
+    """(wall-clock ms, calling thread's CPU ms) of call()."""
+    t0, c0 = time.perf_counter(), time.thread_time()
+    call()
+    return (time.perf_counter() - t0) * 1000, (time.thread_time() - c0) * 1000
+
+
+def engine_drawer(level, w, h, threads, sheet=None):
+    """A function drawing frame i of n of the camera path with the engine; returns timed()'s pair."""
     r = b.RaycastingRenderer(b.Texture(w, h), level)
     r.threads = threads
-    ecs = add_sprites(r, sheet) if sheet else None  # noqa: F841 (keeps the entities alive)
+    ecs = add_sprites(r, sheet) if sheet else None
     cam = r.getCamera()
     cam.fov, cam.pitch, cam.ratio = 60, 0, 1.6
-    times = []
-    for i in range(frames):
-        (px, py), (dx, dy) = camera_at(i, frames)
+
+    def draw(i, n):
+        (px, py), (dx, dy) = camera_at(i, n)
         cam.pos.x, cam.pos.y, cam.dir.x, cam.dir.y = px, py, dx, dy
-        t0 = time.perf_counter()
-        r.render()
-        times.append((time.perf_counter() - t0) * 1000)
-    return times
+        return timed(r.render)
+
+    draw.keep = ecs  # the entities live as long as the drawer
+    return draw
 
 
 def build_reference(folder):
-    """The textbook raycaster's executable, or None without g++."""
+    """The textbook raycaster as a shared object drawing one frame per call, or None without g++."""
     compiler = shutil.which("g++")
     if not compiler:
         return None
-    exe = folder / "ref_raycaster"
-    subprocess.run([compiler, "-O2", "-std=c++17", "-o", str(exe), str(HERE / "ref_raycaster.cpp")], check=True)
-    return exe
+    lib = folder / "libref_raycaster.so"
+    subprocess.run([compiler, "-O2", "-std=c++17", "-shared", "-fPIC", "-o", str(lib),
+                    str(HERE / "ref_raycaster_frames.cpp")], check=True, capture_output=True)
+    ref = ctypes.CDLL(str(lib))
+    ref.ref_build_scene.restype = None
+    ref.ref_render_frame.argtypes = [ctypes.c_void_p] + [ctypes.c_int] * 5
+    ref.ref_render_frame.restype = None
+    ref.ref_build_scene()
+    return ref
 
 
-def reference_frames(exe, sizes, frames):
-    """Median ms per size of the textbook raycaster (the faster of its floor orders)."""
-    out = subprocess.run([str(exe), "--frames", str(frames), "--sizes", ",".join(f"{w}x{h}" for w, h in sizes),
-                          "--floor", "both"], check=True, capture_output=True, text=True).stdout
-    result = {}
-    for line in out.splitlines():
-        rec = json.loads(line)
-        if rec["bench"] == "ref_cpp":
-            size = (rec["w"], rec["h"])
-            result[size] = min(result.get(size, math.inf), rec["median_ms"])
-    return result
+def reference_drawer(ref, w, h, column_floor):
+    """A function drawing frame i of n with the textbook raycaster (floor row by row, or column
+    by column); returns timed()'s pair."""
+    pixels = np.zeros(w * h, np.uint32)
+    address = pixels.ctypes.data
+
+    def draw(i, n):
+        return timed(lambda: ref.ref_render_frame(address, w, h, i, n, column_floor))
+
+    draw.keep = pixels
+    return draw
+
+
+FLOOR_ORDERS = ("rows", "cols")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--frames", type=int, default=60, help="frames per round")
+    parser.add_argument("--frames", type=int, default=60, help="frames per round (points of the camera path)")
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--sizes", default="640x400,1920x1080")
     args = parser.parse_args()
@@ -187,30 +205,51 @@ def main():
         sheet = write_sheet(folder)
         scenes = [("walls, floor, ceiling", plain, None), ("+ fog, ground fog, sky", foggy, None),
                   ("+ 50 sprites", foggy, sheet)]
-        cores = b.RaycastingRenderer(b.Texture(1, 1), None).threads
-        exe = build_reference(folder)
-        # The machine is shared: baseline and engine take turns, round after round, and the
-        # medians are taken over all rounds.
-        reference, engine = {}, {}
-        for _ in range(args.rounds):
-            if exe:
-                for size, ms in reference_frames(exe, sizes, args.frames).items():
-                    reference.setdefault(size, []).append(ms)
-            for w, h in sizes:
-                for name, level, sprites in scenes:
-                    for threads in sorted({1, cores}):
-                        times = engine_frames(level, w, h, args.frames, threads, sprites)
-                        engine.setdefault((w, h, name, threads), []).extend(times)
+        probe = b.RaycastingRenderer(b.Texture(1, 1), None)
+        cores = probe.threads
+        thread_counts = sorted({1, cores})
+        print(f"pixel path: {probe._pixelPath}; {cores} cores; load average {os.getloadavg()[0]:.1f}")
+        ref = build_reference(folder)
+        # The machine is shared: every drawer draws each point of the camera path in turn, the
+        # baseline's two floor orders first, so that a busy moment slows them all alike; the
+        # medians are taken over all frames of all rounds.
+        drawers = []
         for w, h in sizes:
-            ref = statistics.median(reference[(w, h)]) if (w, h) in reference else None
-            print(f"{w}x{h}: baseline " + (f"{ref:.3f} ms/frame" if ref else "not built (no g++)"))
+            if ref:
+                drawers += [((w, h, order), reference_drawer(ref, w, h, k)) for k, order in enumerate(FLOOR_ORDERS)]
+            drawers += [((w, h, name, threads), engine_drawer(level, w, h, threads, sprites))
+                        for name, level, sprites in scenes for threads in thread_counts]
+        times = {key: ([], []) for key, _ in drawers}
+        for _ in range(args.rounds):
+            for i in range(args.frames):
+                for key, draw in drawers:
+                    wall, cpu = draw(i, args.frames)
+                    times[key][0].append(wall)
+                    times[key][1].append(cpu)
+
+        def median(key, clock):
+            return statistics.median(times[key][clock])
+
+        # One thread: the ratio also by the CPU time of the drawing thread, which a busy machine
+        # disturbs less than the clock (waits for a core are left out).
+        for w, h in sizes:
+            if not ref:
+                print(f"{w}x{h}: baseline not built (no g++)")
+            base = [min(median((w, h, order), clock) for order in FLOOR_ORDERS) for clock in (0, 1)] if ref else None
+            if ref:
+                print(f"{w}x{h}: baseline {base[0]:.3f} ms/frame (CPU {base[1]:.3f} ms)")
             for name, _, _ in scenes:
                 cells = []
-                for threads in sorted({1, cores}):
-                    ms = statistics.median(engine[(w, h, name, threads)])
-                    ratio = f" = {ms / ref:.2f} x baseline" if ref else ""
-                    cells.append(f"{threads} thread{'s' if threads > 1 else ''} {ms:7.3f} ms{ratio}")
+                for threads in thread_counts:
+                    key = (w, h, name, threads)
+                    cell = f"{threads} thread{'s' if threads > 1 else ''} {median(key, 0):7.3f} ms"
+                    if ref:
+                        cell += f" = {median(key, 0) / base[0]:.2f} x"
+                        if threads == 1:
+                            cell += f" (CPU {median(key, 1) / base[1]:.2f} x)"
+                    cells.append(cell)
                 print(f"  {name:<24} " + "; ".join(cells))
+        print(f"load average {os.getloadavg()[0]:.1f}")
         sys.stdout.flush()
 
 

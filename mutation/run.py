@@ -24,8 +24,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 EQUIVALENT = ROOT / "mutation" / "equivalent.txt"
+WAS = "    (was: "  # separates a mutated line from the original in the printed and listed mutants
 WORK = ROOT / "build" / "mutants"
-DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/render/*.cpp", "src/physics/*.cpp"]
+DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/**/*.core.inl", "src/render/*.cpp", "src/physics/*.cpp"]
 
 # The pytest files that exercise each subsystem's code.
 TESTS_BY_DIR = {
@@ -47,13 +48,16 @@ def target_files(patterns):
 
 
 def equivalent_mutants():
-    """(file, mutated line) pairs from equivalent.txt's `file:line: text` lines. The line number is
-    for the reader only, so that edits elsewhere in the file do not unlist a mutant."""
+    """(file, mutated line, original line) triples from equivalent.txt's
+    `file:line: mutated    (was: original)` lines. The line number is for the reader only, so that
+    edits elsewhere in the file do not unlist a mutant; the original line tells apart the same
+    mutation of different lines."""
     listed = set()
     for raw in EQUIVALENT.read_text().splitlines():
         if raw.strip() and not raw.startswith("#"):
             location, text = raw.split(": ", 1)
-            listed.add((location.rsplit(":", 1)[0], text.strip()))
+            text, was = text.rsplit(WAS, 1)
+            listed.add((location.rsplit(":", 1)[0], text.strip(), was.removesuffix(")").strip()))
     return listed
 
 
@@ -72,10 +76,10 @@ class Mutant:
                 break
 
     def key(self):
-        return (self.source, self.text)
+        return (self.source, self.text, self.was)
 
     def __str__(self):
-        return f"{self.source}:{self.line}: {self.text}    (was: {self.was})"
+        return f"{self.source}:{self.line}: {self.text}{WAS}{self.was})"
 
 
 def generate(files, mutant_dir):

@@ -48,9 +48,10 @@ def test_collision_event_needs_exactly_two_arguments(args):
         b.CollisionEvent(*args)
 
 
-def test_collision_event_rejects_non_entities():
-    with pytest.raises(TypeError, match=r"Argument 'entity2' has incorrect type \(expected brovaline.Entity, got int\)"):
-        b.CollisionEvent(b.Entity(), 3)
+@pytest.mark.parametrize("args, name", [((3, None), "entity1"), ((b.Entity(), 3), "entity2")])
+def test_collision_event_rejects_non_entities(args, name):
+    with pytest.raises(TypeError, match=rf"Argument '{name}' has incorrect type \(expected brovaline.Entity, got int\)"):
+        b.CollisionEvent(*args)
 
 
 def test_members_are_entities_with_position_and_collision(bodies):

@@ -289,3 +289,37 @@ def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
     engine.subscribeEvent(b.CollisionEvent, lambda evt: far_flags.append(CountedFlag("x")))
     movement.update(1.0)
     assert compared == ["a"]
+
+
+def replace_the_body_list(broad_phase):
+    """The first mover's handler gives the collision-body system a new list of the same length, the
+    far body swapped for one in the second mover's path: the second mover meets it."""
+    engine = b.Engine()
+    movement = b.MovementSystem(None)
+    movement._broadPhase = broad_phase
+    engine.ecs.addSystem(movement)
+    trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    near = b.Entity(1, b.PositionComponent(b.Vector2(10.9, 10)), b.CollisionComponent(0.25))
+    movers = [b.Entity(2 + i, b.PositionComponent(b.Vector2(5 + 5 * i, 5 + 5 * i)),
+                       b.VelocityComponent(b.Vector2(0.5, 0)), b.CollisionComponent(0.25)) for i in range(2)]
+    for e in (trigger, far, *movers):
+        engine.ecs.addEntity(e)
+    cbs = movement.collisionBodySystem
+    contacts = []
+
+    def handler(evt):
+        contacts.append((evt.entity1.id, evt.entity2.id))
+        if len(contacts) == 1:
+            cbs._entities = [near if e is far else e for e in cbs._entities]
+
+    engine.subscribeEvent(b.CollisionEvent, handler)
+    movement.update(1.0)
+    b.Engine._eventSubscribers.clear()
+    return contacts
+
+
+def test_a_body_list_replaced_by_a_handler_is_read_by_the_next_mover():
+    contacts = replace_the_body_list(broad_phase=True)
+    assert contacts == [(2, 0), (3, 1)]
+    assert contacts == replace_the_body_list(broad_phase=False)

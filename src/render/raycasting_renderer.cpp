@@ -13,6 +13,7 @@
 #include "geometry/vec.core.hpp"
 #include "geometry/vector2.hpp"
 #include "level/level.hpp"
+#include "render/pixel_path.core.hpp"
 #include "render/raycasting.core.hpp"
 #include "resources/texture.hpp"
 
@@ -200,6 +201,9 @@ PyObject* RR_getThreads(PyObject* self, void*) {
     return PyLong_FromLong(threads > 0 ? threads : machineThreads());
 }
 
+// The compiled version of the per-pixel passes that draws ("plain" or "avx2"), for benchmarks.
+PyObject* RR_getPixelPath(PyObject*, void*) { return PyUnicode_FromString(pixelPathName(pixelPath())); }
+
 int RR_setThreads(PyObject* self, PyObject* value, void*) {
     return guardInt([&] {
         RaycastingRendererObject* r = asRR(self);
@@ -255,6 +259,7 @@ PyGetSetDef props[] = {
     ro<&RaycastingRendererObject::level>("level"),
     computed<RR_setThreads>("threads", RR_getThreads,
                             "Threads that draw each frame (0 or None: one per core of the machine)."),
+    computed("_pixelPath", RR_getPixelPath, "The per-pixel passes in use: \"plain\" or \"avx2\"."),
     rwTyped<&RaycastingRendererObject::level, &LevelType>("_level"),
     rwTyped<&RaycastingRendererObject::camera, &CameraType>("_camera"),
     rwTyped<&RaycastingRendererObject::flashlight, &TextureType>("_flashlight"),

@@ -151,14 +151,6 @@ struct Column {
 };
 
 #if BV_PASSES_AVX2
-// The words at base[offsets[k]], by eight plain loads.
-inline __m256i gatherLanes(const uint32_t* base, __m256i offsets) {
-    alignas(32) int32_t at[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
-    return _mm256_setr_epi32(int(base[at[0]]), int(base[at[1]]), int(base[at[2]]), int(base[at[3]]), int(base[at[4]]),
-                             int(base[at[5]]), int(base[at[6]]), int(base[at[7]]));
-}
-
 // alphaBlend on 16-bit channel lanes: (color * a + p * (255 - a)) >> 8, where `a` holds each
 // pixel's amount in its four lanes.
 inline __m256i blendLanes(__m256i p, __m256i color, __m256i a) {
@@ -239,6 +231,8 @@ public:
         const __m256i fogColor16 = colorLanes(fogColor), groundColor16 = colorLanes(groundFogColor);
         const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u)), amountMask = _mm256_set1_epi32(0xFF);
         uint32_t* out = target.pixels + ptrdiff_t(y0) * target.pitch + x0;
+        // Texture rows are never negative: the first row reads its texels.
+        __m256i lastTexRow = _mm256_set1_epi32(-1), lastAmount = _mm256_set1_epi32(-1), texels = zero, mixed = zero;
         for (int32_t y = y0; y < y1; y++, out += target.pitch) {
             const __m256i row = _mm256_set1_epi32(y);
             const __m256i started = _mm256_andnot_si256(_mm256_cmpgt_epi32(top, row), _mm256_set1_epi32(-1));
@@ -248,29 +242,41 @@ public:
             const __m256i texRow = _mm256_max_epi32(
                 _mm256_min_epi32(_mm256_set_m128i(_mm256_cvttpd_epi32(texYHi), _mm256_cvttpd_epi32(texYLo)), lastRow),
                 zero);
-            alignas(32) int64_t at[kLanes];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(at),
-                               _mm256_add_epi64(columnLo, _mm256_mul_epi32(
-                                   _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
-            _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
-                               _mm256_add_epi64(columnHi, _mm256_mul_epi32(
-                                   _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
-            auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
-            const __m256i texels =
-                _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
-            __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+            // Near walls stretch each texel over many rows: the texels are read, and blended,
+            // again only when a lane's texel or ground fog amount changes.
+            const bool newTexels = _mm256_movemask_epi8(_mm256_cmpeq_epi32(texRow, lastTexRow)) != -1;
+            if (newTexels) {
+                lastTexRow = texRow;
+                alignas(32) int64_t at[kLanes];
+                _mm256_store_si256(reinterpret_cast<__m256i*>(at),
+                                   _mm256_add_epi64(columnLo, _mm256_mul_epi32(
+                                       _mm256_cvtepi32_epi64(_mm256_castsi256_si128(texRow)), pitchLo)));
+                _mm256_store_si256(reinterpret_cast<__m256i*>(at + 4),
+                                   _mm256_add_epi64(columnHi, _mm256_mul_epi32(
+                                       _mm256_cvtepi32_epi64(_mm256_extracti128_si256(texRow, 1)), pitchHi)));
+                auto texel = [&](int k) { return int(*reinterpret_cast<const uint32_t*>(intptr_t(at[k]))); };
+                texels =
+                    _mm256_setr_epi32(texel(0), texel(1), texel(2), texel(3), texel(4), texel(5), texel(6), texel(7));
+            }
+            bool newAmount = false;
+            __m256i amount = zero;
             if (kGround) {
                 // The amount grows with the square of the depth into the wall: (y - top) / height.
                 const __m256 f = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_sub_epi32(row, top)), height);
-                const __m256i amount =
-                    _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
-                lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
-                hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+                amount = _mm256_and_si256(_mm256_cvttps_epi32(_mm256_mul_ps(_mm256_mul_ps(f, f), ground)), amountMask);
+                newAmount = _mm256_movemask_epi8(_mm256_cmpeq_epi32(amount, lastAmount)) != -1;
+                lastAmount = amount;
             }
-            lo = blendLanes(lo, fogColor16, fogLo);
-            hi = blendLanes(hi, fogColor16, fogHi);
-            const __m256i mixed = _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)),
-                                                  _mm256_and_si256(alphaMask, texels));
+            if (newTexels || newAmount) {
+                __m256i lo = _mm256_unpacklo_epi8(texels, zero), hi = _mm256_unpackhi_epi8(texels, zero);
+                if (kGround) {
+                    lo = blendLanes(lo, groundColor16, amountLanes<false>(amount));
+                    hi = blendLanes(hi, groundColor16, amountLanes<true>(amount));
+                }
+                lo = blendLanes(lo, fogColor16, fogLo);
+                hi = blendLanes(hi, fogColor16, fogHi);
+                mixed = _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), texels, alphaMask);
+            }
             // Masked stores are slow on some processors: a tile whose eight columns all belong to
             // this draw writes whole rows (the caller draws over the lanes off their walls).
             if (full)
@@ -316,24 +322,30 @@ inline __m256i termLanes(const WallFrame::BlendTerms& terms) {
     return _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(terms.overlay)));
 }
 
+// A row's fog and ground fog terms in registers, loaded once per row: the pixel writes could
+// otherwise alias them.
+struct FogLanes {
+    __m256i overlay, inverse, groundOverlay, groundInverse;
+
+    explicit FogLanes(const RowFog& r)
+        : overlay(termLanes(r.fogTerms)), inverse(_mm256_set1_epi16(short(r.fogTerms.inverse))),
+          groundOverlay(termLanes(r.groundTerms)), groundInverse(_mm256_set1_epi16(short(r.groundTerms.inverse))) {}
+};
+
 // Eight texels fogged as fogAndStore does. The 256-bit unpacks and packs work within each 128-bit
 // half, whose two pixels per 16-bit register match the lanes of the precomputed terms.
 template <bool kGround>
-inline __m256i fogEight(__m256i b, const RowFog& r) {
+[[gnu::always_inline]] inline __m256i fogEight(__m256i b, const FogLanes& f) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000u));
     __m256i lo = _mm256_unpacklo_epi8(b, zero), hi = _mm256_unpackhi_epi8(b, zero);
     if (kGround) {
-        const __m256i overlay = termLanes(r.groundTerms);
-        const __m256i inverse = _mm256_set1_epi16(short(r.groundTerms.inverse));
-        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
-        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
+        lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, f.groundInverse), f.groundOverlay), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, f.groundInverse), f.groundOverlay), 8);
     }
-    const __m256i overlay = termLanes(r.fogTerms);
-    const __m256i inverse = _mm256_set1_epi16(short(r.fogTerms.inverse));
-    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, inverse), overlay), 8);
-    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, inverse), overlay), 8);
-    return _mm256_or_si256(_mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi)), _mm256_and_si256(alphaMask, b));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(lo, f.inverse), f.overlay), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(hi, f.inverse), f.overlay), 8);
+    return _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), b, alphaMask);
 }
 #endif
 
@@ -366,8 +378,9 @@ void fogAndStore(const uint32_t* texels, const int* slots, size_t n, uint32_t* o
         return _mm_or_si128(_mm_andnot_si128(alphaMask, mixed), _mm_and_si128(alphaMask, b));
     };
 #if BV_PASSES_AVX2
+    const FogLanes fog(r);
     for (; i + 8 <= n; i += 8) {
-        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), r);
+        const __m256i mixed = fogEight<kGround>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(texels + i)), fog);
         if (slots[i + 7] - slots[i] == 7) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + slots[i]), mixed);
             continue;
@@ -418,22 +431,31 @@ inline ptrdiff_t texelOffset(const FlatTexture& tex, double fx, double fy, int c
 // they are all finite: min and max skip a NaN), the lowest wall top and the highest row below a
 // wall.
 struct BlockBounds {
+    static constexpr int kGroups = kBlock / 8;
     double minDirX, maxDirX, minDirY, maxDirY;
     int64_t minTop, maxBottom;
     bool finite;
-    size_t count = 1;
+    size_t count = 0;
     double dirX[kBlock], dirY[kBlock];  // every column's ray, for the wide loads
+    // The same two rows for each group of eight columns.
+    int64_t groupMinTop[kGroups], groupMaxBottom[kGroups];
 
     explicit BlockBounds(const Column& first)
         : minDirX(first.dir.x), maxDirX(first.dir.x), minDirY(first.dir.y), maxDirY(first.dir.y),
           minTop(first.top), maxBottom(first.bottom), finite(isFinite(first.dir)) {
-        dirX[0] = first.dir.x;
-        dirY[0] = first.dir.y;
+        add(first);
     }
 
     static bool isFinite(const Vec2& v) { return std::isfinite(v.x) && std::isfinite(v.y); }
 
     void add(const Column& col) {
+        const size_t group = count / 8;
+        if (count % 8 == 0) {
+            groupMinTop[group] = col.top;
+            groupMaxBottom[group] = col.bottom;
+        }
+        groupMinTop[group] = std::min(groupMinTop[group], col.top);
+        groupMaxBottom[group] = std::max(groupMaxBottom[group], col.bottom);
         dirX[count] = col.dir.x;
         dirY[count++] = col.dir.y;
         finite = finite && isFinite(col.dir);
@@ -443,6 +465,12 @@ struct BlockBounds {
         maxDirY = std::max(maxDirY, col.dir.y);
         minTop = std::min(minTop, col.top);
         maxBottom = std::max(maxBottom, col.bottom);
+    }
+
+    // Whether floor (or ceiling) row y lies below (above) the walls of all columns of group g.
+    template <bool kFloor>
+    bool groupClear(size_t g, int y) const {
+        return kFloor ? y >= groupMaxBottom[g] : y < groupMinTop[g];
     }
 };
 
@@ -496,71 +524,212 @@ struct FlatPass {
     // Row y of the ceiling above the walls or of the floor below them: the texels are gathered
     // first, then fogged together.
     template <bool kFloor>
-    void row(int y, const RowFog r, const Column* cols, size_t n, const BlockBounds& block) const {
+    void row(int y, const RowFog& r, const Column* cols, size_t n, const BlockBounds& block) const {
         uint32_t* out = pixels + ptrdiff_t(y) * pitch;
-        uint32_t texels[kBlock + 3] = {};
+        uint32_t texels[kBlock + 3];
         int slots[kBlock];
         const bool everyColumn = kFloor ? y >= block.maxBottom : y < block.minTop;
         const size_t m = everyColumn && allInside(block, r.dist)
                              ? gather<kFloor, false>(y, r, cols, n, out, texels, slots, block)
                              : gather<kFloor, true>(y, r, cols, n, out, texels, slots, block);
+        if (m == 0) return;
+        std::fill_n(texels + m, 3, 0u);  // the lanes that a group of four reads past the last texel
         fogAndStore<kFloor>(texels, slots, m, out, r, fogColor, groundFogColor);
     }
 
+    // Ceiling row `ceilingY` and floor row `floorY`, which lie as far above the horizon as below
+    // it and so share their distance and fog `r`.
+    void rowPair(int ceilingY, int floorY, const RowFog& r, const Column* cols, size_t n,
+                 const BlockBounds& block) const {
 #if BV_PASSES_AVX2
-    // The texels of columns i..i+7 of a row that crosses every column inside the level, when the
-    // eight meet cells with one texture of offsets that fit in 31 bits; false otherwise.
-    template <bool kFloor>
-    bool gatherEight(const RowFog& r, const BlockBounds& block, size_t i, __m256i& texels) const {
-        if (r.fogged) return false;
-        const __m256d dist = _mm256_set1_pd(r.dist), x = _mm256_set1_pd(posX), y = _mm256_set1_pd(posY);
-        const __m256d fx0 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i)));
-        const __m256d fx1 = _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4)));
-        const __m256d fy0 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i)));
-        const __m256d fy1 = _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)));
-        const __m256i cx = _mm256_set_m128i(_mm256_cvttpd_epi32(fx1), _mm256_cvttpd_epi32(fx0));
-        const __m256i cy = _mm256_set_m128i(_mm256_cvttpd_epi32(fy1), _mm256_cvttpd_epi32(fy0));
-        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
-        const __m256i cell = _mm256_add_epi32(cx, _mm256_mullo_epi32(cy, _mm256_set1_epi32(int(levelWidth))));
-        const __m256i at =
-            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
-        // Four bytes from the floor or ceiling byte on stay inside the cell.
-        // Near rows often meet one cell in all eight columns.
-        const int firstAt = _mm256_cvtsi256_si32(at);
-        const int first = cellBytes[firstAt];
-        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(at, _mm256_set1_epi32(firstAt))) != -1) {
-            alignas(32) int32_t where[8];
-            _mm256_store_si256(reinterpret_cast<__m256i*>(where), at);
-            for (int k = 1; k < 8; k++)
-                if (cellBytes[where[k]] != first) return false;
+        if (smallGrid && !r.fogged && ceilingY < block.minTop && floorY >= block.maxBottom &&
+            allInside(block, r.dist)) {
+            // The floor and ceiling bytes are neighbours: one look at the cells finds both.
+            static_assert(level::TEXTURE_CEILING == level::TEXTURE_FLOOR + 1);
+            const int bytes = sharedBytes<level::TEXTURE_FLOOR, 2>(block, r.dist);
+            const FlatTexture* floor = bytes < 0 ? nullptr : wideTexture(bytes & 0xFF);
+            const FlatTexture* ceiling = floor ? wideTexture(bytes >> 8) : nullptr;
+            if (ceiling && ceiling->width == floor->width && ceiling->height == floor->height &&
+                ceiling->powerOfTwo == floor->powerOfTwo) {
+                const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
+                uint32_t* ceilingOut = pixels + ptrdiff_t(ceilingY) * pitch + cols[0].x;
+                uint32_t* floorOut = pixels + ptrdiff_t(floorY) * pitch + cols[0].x;
+                const FogLanes fog(r);
+                const size_t drawn =
+                    floor->powerOfTwo
+                        ? sharedTexturePair<true>(*ceiling, *floor, lanes, fog, block, n, ceilingOut, floorOut)
+                        : sharedTexturePair<false>(*ceiling, *floor, lanes, fog, block, n, ceilingOut, floorOut);
+                if (drawn < n) {
+                    row<false>(ceilingY, r, cols + drawn, n - drawn, block);
+                    row<true>(floorY, r, cols + drawn, n - drawn, block);
+                }
+                return;
+            }
         }
-        if (first == level::kNoSurface) return false;
-        const FlatTexture& tex = textures[first];
-        if (!tex.pixels || !tex.smallOffsets) return false;
+#endif
+        row<false>(ceilingY, r, cols, n, block);
+        row<true>(floorY, r, cols, n, block);
+    }
+
+#if BV_PASSES_AVX2
+    // A row's floor or ceiling points for eight neighbouring columns, posX + dist * dir as the
+    // column loop computes them: columns i..i+3 in the first register of each pair.
+    struct Points {
+        __m256d x0, x1, y0, y1;
+    };
+
+    // The broadcast distance and position of one row.
+    struct RowLanes {
+        __m256d dist, x, y;
+
+        [[gnu::always_inline]] Points at(const BlockBounds& block, size_t i) const {
+            return {_mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i))),
+                    _mm256_add_pd(x, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirX + i + 4))),
+                    _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i))),
+                    _mm256_add_pd(y, _mm256_mul_pd(dist, _mm256_loadu_pd(block.dirY + i + 4)))};
+        }
+    };
+
+    // Eight doubles truncated towards zero, in order.
+    [[gnu::always_inline]] static __m256i truncated(__m256d lo, __m256d hi) {
+        return _mm256_set_m128i(_mm256_cvttpd_epi32(hi), _mm256_cvttpd_epi32(lo));
+    }
+
+    // The texels at eight points of `tex`, whose offsets fit in 31 bits (texelOffset, eight at a
+    // time).
+    template <bool kPowerOfTwo>
+    [[gnu::always_inline]] static __m256i texelsAt(const FlatTexture& tex, const Points& p) {
+        return fetch(tex, texelCoords<kPowerOfTwo>(tex, p));
+    }
+
+    // The texel column and row at eight points of `tex` (texelOffset, eight at a time); they
+    // depend only on the texture's width and height.
+    struct TexelCoords {
+        __m256i x, y;
+    };
+    template <bool kPowerOfTwo>
+    [[gnu::always_inline]] static TexelCoords texelCoords(const FlatTexture& tex, const Points& p) {
         const __m256d w = _mm256_set1_pd(tex.width), h = _mm256_set1_pd(tex.height);
         __m256i tx, ty;
-        if (tex.powerOfTwo) {
-            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fx1, w)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fx0, w)));
-            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(fy1, h)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(fy0, h)));
-            tx = _mm256_and_si256(tx, _mm256_set1_epi32(tex.lastX));
-            ty = _mm256_and_si256(ty, _mm256_set1_epi32(tex.lastY));
+        if (kPowerOfTwo) {
+            tx = _mm256_and_si256(truncated(_mm256_mul_pd(p.x0, w), _mm256_mul_pd(p.x1, w)),
+                                  _mm256_set1_epi32(tex.lastX));
+            ty = _mm256_and_si256(truncated(_mm256_mul_pd(p.y0, h), _mm256_mul_pd(p.y1, h)),
+                                  _mm256_set1_epi32(tex.lastY));
         } else {
+            const __m256i cx = truncated(p.x0, p.x1), cy = truncated(p.y0, p.y1);
             const __m256d cx0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cx));
             const __m256d cx1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cx, 1));
             const __m256d cy0 = _mm256_cvtepi32_pd(_mm256_castsi256_si128(cy));
             const __m256d cy1 = _mm256_cvtepi32_pd(_mm256_extracti128_si256(cy, 1));
-            tx = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx1, cx1), w)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fx0, cx0), w)));
-            ty = _mm256_set_m128i(_mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy1, cy1), h)),
-                                  _mm256_cvttpd_epi32(_mm256_mul_pd(_mm256_sub_pd(fy0, cy0), h)));
+            tx = truncated(_mm256_mul_pd(_mm256_sub_pd(p.x0, cx0), w), _mm256_mul_pd(_mm256_sub_pd(p.x1, cx1), w));
+            ty = truncated(_mm256_mul_pd(_mm256_sub_pd(p.y0, cy0), h), _mm256_mul_pd(_mm256_sub_pd(p.y1, cy1), h));
             tx = _mm256_min_epi32(tx, _mm256_set1_epi32(tex.lastX));
             ty = _mm256_min_epi32(ty, _mm256_set1_epi32(tex.lastY));
         }
-        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(int(tex.pitch))), tx);
-        texels = gatherLanes(tex.pixels, offset);
+        return {tx, ty};
+    }
+
+    // The texels of `tex` at eight texel coordinates (offsets within 31 bits).
+    [[gnu::always_inline]] static __m256i fetch(const FlatTexture& tex, const TexelCoords& c) {
+        const __m256i offset = _mm256_add_epi32(_mm256_mullo_epi32(c.y, _mm256_set1_epi32(int(tex.pitch))), c.x);
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(tex.pixels), offset, 4);
+    }
+
+    // Whether the eight points lie inside the level (NaN does not).
+    [[gnu::always_inline]] bool insideLevel(const Points& p) const {
+        const __m256d zero = _mm256_setzero_pd(), w = _mm256_set1_pd(width), h = _mm256_set1_pd(height);
+        auto in = [&](__m256d v, __m256d limit) {
+            return _mm256_and_pd(_mm256_cmp_pd(v, zero, _CMP_GE_OQ), _mm256_cmp_pd(v, limit, _CMP_LT_OQ));
+        };
+        const __m256d all =
+            _mm256_and_pd(_mm256_and_pd(in(p.x0, w), in(p.x1, w)), _mm256_and_pd(in(p.y0, h), in(p.y1, h)));
+        return _mm256_movemask_pd(all) == 0xF;
+    }
+
+    // What every cell that row `dist` meets in `block` holds in its `kCount` bytes from byte
+    // `kFirst` on (the first byte lowest), or -1 when the cells differ. Those cells lie in the box
+    // between the points of the block's extreme directions (see allInside, which must hold); a box
+    // of more than 16 cells is not searched.
+    template <int kFirst, int kCount>
+    int sharedBytes(const BlockBounds& block, double dist) const {
+        static_assert(kCount == 1 || kCount == 2);
+        // A negative distance (a negative wall height ratio) swaps the extremes.
+        int x0 = int(posX + dist * block.minDirX), x1 = int(posX + dist * block.maxDirX);
+        int y0 = int(posY + dist * block.minDirY), y1 = int(posY + dist * block.maxDirY);
+        if (x0 > x1) std::swap(x0, x1);
+        if (y0 > y1) std::swap(y0, y1);
+        if ((x1 - x0 + 1) * (y1 - y0 + 1) > 16) return -1;
+        auto read = [](const uint8_t* p) { return kCount == 1 ? unsigned(*p) : unsigned(p[0] | p[1] << 8); };
+        const uint8_t* cells = cellBytes + (size_t(y0) * levelWidth + size_t(x0)) * level::kCellBytes + kFirst;
+        const unsigned first = read(cells);
+        for (int cy = y0; cy <= y1; cy++, cells += levelWidth * level::kCellBytes)
+            for (int cx = 0; cx <= x1 - x0; cx++)
+                if (read(cells + cx * level::kCellBytes) != first) return -1;
+        return int(first);
+    }
+
+    // The floor or ceiling byte that every cell row `dist` meets in `block` shares, or -1.
+    template <bool kFloor>
+    int sharedByte(const BlockBounds& block, double dist) const {
+        return sharedBytes<kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING, 1>(block, dist);
+    }
+
+    // The texels at eight points when their cells share one texture whose offsets fit in 31
+    // bits; false otherwise.
+    template <bool kFloor>
+    bool gatherEight(const Points& p, __m256i& texels) const {
+        const int byte = kFloor ? level::TEXTURE_FLOOR : level::TEXTURE_CEILING;
+        const __m256i rowStart = _mm256_mullo_epi32(truncated(p.y0, p.y1), _mm256_set1_epi32(int(levelWidth)));
+        const __m256i cell = _mm256_add_epi32(truncated(p.x0, p.x1), rowStart);
+        const __m256i at =
+            _mm256_add_epi32(_mm256_mullo_epi32(cell, _mm256_set1_epi32(level::kCellBytes)), _mm256_set1_epi32(byte));
+        // Four bytes from the floor or ceiling byte on stay inside the cell.
+        const __m256i bytes = _mm256_and_si256(_mm256_i32gather_epi32(reinterpret_cast<const int*>(cellBytes), at, 1),
+                                               _mm256_set1_epi32(0xFF));
+        const int first = _mm256_cvtsi256_si32(bytes);
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(bytes, _mm256_set1_epi32(first))) != -1) return false;
+        if (first == level::kNoSurface) return false;
+        const FlatTexture& tex = textures[first];
+        if (!tex.pixels || !tex.smallOffsets) return false;
+        texels = tex.powerOfTwo ? texelsAt<true>(tex, p) : texelsAt<false>(tex, p);
         return true;
+    }
+
+    // Columns 0..n-1 of a ceiling row and of the floor row at the same distance (`ceilingOut` and
+    // `floorOut` at column 0), whose cells all show `ceiling` and `floor`, textures of one width
+    // and height: the points and texel coordinates serve both rows. Returns the columns drawn.
+    template <bool kPowerOfTwo>
+    static size_t sharedTexturePair(const FlatTexture ceiling, const FlatTexture floor, const RowLanes lanes,
+                                    const FogLanes fog, const BlockBounds& block, size_t n, uint32_t* ceilingOut,
+                                    uint32_t* floorOut) {
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            const TexelCoords c = texelCoords<kPowerOfTwo>(floor, lanes.at(block, i));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(floorOut + i), fogEight<true>(fetch(floor, c), fog));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(ceilingOut + i), fogEight<false>(fetch(ceiling, c), fog));
+        }
+        return i;
+    }
+
+    // The texture of index byte `byte` when the wide passes can draw it: it has pixels, and
+    // offsets that fit in 31 bits; null otherwise.
+    const FlatTexture* wideTexture(int byte) const {
+        if (byte < 0 || byte == level::kNoSurface) return nullptr;
+        const FlatTexture& tex = textures[byte];
+        return tex.pixels && tex.smallOffsets ? &tex : nullptr;
+    }
+
+    // Columns 0..n-1 of a block's row (`out` at column 0) whose cells all show `tex`, eight at a
+    // time; returns the columns drawn.
+    template <bool kFloor, bool kPowerOfTwo>
+    static size_t sharedTextureRow(const FlatTexture tex, const RowLanes lanes, const FogLanes fog,
+                                   const BlockBounds& block, size_t n, uint32_t* out) {
+        size_t i = 0;
+        for (; i + 8 <= n; i += 8)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                                fogEight<kFloor>(texelsAt<kPowerOfTwo>(tex, lanes.at(block, i)), fog));
+        return i;
     }
 #endif
 
@@ -605,15 +774,37 @@ struct FlatPass {
         };
         size_t i = 0;
 #if BV_PASSES_AVX2
-        // Groups of eight neighbouring columns that meet one texture are fogged and stored here.
-        if (!kChecked && smallGrid)
-            for (; i + 8 <= n; i += 8) {
-                __m256i eight;
-                if (gatherEight<kFloor>(r, block, i, eight))
-                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, r));
-                else
-                    for (size_t k = i; k < i + 8; k++) one(k);
-            }
+        // Groups of eight neighbouring columns that meet one texture are fogged and stored here:
+        // all of the row's groups when every cell it meets in the block has the same texture.
+        // Rows not known to cross every column inside the level test each group.
+        if (smallGrid && !r.fogged) {
+            const RowLanes lanes{_mm256_set1_pd(r.dist), _mm256_set1_pd(posX), _mm256_set1_pd(posY)};
+            const FogLanes fog(r);
+            const int shared = kChecked ? -1 : sharedByte<kFloor>(block, r.dist);
+            // A copy, which the pixel writes cannot alias.
+            const FlatTexture tex = shared >= 0 ? textures[shared] : FlatTexture{};
+            if (shared != level::kNoSurface && tex.pixels && tex.smallOffsets)
+                i = tex.powerOfTwo ? sharedTextureRow<kFloor, true>(tex, lanes, fog, block, n, out + cols[0].x)
+                                   : sharedTextureRow<kFloor, false>(tex, lanes, fog, block, n, out + cols[0].x);
+            // Every cell shows the background: no surface, or no texture.
+            else if (shared == level::kNoSurface || (shared >= 0 && !tex.pixels))
+                for (; i + 8 <= n; i += 8) {
+                    const __m256i columns =
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(background.columns + cols[i].x));
+                    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x),
+                                        _mm256_i32gather_epi32(reinterpret_cast<const int*>(back), columns, 4));
+                }
+            else
+                for (; i + 8 <= n; i += 8) {
+                    __m256i eight;
+                    const Points p = lanes.at(block, i);
+                    if ((!kChecked || (block.groupClear<kFloor>(i / 8, y) && insideLevel(p))) &&
+                        gatherEight<kFloor>(p, eight))
+                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + cols[i].x), fogEight<kFloor>(eight, fog));
+                    else
+                        for (size_t k = i; k < i + 8; k++) one(k);
+                }
+        }
 #endif
         for (; i < n; i++) one(i);
         return m;
@@ -718,10 +909,17 @@ void drawWallColumns(const WallFrame& frame, int x0, int x1, Hit* hits) {
                 if (block[i].walled) block[i].flashlight(*frame.flashlight_, hits[block[i].x].length);
         BlockBounds bounds(block[0]);
         for (int i = 1; i < n; i++) bounds.add(block[i]);
-        for (int64_t y = 0; y < ceilingRows; y++)
-            flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        // Each ceiling row with a floor row as far below the horizon is drawn with it.
+        const int64_t mirror = 2 * view.baseline;
+        for (int64_t y = 0; y < ceilingRows; y++) {
+            if (mirror - y >= firstFloor && mirror - y < H)
+                flat.rowPair(int(y), int(mirror - y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+            else
+                flat.row<false>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+        }
         for (int64_t y = firstFloor; y < H; y++)
-            flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
+            if (mirror - y < 0 || mirror - y >= ceilingRows)
+                flat.row<true>(int(y), frame.rows_[size_t(y)], block, size_t(n), bounds);
     }
 }
 

@@ -1,8 +1,12 @@
 // Clipped, alpha-blended copies between 32-bit ARGB pixel buffers.
 #include "ui/blit.core.hpp"
 
+#include "render/pixel_path.core.hpp"
+
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace bv::ui {
 
@@ -15,6 +19,9 @@ Rect64 intersect(const Rect64& r, const Rect64& clip) {
 uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod) {
     uint32_t a = src >> 24;
     if (alphaMod != 255) a = a * alphaMod / 255;
+    // What the divisions below give at the extremes: the source itself, or the pixel kept.
+    if (a == 255) return src;
+    if (a == 0) return dst;
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8) {
         uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
@@ -24,16 +31,18 @@ uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod) {
     return out | (a + (255 - a) * (dst >> 24) / 255) << 24;
 }
 
-uint32_t blendOverPlain(uint32_t dst, uint32_t src) {
-    uint32_t a = src >> 24;
-    if (a == 255) return src;
-    if (a == 0) return dst;
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
-        out |= ((s * a >> 8) + (d * (255 - a) >> 8)) << shift;
-    }
-    return out | ((a * 255 >> 8) + ((dst >> 24) * (255 - a) >> 8)) << 24;
+void blendRowOverPlain(uint32_t* dst, const uint32_t* src, int64_t n) {
+    if (pixelPath() == PixelPath::kAvx2)
+        avx2::blendRowOverPlain(dst, src, n);
+    else
+        plain::blendRowOverPlain(dst, src, n);
+}
+
+void blendRowOver(uint32_t* dst, const uint32_t* src, int64_t n, uint32_t alphaMod) {
+    if (pixelPath() == PixelPath::kAvx2)
+        avx2::blendRowOver(dst, src, n, alphaMod);
+    else
+        plain::blendRowOver(dst, src, n, alphaMod);
 }
 
 namespace {
@@ -41,6 +50,13 @@ namespace {
 Rect64 bounds(const PixelView& v) { return {0, 0, v.width, v.height}; }
 
 uint32_t* row(const PixelView& v, int64_t y) { return v.pixels + y * int64_t(v.pitch); }
+
+// Whether two runs of n pixels share no pixel (they can overlap only when a texture is drawn over itself).
+bool apart(const uint32_t* a, const uint32_t* b, int64_t n) {
+    const auto x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+    const auto bytes = uintptr_t(n) * sizeof(uint32_t);
+    return x + bytes <= y || y + bytes <= x;
+}
 
 // One axis of a scaled blit as SDL2's SDL_BlitScaled lays it out: the piece is trimmed to the
 // source buffer and the destination to the visible span in real numbers, both rounded half away
@@ -96,10 +112,14 @@ void blitCopy(const PixelView& src, Rect64 from, const PixelView& dst, int64_t d
     for (int64_t y = 0; y < out.h; ++y) {
         const uint32_t* s = row(src, inSrc.y + out.y - dstY + y) + (inSrc.x + out.x - dstX);
         uint32_t* d = row(dst, out.y + y) + out.x;
-        if (alphaMod == 255)
-            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOverPlain(d[x], s[x]);
-        else
-            for (int64_t x = 0; x < out.w; ++x) d[x] = blendOver(d[x], s[x], alphaMod);
+        if (!apart(d, s, out.w)) {  // a texture drawn over itself reads what it has drawn, in order
+            for (int64_t x = 0; x < out.w; ++x)
+                d[x] = alphaMod == 255 ? blendOverPlain(d[x], s[x]) : blendOver(d[x], s[x], alphaMod);
+        } else if (alphaMod == 255) {
+            blendRowOverPlain(d, s, out.w);
+        } else {
+            blendRowOver(d, s, out.w, alphaMod);
+        }
     }
 }
 
@@ -113,10 +133,38 @@ void blitScaled(const PixelView& src, Rect64 from, const PixelView& dst, Rect64 
     if (!stretchAxis(from.x, from.w, src.width, to.x, to.w, visible.x, visible.w, ax) ||
         !stretchAxis(from.y, from.h, src.height, to.y, to.h, visible.y, visible.h, ay))
         return;
+    if (src.pixels == dst.pixels) {  // a texture stretched over itself reads what it has drawn, in order
+        for (int64_t j = 0; j < ay.dstLen; ++j) {
+            const uint32_t* s = row(src, ay.at(j));
+            uint32_t* d = row(dst, ay.dst + j) + ax.dst;
+            for (int64_t i = 0; i < ax.dstLen; ++i) d[i] = blendOver(d[i], s[ax.at(i)], alphaMod);
+        }
+        return;
+    }
+    // Each source row is sampled once into `sampled` for the destination rows that repeat it. A
+    // sampled row that is all opaque replaces what it covers: the rows repeating it are copies.
+    std::vector<int64_t> columns(static_cast<size_t>(ax.dstLen));
+    for (int64_t i = 0; i < ax.dstLen; ++i) columns[size_t(i)] = ax.at(i);
+    std::vector<uint32_t> sampled(static_cast<size_t>(ax.dstLen));
+    int64_t sampledRow = -1;
+    bool replaces = false;
+    const uint32_t* lastDrawn = nullptr;
     for (int64_t j = 0; j < ay.dstLen; ++j) {
-        const uint32_t* s = row(src, ay.at(j));
+        const int64_t sy = ay.at(j);
         uint32_t* d = row(dst, ay.dst + j) + ax.dst;
-        for (int64_t i = 0; i < ax.dstLen; ++i) d[i] = blendOver(d[i], s[ax.at(i)], alphaMod);
+        if (sy == sampledRow && replaces) {
+            std::memcpy(d, lastDrawn, size_t(ax.dstLen) * sizeof(uint32_t));
+            continue;
+        }
+        if (sy != sampledRow) {
+            const uint32_t* s = row(src, sy);
+            for (int64_t i = 0; i < ax.dstLen; ++i) sampled[size_t(i)] = s[columns[size_t(i)]];
+            sampledRow = sy;
+            replaces = alphaMod == 255 &&
+                       std::all_of(sampled.begin(), sampled.end(), [](uint32_t p) { return p >> 24 == 255; });
+        }
+        blendRowOver(d, sampled.data(), ax.dstLen, alphaMod);
+        lastDrawn = d;
     }
 }
 

@@ -1,6 +1,7 @@
 // Clipped pixel copies between 32-bit ARGB pixel buffers (the texture format), alpha-blended.
 #pragma once
 #include "render/pixels.core.hpp"
+#include "ui/blend.core.hpp"
 
 #include <cstdint>
 
@@ -13,13 +14,6 @@ struct Rect64 {
 
 // The part of `r` inside `clip`; width or height may come out as 0 (never negative).
 Rect64 intersect(const Rect64& r, const Rect64& clip);
-
-// Source-over blending of one pixel as SDL2 blends ARGB8888 surfaces. blendOver: the source alpha
-// scaled by alphaMod / 255, in divisions by 255 (SDL's scaled and alpha-modulated blits).
-// blendOverPlain: SDL's plain per-pixel-alpha blit, in shifts by 8 (an opaque source replaces the
-// pixel, a transparent one leaves it).
-uint32_t blendOver(uint32_t dst, uint32_t src, uint32_t alphaMod);
-uint32_t blendOverPlain(uint32_t dst, uint32_t src);
 
 // Copies `src` piece `from` unscaled with its top-left corner at (dstX, dstY). Only pixels that
 // lie inside the source buffer, the destination buffer and `clip` are read or written.

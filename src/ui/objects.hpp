@@ -4,6 +4,11 @@
 
 namespace bv {
 
+namespace ui {
+struct LayoutRecord;
+void freeLayoutRecord(LayoutRecord* record);
+}  // namespace ui
+
 struct ClipRect {
     int32_t x, y, w, h;
 };
@@ -39,6 +44,7 @@ struct UIThemeObject {
     PyObject* tupleColors;  // dict name -> (r, g, b, a)
     PyObject* widgetSpecs;  // dict as parsed
     PyObject* fileText;     // repr of the file name as given (str), for error messages
+    uint64_t serial;        // new at every (re)initialisation: names these fonts in layout records
 
     void refs(auto&& f) {
         f(fileText);
@@ -54,11 +60,16 @@ struct UIRendererObject : RendererObject {
     PyObject* widget;  // root UIWidget
     PyObject* theme;   // UITheme or None
     bool fillBackground;
+    ui::LayoutRecord* layoutRecord;  // what the last layout of the tree read and wrote, or null
 
     void refs(auto&& f) {
         RendererObject::refs(f);
         f(widget);
         f(theme);
+    }
+    void destroy() {
+        ui::freeLayoutRecord(layoutRecord);
+        layoutRecord = nullptr;
     }
 };
 
@@ -149,6 +160,11 @@ struct TextObject : WidgetObject {
     PyObject* text;       // str or None
     PyObject* lines;      // list of str
     PyObject* textColor;  // colour sequence or None
+    uint64_t serial;      // new whenever the lines change (0: lines from a str subclass): names them
+    // The size of the lines as last measured, with the serials of the lines and of the theme
+    // whose font measured them (0: nothing measured).
+    uint64_t measuredSerial, measuredTheme;
+    int64_t measuredWidth, measuredHeight;
     // The last drawing of the lines, with what it was drawn from: the lines (a list of str), the font
     // and the colour. Drawn again when any of them differs.
     PyObject* drawnTexture;

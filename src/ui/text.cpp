@@ -5,6 +5,7 @@
 #include "ui/constants.hpp"
 #include "ui/widget_calls.hpp"
 #include "ui/drawing.hpp"
+#include "ui/layout_cache.hpp"
 #include "ui/widget_base.hpp"
 
 #include <algorithm>
@@ -44,9 +45,9 @@ Ref linesOf(PyObject* self) {
     return Ref::checked(PySequence_List(lines));
 }
 
-// The size the drawn text takes: the widest line by the sum of the line heights, an empty line
-// being as high as the font's point size (as the drawing stacks them).
-std::pair<int64_t, int64_t> textSize(PyObject* self) {
+// The widest line by the sum of the line heights in the theme's font, an empty line being as high
+// as the font's point size (as the drawing stacks them).
+std::pair<int64_t, int64_t> measuredText(PyObject* self) {
     FontObject* font = themeFont(self);
     Ref keepFont = Ref::borrow(reinterpret_cast<PyObject*>(font));
     Ref lines = linesOf(self);
@@ -66,12 +67,29 @@ std::pair<int64_t, int64_t> textSize(PyObject* self) {
     return {width, height};
 }
 
+// The size the drawn text takes (measuredText), measured again only when the lines or the theme
+// (its fonts) changed.
+std::pair<int64_t, int64_t> textSize(PyObject* self) {
+    TextObject* t = asText(self);
+    const uint64_t theme = themeOf(self)->serial;
+    if (t->serial && theme && t->measuredSerial == t->serial && t->measuredTheme == theme)
+        return {t->measuredWidth, t->measuredHeight};
+    auto [width, height] = measuredText(self);
+    t->measuredSerial = t->serial;
+    t->measuredTheme = theme;
+    t->measuredWidth = width;
+    t->measuredHeight = height;
+    return {width, height};
+}
+
 void setText(PyObject* self, PyObject* text) {
     checkArg(text, &PyUnicode_Type, "text");
     TextObject* t = asText(self);
     setRef(t->text, text);
     Ref lines = callMethod(intern("splitlines"), text);
     setRef(t->lines, lines);
+    // Lines split by a str subclass's own splitlines may change behind the text's back: no serial.
+    t->serial = PyUnicode_CheckExact(text) ? newLayoutSerial() : 0;
 }
 
 void textSetRenderer(PyObject* self, PyObject* renderer) {

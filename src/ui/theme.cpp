@@ -3,6 +3,7 @@
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "resources/texture.hpp"
+#include "ui/layout_cache.hpp"
 #include "ui/widget_calls.hpp"
 #include "ui/objects.hpp"
 
@@ -137,6 +138,7 @@ int UITheme_init(PyObject* self, PyObject* args, PyObject* kwargs) {
             setRef(*dict, d);
         }
         setRef(t->tileset, Py_None);
+        t->serial = ui::newLayoutSerial();
         loadTheme(t, a[0]);
         return 0;
     });

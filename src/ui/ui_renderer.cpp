@@ -6,6 +6,7 @@
 #include "resources/texture.hpp"
 #include "ui/widget_calls.hpp"
 #include "ui/drawing.hpp"
+#include "ui/layout_cache.hpp"
 #include "ui/widget_base.hpp"
 
 namespace bv {
@@ -120,9 +121,7 @@ PyObject* UIRenderer_render(PyObject* self, PyObject*) {
         bool pressed;
         pointerState(self, mouseX, mouseY, pressed);
         Ref root = Ref::borrow(rootOf(self));
-        calculateMinSizeOf(root);
-        calculateMaxSizeOf(root);
-        calculatePosOf(root);
+        layOutTree(asUIRenderer(self), root);
         updateWidget(root, mouseX, mouseY, pressed);
         renderWidget(root, {-1, -1, -1, -1});
         return none();

@@ -33,11 +33,12 @@ TEST(gridFillPadsShortInputAndIgnoresTheRest) {
     level::Grid g(2, 1);
     uint8_t src[20];
     std::memset(src, 9, sizeof src);
-    g.fill(src, 3);
-    CHECK_EQ(g.bytes()[2], 9);
-    CHECK_EQ(g.bytes()[3], 0);
     g.fill(src, sizeof src);
     CHECK_EQ(g.bytes()[13], 9);
+    g.fill(src, 3);  // over the filled grid: the rest is zeroed again
+    CHECK_EQ(g.bytes()[2], 9);
+    CHECK_EQ(g.bytes()[3], 0);
+    CHECK_EQ(g.bytes()[13], 0);
 }
 
 TEST(gridWallSurroundsTheBorder) {

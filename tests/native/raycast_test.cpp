@@ -101,6 +101,10 @@ TEST(castRay_diagonal_faces_and_normals) {
     CHECK(hit.pos.x == 5 && near(hit.pos.y, 5.5));
     CHECK_EQ(hit.cardinalDirection, 6);
     CHECK(hit.normal.x == -1 && hit.normal.y == 0);
+    // In through the open south side, out through the north-east corner, where the diagonal
+    // ends: the corner belongs to the next cells, so the ray passes on to the border at (8, 1).
+    hit = g.cast(5.25, 6.5, 0.75, -1.5);
+    CHECK(hit.cellX == 8 && hit.cellY == 0 && hit.pos.y == 1);
 
     g.cell(5, 5).type = 4;  // open north and east: entered from the north
     hit = g.cast(5.7, 4.5, 0, 1);

@@ -2,11 +2,14 @@
 // per-column algorithm, on hand-checked scenes and on many random ones, drawn on one thread and
 // in column chunks on several.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "check.hpp"
@@ -554,38 +557,63 @@ TEST(frames_match_the_reference_on_random_scenes) {
     auto rnd = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto real = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
     const int sizes[][3] = {{32, 20, 0}, {17, 9, 3}, {1, 1, 0}, {64, 40, 5}, {3, 50, 1}, {101, 37, 2}};
+    // Wider targets whose blocks of 64 columns end in groups of eight and odd tails.
+    const int wideSizes[][3] = {{203, 61, 0}, {129, 40, 3}, {67, 100, 1}, {136, 30, 0}};
     const int fovs[] = {1, 45, 60, 90, 179, 360, 400, -60};
     const int threadCounts[] = {1, 2, 3, 7};
     std::vector<std::unique_ptr<ColumnPool>> pools;
     for (int n : threadCounts) pools.push_back(std::make_unique<ColumnPool>(n));
     int compared = 0, mismatches = 0;
-    for (int round = 0; round < 400; round++) {
+    for (int round = 0; round < 600; round++) {
         const unsigned seed = kFirstSeed + unsigned(round);
         rng.seed(seed);
+        // The later rounds: few walls, and floors and ceilings in four large patches (each a
+        // texture, none, or a missing one), so that whole rows of a block meet one texture.
+        const bool patches = round >= 400;
         int lw = rnd(3, 14), lh = rnd(3, 14);
+        if (patches) lw = rnd(3, 40), lh = rnd(3, 40);
         Scene s(lw, lh);
         if (rnd(0, 3)) s.wall();
         int texCount = rnd(1, 4);
         for (int i = 0; i < texCount; i++) {
             int tw = rnd(1, 16), th = rnd(1, 16);
+            if (patches && rnd(0, 3)) tw = 1 << rnd(0, 6), th = 1 << rnd(0, 6);  // mostly powers of two
             s.textures.emplace_back(tw, th, 0, rnd(0, 2));
             for (auto& p : s.textures.back().px) p = rng();
+        }
+        int splitX = 0, splitY = 0;
+        uint8_t floors[4] = {}, ceilings[4] = {};
+        if (patches) {
+            splitX = rnd(0, lw), splitY = rnd(0, lh);
+            for (int k = 0; k < 4; k++) {
+                floors[k] = rnd(0, 5) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                ceilings[k] = rnd(0, 5) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+            }
         }
         for (int y = 0; y < lh; y++)
             for (int x = 0; x < lw; x++) {
                 level::Cell& c = s.cell(x, y);
-                if (c.type == 0 && rnd(0, 5) == 0) c.type = uint8_t(rnd(1, 7));  // squares and diagonals
-                c.floor = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
-                c.ceiling = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                if (c.type == 0 && rnd(0, patches ? 40 : 5) == 0) c.type = uint8_t(rnd(1, 7));  // squares and diagonals
+                if (patches) {
+                    const int patch = (x < splitX ? 0 : 1) + (y < splitY ? 0 : 2);
+                    c.floor = floors[patch];
+                    c.ceiling = ceilings[patch];
+                } else {
+                    c.floor = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                    c.ceiling = rnd(0, 6) == 0 ? level::kNoSurface : uint8_t(rnd(0, texCount));
+                }
                 for (int k = level::TEXTURE_NORTH; k <= level::TEXTURE_WEST; k++)
                     c.byte(k) = uint8_t(rnd(0, texCount));  // texCount: one past the end
             }
         LevelView& l = s.finish();
         l.fogDensity = rnd(0, 3) ? rnd(0, 12) : 0;
-        l.groundFogDensity = rnd(0, 2) ? rnd(0, 6) : 0;
+        // Ground fog: none, light, saturated from a short distance on (over 255 before the clamps),
+        // or a negative density, which shows none.
+        const int groundFogs[] = {0, rnd(1, 6), rnd(100, 400), -rnd(1, 5)};
+        l.groundFogDensity = groundFogs[rnd(0, 5) % 4];
         l.fogColor = rng();
         l.groundFogColor = rng();
-        const int* size = sizes[rnd(0, 5)];
+        const int* size = patches ? wideSizes[rnd(0, 3)] : sizes[rnd(0, 5)];
         const int W = size[0], H = size[1];
         Surface mine(W, H, 0, size[2]), ref(W, H, 0, size[2]);
         Surface light(rnd(1, 9), rnd(1, 9));
@@ -599,8 +627,11 @@ TEST(frames_match_the_reference_on_random_scenes) {
         const double camDegrees = real(-180, 180);
         double a = real(0, 2 * M_PI);
         const int pitch = rnd(0, 5) ? rnd(-H, H) : rnd(-4 * H, 4 * H);  // sometimes far past the edges
-        FrameView v = frame(real(0, lw), real(0, lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], pitch, H,
-                            real(0.5, 3));
+        // Some cameras stand on grid lines, the level's west and north edges included.
+        auto coordinate = [&](int n) { return rnd(0, 7) ? real(0, n) : double(rnd(0, n - 1)); };
+        // A negative ratio (the camera's is not checked) turns the walls, floor and ceiling over.
+        const double ratio = rnd(0, 7) ? real(0.5, 3) : -real(0.5, 3);
+        FrameView v = frame(coordinate(lw), coordinate(lh), std::cos(a), std::sin(a), fovs[rnd(0, 7)], pitch, H, ratio);
         if (rnd(0, 4) == 0) v.dir = {double(rnd(-1, 1)), double(rnd(-1, 1))};  // axis-aligned rays
         Surface sheet(rnd(1, 24), rnd(1, 24));
         for (auto& p : sheet.px) p = rng();
@@ -620,7 +651,26 @@ TEST(frames_match_the_reference_on_random_scenes) {
         if (!sameFrame(seed, mine, ref, hitsMine, hitsRef)) mismatches++;
     }
     CHECK_EQ(mismatches, 0);
-    CHECK_EQ(compared, 400);
+    CHECK_EQ(compared, 600);
+}
+
+// Cameras standing on the west or north edge of an open level and looking along it: the floor
+// and ceiling past the edge show the background, though the rows' other end lies inside.
+TEST(open_level_cameras_on_its_west_and_north_edges) {
+    Scene s(8, 8);
+    s.textures.emplace_back(4, 4, 0xFF336699u);
+    LevelView& l = s.finish();
+    const double views[][4] = {{0, 4, 0, -1}, {0, 4, 0, 1}, {4, 0, 1, 0}, {4, 0, -1, 0}};
+    for (const auto& c : views) {
+        Surface mine(32, 20), ref(32, 20, kBackground);
+        std::vector<Hit> hitsMine(32), hitsRef(32);
+        const FrameView v = frame(c[0], c[1], c[2], c[3], 90, 0, 20);
+        walls(mine.view(), l, v, nullptr, hitsMine.data());
+        referenceWalls(ref.view(), l, v, nullptr, hitsRef.data());
+        CHECK(mine.px == ref.px);
+        const auto shown = std::count(mine.px.end() - 32, mine.px.end(), kBackground);
+        CHECK(shown > 0 && shown < 32);  // the bottom row: partly past the edge
+    }
 }
 
 TEST(column_pool_runs_every_piece_once) {
@@ -636,6 +686,27 @@ TEST(column_pool_runs_every_piece_once) {
         pool.run(runs.size(), [&](size_t i) { runs[i]++; });
         CHECK(std::all_of(runs.begin(), runs.end(), [](int n) { return n == 1; }));
     }
+    // The calling thread runs out of pieces while the worker still draws its own: run returns once
+    // the worker has finished (and woken it).
+    ColumnPool pool(2);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<bool> joined{false};
+    while (!joined)  // a worker started for a run may sit it out: until it has taken a piece
+        pool.run(2, [&](size_t) {
+            if (std::this_thread::get_id() != caller) joined = true;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        });
+    std::atomic<int> started{0};
+    std::atomic<bool> workerDone{false};
+    pool.run(2, [&](size_t) {
+        started++;
+        while (started < 2) std::this_thread::yield();  // one piece on each thread
+        if (std::this_thread::get_id() != caller) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            workerDone = true;
+        }
+    });
+    CHECK(workerDone);
 }
 
 TEST(walls_never_write_outside_the_target) {

@@ -60,6 +60,13 @@ TEST(blit_scaled_stretches_by_nearest_pixel) {
     blitScaled(src.view, {0, 0, 2, 1}, dst.view, {0, 0, 8, 2}, kNoClip);
     CHECK(dst.at(0, 0) == code(0, 0) && dst.at(3, 1) == code(0, 0));
     CHECK(dst.at(4, 0) == code(1, 0) && dst.at(7, 1) == code(1, 0));
+    Buffer column(1, 2, true), tall(1, 4, false);  // as wide, but taller: stretched, not copied
+    blitScaled(column.view, {0, 0, 1, 2}, tall.view, {0, 0, 1, 4}, kNoClip);
+    CHECK(tall.at(0, 1) == code(0, 0) && tall.at(0, 2) == code(0, 1) && tall.at(0, 3) == code(0, 1));
+    // A piece hanging half past the source's right edge: the target keeps the same half.
+    Buffer row(4, 1, true), wide(16, 1, false);
+    blitScaled(row.view, {0, 0, 8, 1}, wide.view, {0, 0, 16, 1}, kNoClip);
+    CHECK(wide.at(7, 0) == code(3, 0) && wide.at(8, 0) == 0);
 }
 
 // SDL_BlitScaled's sampling: 16.16 fixed-point steps from half a step in, and a clipped piece
@@ -165,4 +172,109 @@ TEST(huge_three_patch_draws_only_visible_tiles) {
     ThreePatch p{0, 0, 1, 1, 1, 1};
     drawThreePatchH(src.view, p, dst.view, -2000000000, 0, 4000000000LL, kNoClip);
     CHECK(dst.at(0, 0) == code(1, 0) && dst.at(3, 0) == code(1, 0));
+}
+
+namespace {
+
+// The blends as SDL writes them, one channel at a time: the figures the faster forms must match.
+uint32_t referencePlain(uint32_t dst, uint32_t src) {
+    uint32_t a = src >> 24;
+    if (a == 255) return src;
+    if (a == 0) return dst;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        out |= ((s * a >> 8) + (d * (255 - a) >> 8)) << shift;
+    }
+    return out | ((a * 255 >> 8) + ((dst >> 24) * (255 - a) >> 8)) << 24;
+}
+
+uint32_t referenceScaled(uint32_t dst, uint32_t src, uint32_t alphaMod) {
+    uint32_t a = (src >> 24) * alphaMod / 255, out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        if (a < 255) s = s * a / 255;
+        out |= (s + (255 - a) * d / 255) << shift;
+    }
+    return out | (a + (255 - a) * (dst >> 24) / 255) << 24;
+}
+
+struct Random {
+    uint64_t state = 0x9E3779B97F4A7C15u;
+    uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return uint32_t(state >> 16);
+    }
+    // Text-like pixels: runs of transparent and opaque ones between blended edges.
+    uint32_t textPixel() {
+        uint32_t r = next(), kind = r % 4;
+        uint32_t alpha = kind == 0 ? 0 : kind == 1 ? 255 : r >> 24;
+        return alpha << 24 | (next() & 0xFFFFFF);
+    }
+};
+
+}  // namespace
+
+TEST(blends_match_sdl_for_every_alpha) {
+    Random rnd;
+    for (uint32_t a = 0; a < 256; ++a)
+        for (int k = 0; k < 64; ++k) {
+            uint32_t src = a << 24 | (rnd.next() & 0xFFFFFF), dst = rnd.next();
+            CHECK(blendOverPlain(dst, src) == referencePlain(dst, src));
+            uint32_t alphaMod = k == 0 ? 255 : rnd.next() & 0xFF;
+            CHECK(blendOver(dst, src, alphaMod) == referenceScaled(dst, src, alphaMod));
+        }
+}
+
+// The row blends of the pixel path in use, on rows of every length up to a few wide steps and at
+// every offset, against the pixel-by-pixel blends (alphaMod 256: the plain blend).
+TEST(row_blends_match_the_pixel_blends) {
+    Random rnd;
+    std::vector<uint32_t> src(64), dst(64), expected(64);
+    for (uint32_t alphaMod : {256u, 255u, 0u, 1u, 128u, 254u})
+        for (int n = 0; n <= 40; ++n)
+            for (int offset = 0; offset < 3; ++offset) {
+                for (int i = 0; i < 64; ++i) {
+                    src[size_t(i)] = rnd.textPixel();
+                    dst[size_t(i)] = expected[size_t(i)] = rnd.next();
+                }
+                // Whole steps of one kind, so the wide loop's shortcuts are taken too.
+                if (n > 16)
+                    for (int i = 0; i < 8; ++i)
+                        src[size_t(offset + i)] &= 0x00FFFFFF, src[size_t(offset + 8 + i)] |= 0xFF000000;
+                for (int i = 0; i < n; ++i) {
+                    uint32_t& e = expected[size_t(offset + i)];
+                    e = alphaMod == 256 ? referencePlain(e, src[size_t(offset + i)])
+                                        : referenceScaled(e, src[size_t(offset + i)], alphaMod);
+                }
+                if (alphaMod == 256)
+                    blendRowOverPlain(dst.data() + offset, src.data() + offset, n);
+                else
+                    blendRowOver(dst.data() + offset, src.data() + offset, n, alphaMod);
+                CHECK(dst == expected);
+            }
+}
+
+// A stretched piece copies the rows it repeats only when they replace what they cover.
+TEST(blit_scaled_repeats_only_opaque_rows) {
+    for (uint32_t alphaMod : {255u, 200u}) {
+        Buffer src(2, 2, true), dst(6, 6, false);
+        src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
+        for (uint32_t& p : dst.px) p = 0xFF0000FF;
+        blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 6; ++x) CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, src.at(x / 3, y / 3), alphaMod));
+    }
+    // A texture stretched over itself reads what it has already drawn, pixel by pixel in order.
+    Buffer self(4, 4, true), expected(4, 4, true);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) expected.px[size_t(y) * 4 + x] = expected.at(x / 2, y / 2);
+    blitScaled(self.view, {0, 0, 2, 2}, self.view, {0, 0, 4, 4}, kNoClip);
+    CHECK(self.px == expected.px);
+    // And a texture copied over itself one pixel to the right repeats its first pixel.
+    Buffer shifted(4, 1, true);
+    blitCopy(shifted.view, {0, 0, 4, 1}, shifted.view, 1, 0, kNoClip);
+    for (int x = 0; x < 4; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
 }
