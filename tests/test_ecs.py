@@ -132,6 +132,7 @@ def test_query_reflects_changes_made_during_iteration(change):
         for i in range(8):
             ecs.addEntity(b.Entity(i, Pos(), *([Vel()] if i % 2 else [])))
         ents = ecs.getEntities()
+        list(query(ecs, ents))  # a first pass: the entities now remember their answers
         seen = []
         for e in query(ecs, ents):
             seen.append(e.id)
@@ -242,6 +243,31 @@ def test_snapshots_allow_mutation_during_update(ecs):
         ecs.addEntity(b.Entity(i))
     ecs.update(0.1)
     assert removed == [0, 1, 2]  # the snapshot still visits removed entities
+
+
+def test_python_update_entity_is_looked_up_for_each_entity(ecs):
+    seen = []
+
+    class Swapping(b.AbstractSystem):
+        def _updateEntity(self, entity, timeStep):
+            seen.append(("class", entity.id))
+            self._updateEntity = lambda entity, timeStep: seen.append(("instance", entity.id))
+
+    class Failing(b.AbstractSystem):
+        def _updateEntity(self, entity, timeStep):
+            seen.append(("failing", entity.id))
+            raise KeyError(entity.id)
+
+    for i in range(3):
+        ecs.addEntity(b.Entity(i))
+    ecs.addSystem(Swapping())
+    ecs.update(0.1)
+    assert seen == [("class", 0), ("instance", 1), ("instance", 2)]
+    seen.clear()
+    ecs.addSystem(Failing())
+    with pytest.raises(KeyError, match="0"):
+        ecs.update(0.1)
+    assert seen == [("instance", 0), ("instance", 1), ("instance", 2), ("failing", 0)]
 
 
 def test_exception_in_system_stops_the_frame(ecs):

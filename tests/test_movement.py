@@ -36,14 +36,18 @@ class World:
         return [(evt.entity1, evt.entity2) for evt in self.events]
 
 
+def coordinates(v):
+    """x and y as Python reads them, checked against what native code reads (the movement writes natively)."""
+    assert (v.x, v.y) == (v * b.Vector2(1, 0), v * b.Vector2(0, 1))
+    return v.x, v.y
+
+
 def pos(entity):
-    p = entity.getComponent(b.PositionComponent).pos
-    return p.x, p.y
+    return coordinates(entity.getComponent(b.PositionComponent).pos)
 
 
 def impulse(entity):
-    i = entity.getComponent(b.VelocityComponent).impulse
-    return i.x, i.y
+    return coordinates(entity.getComponent(b.VelocityComponent).impulse)
 
 
 @pytest.fixture(scope="module")

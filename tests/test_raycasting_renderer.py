@@ -227,6 +227,8 @@ def test_closed_level_leaves_no_pixel_unpainted_or_showing_the_background(tmp_pa
         cam.dir.x, cam.dir.y = direction
         target.fill((255, 0, 255))
         r.render()
+        assert cam.dir.length == pytest.approx(1.0)  # normalised natively, read from Python
+        assert (cam.dir.x, cam.dir.y) == (cam.dir * b.Vector2(1, 0), cam.dir * b.Vector2(0, 1))
         px = argb(target, tmp_path)
         unpainted = sorted({int(x) for x in (px == sentinel).nonzero()[1]})
         assert not unpainted, f"view {pos} {direction}: columns {unpainted} not drawn"

@@ -101,16 +101,57 @@ def test_subclass_properties_take_the_writes():
     class Clamped(Vector2):
         @property
         def x(self):
-            return Vector2.x.__get__(self)
+            return self._x
 
         @x.setter
         def x(self, value):
-            Vector2.x.__set__(self, min(value, 1.0))
+            self._x = min(value, 1.0)
 
     c = Clamped(0, 0)
     c.x = 5.0
     c.y = 5.0
-    assert xy(c) == (1.0, 5.0)
+    assert xy(c) == (1.0, 5.0) and c * Vector2(1, 0) == 1.0
+    with pytest.raises(AttributeError):  # the member is read-only: writes take the checked path
+        Vector2.x.__set__(c, 0.5)
+
+
+def native_xy(v):
+    """The coordinates as native code reads them (the dot product), next to what Python reads."""
+    return (v * Vector2(1, 0), v * Vector2(0, 1))
+
+
+class Sub(Vector2):
+    pass
+
+
+# Python reads a coordinate's float object, native code its double: every way of writing keeps them equal.
+VECTOR_WRITES = {
+    "init again": lambda v: v.__init__(2, -3.5),
+    "set": lambda v: v.set(Vector2(0.25, 9)),
+    "add": lambda v: v.add(Vector2(0.5, 1)),
+    "sub": lambda v: v.sub(Vector2(0.5, 1)),
+    "scale": lambda v: v.scale(3),
+    "rotate": lambda v: v.rotate(30),
+    "negate": lambda v: v.negate(),
+    "normalize": lambda v: v.normalize(),
+    "x float": lambda v: setattr(v, "x", 0.125),
+    "_y int": lambda v: setattr(v, "_y", 4),
+    "y built name": lambda v: setattr(v, "".join(["y"]), 2.5),
+}
+
+
+@pytest.mark.parametrize("kind", [Vector2, Sub])
+@pytest.mark.parametrize("write", VECTOR_WRITES)
+def test_python_and_native_reads_agree_after_every_write(kind, write):
+    v = kind(3, 4)
+    held = (v.x, v.y, v._x, v._y)
+    for _ in range(2):  # the second time the coordinates' floats are held by nobody else
+        VECTOR_WRITES[write](v)
+        assert xy(v) == (v._x, v._y) == native_xy(v)
+        assert type(v.x) is float and type(v.y) is float
+    assert held == (3.0, 4.0, 3.0, 4.0)  # floats read before the writes keep their values
+    fresh = kind.__new__(kind)
+    assert xy(fresh) == native_xy(fresh) == (0.0, 0.0)
 
 
 def test_rotate_uses_the_old_coordinates():

@@ -20,6 +20,7 @@ enum class Startup {
     MathModule,             // core/startup.cpp: math
     AngleConstants,         // geometry/vector2.cpp
     ComponentRegistry,      // ecs/component_registry.cpp (needs the component classes)
+    SystemLoop,             // ecs/system.cpp: the Python walk of AbstractSystem.update
     BlendModeConstants,     // render/blend_mode.cpp
     LevelModules,           // core/startup.cpp: _json, traceback, os, _ospath
     LevelConstants,         // level/constants.cpp: level constants, ASCII_CELLS

@@ -85,17 +85,17 @@ void loadVector(PyObject*& field, PyObject* input) {
 
 PyObject* vectorDict(PyObject* field, const char* name) {
     Vector2Object* v = vectorOrThrow(field, name);
-    return check(Py_BuildValue("{s:d,s:d}", "x", v->x, "y", v->y));
+    return check(Py_BuildValue("{s:d,s:d}", "x", double(v->x), "y", double(v->y)));
 }
 
 // A property over one coordinate of a vector field.
-template <class T, PyObject* T::*M, double Vector2Object::*C>
+template <class T, PyObject* T::*M, Vector2Coord Vector2Object::*C>
 PyObject* getCoord(PyObject* self, void* name) {
     return guard([&] {
         return PyFloat_FromDouble(vectorOrThrow(reinterpret_cast<T*>(self)->*M, static_cast<const char*>(name))->*C);
     });
 }
-template <class T, PyObject* T::*M, double Vector2Object::*C>
+template <class T, PyObject* T::*M, Vector2Coord Vector2Object::*C>
 int setCoord(PyObject* self, PyObject* value, void* name) {
     return guardInt([&] {
         double d = toDouble(value);
@@ -104,7 +104,7 @@ int setCoord(PyObject* self, PyObject* value, void* name) {
         return 0;
     });
 }
-template <class T, PyObject* T::*M, double Vector2Object::*C>
+template <class T, PyObject* T::*M, Vector2Coord Vector2Object::*C>
 constexpr PyGetSetDef coord(const char* name, const char* vectorName) {
     PyGetSetDef d = computed<setCoord<T, M, C>>(name, getCoord<T, M, C>);
     d.closure = const_cast<char*>(vectorName);
@@ -214,10 +214,10 @@ PyObject* Velocity_dumpToDict(PyObject* self, PyObject*) {
     return guard([&] {
         VelocityComponentObject* v = asVelocity(self);
         Vector2Object* vel = vectorOrThrow(v->velocity, "velocity");
-        Ref d = Ref::checked(Py_BuildValue("{s:d,s:d,s:d}", "x", vel->x, "y", vel->y, "friction", v->friction));
+        Ref d = Ref::checked(Py_BuildValue("{s:d,s:d,s:d}", "x", double(vel->x), "y", double(vel->y), "friction", v->friction));
         Vector2Object* imp = readVector(v->impulse);
         if (imp && (imp->x != 0 || imp->y != 0)) {
-            Ref i = Ref::checked(Py_BuildValue("{s:d,s:d}", "x", imp->x, "y", imp->y));
+            Ref i = Ref::checked(Py_BuildValue("{s:d,s:d}", "x", double(imp->x), "y", double(imp->y)));
             check(PyDict_SetItemString(d, "impulse", i));
         }
         return d.release();

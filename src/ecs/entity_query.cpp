@@ -13,6 +13,16 @@ namespace {
 
 PyTypeObject* EntityQueryType;
 
+// The last entity type found plain, valid while its version tag (any change to it or its bases
+// resets the tag) holds.
+PyTypeObject* knownPlainType = nullptr;
+unsigned int knownPlainTag = 0;
+
+bool isKnownPlainType(PyTypeObject* type) {
+    return type == knownPlainType && knownPlainTag != 0 && type->tp_version_tag == knownPlainTag &&
+           PyType_HasFeature(type, Py_TPFLAGS_VALID_VERSION_TAG);
+}
+
 struct EntityQueryObject {
     PyObject_HEAD
     PyObject* entities;  // the list walked; null once exhausted (an exhausted query stays exhausted)
@@ -82,6 +92,21 @@ bool plainKeys(PyObject* dict) {
     return true;
 }
 
+#ifdef BV_DICT_VERSIONS
+// The remembered answer of query `query` for an entity of the last type found plain whose dict is
+// unchanged since: 1 or 0, or -1 when there is none. Touches no reference and calls nothing.
+int memoAnswer(PyObject* entity, uint32_t query) {
+    if (!isKnownPlainType(Py_TYPE(entity))) return -1;
+    auto* e = reinterpret_cast<EntityObject*>(entity);
+    PyObject* components = e->components;
+    if (!components || !PyDict_CheckExact(components)) return -1;
+    uint64_t version = dictVersion(components);
+    for (const QueryMemo& m : e->memos)
+        if (m.query == query && m.dictVersion == version && m.dict == components) return m.match;
+    return -1;
+}
+#endif
+
 bool hasAll(PyObject* entity, PyObject* types, uint32_t query) {
     if (!isPlainEntity(entity)) return hasAllGeneric(entity, types);
     auto* e = reinterpret_cast<EntityObject*>(entity);
@@ -108,8 +133,21 @@ bool hasAll(PyObject* entity, PyObject* types, uint32_t query) {
 }
 
 PyObject* EntityQuery_next(PyObject* self) {
+    auto* q = reinterpret_cast<EntityQueryObject*>(self);
+#ifdef BV_DICT_VERSIONS
+    // Entities with a remembered answer first: no reference taken, nothing that could run Python code.
+    if (q->entities && q->query) {
+        PyObject* list = q->entities;
+        while (q->next < PyList_GET_SIZE(list)) {
+            PyObject* entity = PyList_GET_ITEM(list, q->next);
+            int known = memoAnswer(entity, q->query);
+            if (known < 0) break;
+            ++q->next;
+            if (known) return Py_NewRef(entity);
+        }
+    }
+#endif
     return guard([&]() -> PyObject* {
-        auto* q = reinterpret_cast<EntityQueryObject*>(self);
         while (q->entities && q->next < PyList_GET_SIZE(q->entities)) {
             Ref entity = Ref::borrow(PyList_GET_ITEM(q->entities, q->next));
             ++q->next;
@@ -135,20 +173,15 @@ PyTypeObject* queryType() {
 }  // namespace
 
 bool isPlainEntity(PyObject* entity) {
-    // The last type seen, valid while its version tag (any change to it or its bases resets the tag) holds.
-    static PyTypeObject* knownType = nullptr;
-    static unsigned int knownTag = 0;
     PyTypeObject* type = Py_TYPE(entity);
-    if (type == knownType && knownTag != 0 && type->tp_version_tag == knownTag &&
-        PyType_HasFeature(type, Py_TPFLAGS_VALID_VERSION_TAG))
-        return true;
+    if (isKnownPlainType(type)) return true;
     if (!PyType_IsSubtype(type, EntityType) || type->tp_getattro != PyObject_GenericGetAttr) return false;
     static PyObject* name = intern("_components");
     static PyObject* descr = _PyType_Lookup(EntityType, name);
     if (_PyType_Lookup(type, name) != descr) return false;
     if (PyType_HasFeature(type, Py_TPFLAGS_VALID_VERSION_TAG)) {
-        knownType = type;
-        knownTag = type->tp_version_tag;
+        knownPlainType = type;
+        knownPlainTag = type->tp_version_tag;
     }
     return true;
 }

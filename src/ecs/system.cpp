@@ -4,6 +4,7 @@
 #include "common/registry.hpp"
 #include "core/engine.hpp"
 #include "ecs/ecs.hpp"
+#include "ecs/system_loop.py.hpp"
 
 namespace bv {
 
@@ -143,6 +144,16 @@ PyGetSetDef props[] = {
     propsEnd(),
 };
 
+// _updateEach(system, members, timeStep) of system_loop.py, kept here and gone from the module.
+PyObject* updateEach;
+
+StartupStep systemLoop(Startup::SystemLoop, [](PyObject* module) {
+    runInModule(embedded::ecs_system_loop_py);
+    PyObject* globals = PyModule_GetDict(module);
+    updateEach = Py_NewRef(check(PyDict_GetItemString(globals, "_updateEach")));
+    check(PyDict_DelItemString(globals, "_updateEach"));
+});
+
 ClassRegistration reg("AbstractSystem", [] {
     ClassSpec spec = specFor<SystemObject>("AbstractSystem");
     spec.doc = "Base of all systems: processes the entities that have all of its component classes.";
@@ -170,10 +181,8 @@ void systemInit(SystemObject* self, PyObject* types) {
 
 void systemUpdate(PyObject* system, PyObject* timeStep) {
     Ref members = snapshot(membersOf(asSystem(system)));
-    bool native = system_methods::updateEntity.isNative(system);
-    if (native) return;  // the base _updateEntity does nothing
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(members.get()); ++i)
-        system_methods::updateEntity.call(system, PyList_GET_ITEM(members.get(), i), timeStep);
+    if (system_methods::updateEntity.isNative(system)) return;  // the base _updateEntity does nothing
+    callObject(updateEach, system, members.get(), timeStep);
 }
 
 }  // namespace bv

@@ -6,6 +6,8 @@
 #include "common/registry.hpp"
 #include "geometry/vec.core.hpp"
 
+#include <structmember.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -15,13 +17,61 @@ namespace bv {
 
 PyTypeObject* Vector2Type;
 
+namespace {
+
+// Freed Vector2s of the exact type, kept with their floats (held by nobody else) for the next new
+// vector, which then costs two writes of a double: Vector2 is the engine's most made object.
+constexpr int kSpareVectors = 64;
+Vector2Object* spare[kSpareVectors];
+int spareCount = 0;
+
+void Vector2_dealloc(PyObject* self) {
+    auto* v = reinterpret_cast<Vector2Object*>(self);
+    PyTypeObject* type = Py_TYPE(self);
+    if (type == Vector2Type && spareCount < kSpareVectors && v->x.soleHolder() && v->y.soleHolder()) {
+        spare[spareCount++] = v;
+    } else {
+        v->destroy();
+        type->tp_free(self);
+    }
+    Py_DECREF(type);
+}
+
+// A new Vector2 of `type` holding the floats `fx` and `fy` (references taken over; either may be
+// null when making it failed, which gives null).
+PyObject* vectorOfFloats(PyTypeObject* type, PyObject* fx, PyObject* fy) {
+    PyObject* self = nullptr;
+    if (fx && fy) {
+        if (type == Vector2Type) {
+            self = static_cast<PyObject*>(PyObject_Malloc(sizeof(Vector2Object)));
+            if (self) PyObject_Init(self, type);
+            else PyErr_NoMemory();
+        } else {
+            self = type->tp_alloc(type, 0);
+        }
+    }
+    if (!self) {
+        Py_XDECREF(fx);
+        Py_XDECREF(fy);
+        return nullptr;
+    }
+    auto* v = reinterpret_cast<Vector2Object*>(self);
+    v->x.start(fx);
+    v->y.start(fy);
+    return self;
+}
+
+}  // namespace
+
 PyObject* newVector2(double x, double y) {
-    auto* v = static_cast<Vector2Object*>(PyObject_Malloc(sizeof(Vector2Object)));
-    if (!v) return PyErr_NoMemory();
-    PyObject_Init(reinterpret_cast<PyObject*>(v), Vector2Type);
-    v->x = x;
-    v->y = y;
-    return reinterpret_cast<PyObject*>(v);
+    if (spareCount) {
+        Vector2Object* v = spare[--spareCount];
+        PyObject_Init(reinterpret_cast<PyObject*>(v), Vector2Type);
+        v->x = x;  // in place: the floats are held by nobody else
+        v->y = y;
+        return reinterpret_cast<PyObject*>(v);
+    }
+    return vectorOfFloats(Vector2Type, PyFloat_FromDouble(x), PyFloat_FromDouble(y));
 }
 
 namespace {
@@ -33,6 +83,11 @@ double lengthOf(const Vector2Object* v) { return std::sqrt(v->x * v->x + v->y * 
 Vector2Object* otherVector(PyObject* other) {
     if (!isVector2(other)) checkArg(other, Vector2Type, "other", /*allowNone=*/false);  // raises
     return vec(other);
+}
+
+// Vector2.__new__: (0, 0) until __init__ sets it, like every new vector.
+PyObject* Vector2_new(PyTypeObject* type, PyObject*, PyObject*) {
+    return vectorOfFloats(type, PyFloat_FromDouble(0.0), PyFloat_FromDouble(0.0));
 }
 
 int Vector2_init(PyObject* self, PyObject* args, PyObject* kwargs) {
@@ -211,27 +266,41 @@ PyObject* Vector2_negate(PyObject* self, PyObject*) {
 PyObject* Vector2_getLength(PyObject* self, void*) { return PyFloat_FromDouble(lengthOf(vec(self))); }
 
 // Interned "x" and "y": attribute names in code objects are these very objects.
-// (Reads stay on the generic path: a tp_getattro of our own would stop the interpreter from
-// calling methods without binding them first, which costs more than it saves on `v.x`.)
 PyObject* nameX;
 PyObject* nameY;
 
-// `v.x = float` and `v.y = float` without the type lookup and descriptor call of the generic path;
-// other values, and subclasses (which may define their own attributes), take the generic path.
+// The coordinate an attribute name stands for (x, y, _x, _y), or null.
+Vector2Coord* coordNamed(PyObject* self, PyObject* name) {
+    if (name == nameX) return &vec(self)->x;
+    if (name == nameY) return &vec(self)->y;
+    if (!PyUnicode_Check(name)) return nullptr;
+    for (const char* n : {"x", "_x"})
+        if (PyUnicode_CompareWithASCIIString(name, n) == 0) return &vec(self)->x;
+    for (const char* n : {"y", "_y"})
+        if (PyUnicode_CompareWithASCIIString(name, n) == 0) return &vec(self)->y;
+    return nullptr;
+}
+
+// Writes to the coordinates: their members are read-only, so every write comes here, converts like
+// any number argument and advances the mutation epoch. A subclass that defines its own attribute of
+// such a name gets the generic path.
 int Vector2_setattro(PyObject* self, PyObject* name, PyObject* value) {
+    Vector2Coord* c = coordNamed(self, name);
+    if (!c) return PyObject_GenericSetAttr(self, name, value);
     if (value && PyFloat_CheckExact(value) && Py_IS_TYPE(self, Vector2Type)) {
-        if (name == nameX) {
-            vec(self)->x = PyFloat_AS_DOUBLE(value);
-            noteMutation();
-            return 0;
-        }
-        if (name == nameY) {
-            vec(self)->y = PyFloat_AS_DOUBLE(value);
-            noteMutation();
-            return 0;
-        }
+        c->take(value);
+        noteMutation();
+        return 0;
     }
-    return PyObject_GenericSetAttr(self, name, value);
+    if (!Py_IS_TYPE(self, Vector2Type) && _PyType_Lookup(Py_TYPE(self), name) != _PyType_Lookup(Vector2Type, name))
+        return PyObject_GenericSetAttr(self, name, value);
+    if (!value) return refuseDelete();
+    return guardInt([&] {
+        if (PyFloat_CheckExact(value)) c->take(value);
+        else *c = toDouble(value);
+        noteMutation();
+        return 0;
+    });
 }
 
 PyMethodDef methods[] = {
@@ -249,11 +318,20 @@ PyMethodDef methods[] = {
     BV_METHODS_END,
 };
 
+// The coordinates' floats as read-only members (writes go through Vector2_setattro).
+constexpr PyMemberDef coordMember(const char* name, Py_ssize_t coordOffset) {
+    return {name, T_OBJECT_EX, coordOffset + Vector2Coord::floatOffset(), READONLY, nullptr};
+}
+
+PyMemberDef coords[] = {
+    coordMember("x", offsetof(Vector2Object, x)),
+    coordMember("y", offsetof(Vector2Object, y)),
+    coordMember("_x", offsetof(Vector2Object, x)),
+    coordMember("_y", offsetof(Vector2Object, y)),
+    {},
+};
+
 PyGetSetDef props[] = {
-    rwNoted<&Vector2Object::x>("x"),
-    rwNoted<&Vector2Object::y>("y"),
-    rwNoted<&Vector2Object::x>("_x"),
-    rwNoted<&Vector2Object::y>("_y"),
     computed("length", Vector2_getLength),
     propsEnd(),
 };
@@ -264,6 +342,8 @@ ClassRegistration reg("Vector2", [] {
     spec.methods = methods;
     spec.getset = props;
     spec.init = Vector2_init;
+    spec.tpNew = Vector2_new;
+    spec.dealloc = Vector2_dealloc;
     spec.extraSlots = {
         {Py_nb_add, reinterpret_cast<void*>(Vector2_add)},
         {Py_nb_subtract, reinterpret_cast<void*>(Vector2_subtract)},
@@ -271,8 +351,9 @@ ClassRegistration reg("Vector2", [] {
         {Py_tp_str, reinterpret_cast<void*>(Vector2_str)},
         {Py_tp_repr, reinterpret_cast<void*>(Vector2_str)},
         {Py_tp_setattro, reinterpret_cast<void*>(Vector2_setattro)},
+        {Py_tp_members, coords},
     };
-    // Immutable, so that replacing the x or y property cannot be bypassed by the direct writes.
+    // Immutable, so that replacing a coordinate's member cannot be bypassed by the direct writes.
     spec.flags |= Py_TPFLAGS_IMMUTABLETYPE;
     nameX = check(PyUnicode_InternFromString("x"));
     nameY = check(PyUnicode_InternFromString("y"));
