@@ -3,7 +3,8 @@
 universalmutator writes the mutants of each file; every mutant is built into a copy of the
 repository (its own CMake build, -O1 to keep the builds short) and run against the native tests
 and the pytest files of its subsystem, with a time limit. A mutant that fails to compile is
-stillborn; one that makes a test fail or time out is killed; the rest survive. Mutants listed in
+stillborn; one that makes a test fail or time out is killed; the rest survive. Mutants of lines that
+hold only a comment are not run. Mutants listed in
 mutation/equivalent.txt cannot change behaviour and are left out of the score. Two workers (one
 per core) share the mutants.
 
@@ -11,7 +12,6 @@ per core) share the mutants.
 """
 import argparse
 import difflib
-import fnmatch
 import os
 import random
 import shutil
@@ -61,6 +61,11 @@ def equivalent_mutants():
     return listed
 
 
+def comment_only(line):
+    """Whether a (stripped) source line holds nothing but a comment: its mutants are noise."""
+    return line.startswith("//") or (line.startswith("/*") and line.endswith("*/"))
+
+
 class Mutant:
     def __init__(self, source, path):
         self.source = source  # repository-relative path of the mutated file
@@ -90,7 +95,7 @@ def generate(files, mutant_dir):
         out.mkdir(parents=True, exist_ok=True)
         subprocess.run([str(Path(sys.executable).parent / "mutate"), str(f), "cpp", "--noCheck",
                         "--mutantDir", str(out)], check=True, capture_output=True, cwd=out)
-        mutants += [Mutant(rel, p) for p in sorted(out.glob("*.mutant.*"))]
+        mutants += [m for m in (Mutant(rel, p) for p in sorted(out.glob("*.mutant.*"))) if not comment_only(m.was)]
     return mutants
 
 

@@ -30,6 +30,10 @@ def test_collision_event_stores_both_entities():
     assert isinstance(evt, b.Event)
     assert evt.entity1 is mover and evt.entity2 is other
     assert evt.isAlreadyHandled is False
+    evt.isAlreadyHandled = True
+    evt.__init__(other, mover)  # a fresh start: not handled yet
+    assert (evt.isAlreadyHandled, evt.entity1, evt.entity2) == (False, other, mover)
+    evt.__init__(mover, other)
     wall = b.CollisionEvent(entity1=mover, entity2=None)
     assert wall.entity2 is None
     with pytest.raises(AttributeError):
@@ -62,8 +66,9 @@ def test_members_are_entities_with_position_and_collision(bodies):
     only_position.addComponent(b.CollisionComponent())
     assert bodies.cbs.entities == [a, only_position]
     assert bodies.cbs.update(0.5) is None
-    with pytest.raises(TypeError):
-        b.CollisionBodySystem(1)
+    for args, kwargs in (((1,), {}), ((), {"entities": []})):
+        with pytest.raises(TypeError, match="takes no arguments"):
+            b.CollisionBodySystem(*args, **kwargs)
 
 
 @pytest.mark.parametrize("start, max_dist, expected", [

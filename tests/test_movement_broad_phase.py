@@ -262,6 +262,42 @@ def test_a_handler_bringing_a_body_into_the_path_is_seen_at_once(how):
     assert (contacts, position) == bring_into_the_path(how, broad_phase=False)
 
 
+
+class ComponentsWithSideEffects(dict):
+    """An entity's components that are not an exact dict: the engine reads them through getComponent,
+    and reading the velocity runs `on_velocity` once."""
+
+    on_velocity = None
+
+    def get(self, key, *default):
+        if key is b.VelocityComponent and self.on_velocity:
+            action, self.on_velocity = self.on_velocity, None
+            action()
+        return super().get(key, *default)
+
+
+@pytest.mark.parametrize("broad_phase", [False, True])
+def test_a_body_moved_while_the_mover_is_read_is_seen(broad_phase):
+    engine = b.Engine()
+    movement = b.MovementSystem(None)
+    movement._broadPhase = broad_phase
+    engine.ecs.addSystem(movement)
+    first = b.Entity(0, b.PositionComponent(b.Vector2(30, 30)), b.VelocityComponent(b.Vector2(0.1, 0)),
+                     b.CollisionComponent(0.25))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0, 0), b.Vector2(0.5, 0), 0),
+                     b.CollisionComponent(0.25))
+    mover._components = ComponentsWithSideEffects(mover._components)
+    for e in (first, far, mover):
+        engine.ecs.addEntity(e)
+    mover._components.on_velocity = lambda: _far_position(far).pos.set(b.Vector2(5.9, 5))  # into the path
+    contacts = []
+    engine.subscribeEvent(b.CollisionEvent, lambda evt: contacts.append((evt.entity1.id, evt.entity2.id)))
+    movement.update(1.0)
+    b.Engine._eventSubscribers.clear()
+    assert contacts == [(2, 1)]
+
+
 @pytest.mark.parametrize("broad_phase", [False, True])
 def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
     """A far body's flags gain a flag whose comparison runs Python: every later mover that ignores

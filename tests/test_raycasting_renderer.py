@@ -23,6 +23,18 @@ def test_constructor_and_defaults():
     assert b.RaycastingRenderer(target, None).level is None
 
 
+def test_subclass_skipping_the_base_initialiser_draws_and_picks(tmp_path):
+    class Bare(b.RaycastingRenderer):
+        def __init__(self):  # no super().__init__: no member list yet
+            pass
+
+    r = Bare()
+    r._target, r._level = b.Texture(8, 6), make_level(tmp_path, 5, 5, [WALL])
+    r._camera = b.Camera(b.Vector2(2.5, 2.5), b.Vector2(0, 1), 60, 0)
+    r.render()
+    assert r.getEntityAtScreenCoords(4, 3) is None and r.entities == []
+
+
 @pytest.mark.parametrize(
     "args", [(), (b.Texture(2, 2),), (b.Texture(2, 2), None, None), (5, None), (None, None), (b.Texture(2, 2), 5)]
 )
@@ -169,6 +181,7 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     assert (kind, x, y) == (b.TEXTURE_NORTH, 2, 7)
     kind, wx, wy = r.getWorldPosByScreenCoords(16, 19)
     assert kind == 1 and wy == pytest.approx(2.5 + 12.5 / 9, rel=1e-6)
+    assert wx == pytest.approx(2.5, abs=1e-9)  # the middle column looks straight along +y
     assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
     assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
     for bad in (-1, 32):
@@ -176,6 +189,9 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
             r.getWorldPosByScreenCoords(bad, 3)
         with pytest.raises(IndexError):
             r.getEntityAtScreenCoords(bad, 3)
+    for pick in (r.getWorldPosByScreenCoords, r.getWorldCellByScreenCoords, r.getEntityAtScreenCoords):
+        with pytest.raises(TypeError, match=pick.__name__):
+            pick(1)
 
 
 def test_column_without_wall_has_an_invalid_hit(tmp_path):

@@ -84,6 +84,7 @@ TEST(sheetCellNeverLeavesTheSheet) {
     CHECK_EQ(c.x + c.y, 0);
     CHECK(!sprite::chooseCell(sheet, {14, 4, 1, 1, 0.9, 1.0}, c));  // frame 17 of 16
     CHECK(!sprite::chooseCell({4, 4, 16, 16, 32, 32}, {0, 4, 1, 1, 0.9, 1.0}, c));  // sheet shrank
+    CHECK(!sprite::chooseCell(sheet, {3, 2, 1, -1, 0.6, 1.0}, c));  // a negative stride draws nothing
 }
 
 TEST(loopingDropsTheOvershoot) {
@@ -101,4 +102,10 @@ TEST(cameraRelationMeasuresTurnsFromTheFacing) {
     CHECK(std::fabs(r.angleToCam - 1.0) < 1e-12);
     r = sprite::cameraRelation(1, -1, 0, 0, 1, 0);  // bearing 45 degrees less than the facing
     CHECK(std::fabs(r.angleToCam - 1.125) < 1e-12);
+    // Facing north (0, 1), the camera 3 east and 4 north: a 3-4-5 triangle, and straight ahead
+    // when it stands due north.
+    r = sprite::cameraRelation(3, 5, 0, 1, 0, 1);
+    CHECK(std::fabs(r.dist - 5) < 1e-12);
+    r = sprite::cameraRelation(0, 5, 0, 1, 0, 1);
+    CHECK(std::fabs(r.angleToCam - 1.0) < 1e-12);
 }

@@ -249,6 +249,16 @@ TEST(walk_matches_the_plain_loop_on_random_scenes) {
     CHECK(broadVisits * 2 < plainVisits);  // and the grid spares most visits
 }
 
+// The reach of a query is the radii, half again as slack, and a rounding margin that stays a
+// hair even far from the origin: a wider one would offer the movers far more bodies.
+TEST(query_reach_is_the_radii_with_slack) {
+    double reach = 0, slack = 0;
+    CHECK(queryReach(0.25, 0.25, {1000, -1000}, reach, slack));
+    CHECK(slack == 0.25 && reach > 0.75 && reach < 0.76);
+    CHECK(queryReach(0, 0, {3, 4}, reach, slack));  // points: the smallest slack
+    CHECK(slack == 1e-3 && reach > 1e-3 && reach < 1.1e-3);
+}
+
 TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
     BodyGrid grid;
     grid.build({{{5, 5}, 0.25, false}, {{0, 0}, 0.25, false}, {{5.3, 5}, 0.25, true}, {{NAN, 1}, 0.25, false},
@@ -265,6 +275,11 @@ TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
     CHECK((found == std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
     found.clear();
     CHECK(!grid.gather({5, 5}, 1e6, -1, found));  // covering everything: the caller visits all
+    // Nothing to bin (every body irregular or unplaceable): an empty grid, the bucket still visited.
+    grid.build({{{1, 1}, 0.25, true}, {{NAN, 1}, 0.25, false}});
+    found.clear();
+    CHECK(grid.gather({1, 1}, 0.75, -1, found));
+    CHECK((found == std::vector<int32_t>{0, 1}));
 }
 
 }  // namespace

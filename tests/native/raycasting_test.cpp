@@ -523,6 +523,13 @@ TEST(sky_follows_the_camera_and_pitch) {
     CHECK_EQ(target.at(5, 0) & 0xFF, 99u);
     skyOnly(target.view(), sky.view(), 170.0, 720, 10);  // wide views wrap around the panorama
     for (int x = 0; x < 32; x++) CHECK((target.at(x, 0) >> 8) < 360);
+    // Angles below 720 are used as they are, not wrapped first: on a 13-column panorama the
+    // column of angle 360 (13 / 360 * 360 rounds to just under 13) is the last one, 12.
+    Surface narrow(13, 100);
+    for (int y = 0; y < 100; y++)
+        for (int x = 0; x < 13; x++) narrow.px[size_t(y) * 13 + x] = uint32_t(x << 8 | y);
+    skyOnly(target.view(), narrow.view(), 390.0, 60, 10);  // column 0: 0 / 32 * 60 + 390 - 30 = 360
+    CHECK_EQ(target.at(0, 0) >> 8, 12u);
 }
 
 // The first pixel or hit where two frames differ, printed with the scene's seed; true when none.
@@ -578,6 +585,8 @@ TEST(frames_match_the_reference_on_random_scenes) {
         for (int i = 0; i < texCount; i++) {
             int tw = rnd(1, 16), th = rnd(1, 16);
             if (patches && rnd(0, 3)) tw = 1 << rnd(0, 6), th = 1 << rnd(0, 6);  // mostly powers of two
+            if (patches && i > 0 && rnd(0, 2) == 0)  // the size of the first: a floor and ceiling drawn as a pair
+                tw = s.textures[0].w, th = s.textures[0].h;
             s.textures.emplace_back(tw, th, 0, rnd(0, 2));
             for (auto& p : s.textures.back().px) p = rng();
         }
@@ -654,6 +663,25 @@ TEST(frames_match_the_reference_on_random_scenes) {
     CHECK_EQ(compared, 600);
 }
 
+// Byte 255 means no surface even in a level with 256 textures: the floor and ceiling show the
+// background, not texture 255.
+TEST(no_surface_byte_with_a_texture_at_255) {
+    Scene s(8, 8);
+    s.wall();
+    for (int i = 0; i < 256; i++) s.textures.emplace_back(1, 1, 0xFF000000u | uint32_t(i));
+    s.setAll(level::TEXTURE_FLOOR, level::kNoSurface);
+    s.setAll(level::TEXTURE_CEILING, level::kNoSurface);
+    const LevelView& l = s.finish();
+    const FrameView v = frame(4.5, 4.5, 1, 0.3, 60, 0, 40);
+    Surface mine(64, 40), ref(64, 40);
+    std::vector<Hit> hitsMine(64), hitsRef(64);
+    referenceFrame(ref.view(), l, v, nullptr, 0, nullptr, {}, hitsRef.data());
+    ColumnPool pool(1);
+    chunkedFrame(mine.view(), l, v, nullptr, 0, nullptr, {}, hitsMine.data(), pool, 64);
+    CHECK(sameFrame(0, mine, ref, hitsMine, hitsRef));
+    CHECK_EQ(mine.at(32, 39), kBackground);
+}
+
 // Cameras standing on the west or north edge of an open level and looking along it: the floor
 // and ceiling past the edge show the background, though the rows' other end lies inside.
 TEST(open_level_cameras_on_its_west_and_north_edges) {
@@ -674,8 +702,9 @@ TEST(open_level_cameras_on_its_west_and_north_edges) {
 }
 
 TEST(column_pool_runs_every_piece_once) {
-    for (int threads : {1, 2, 3, 7}) {
+    for (int threads : {-3, 0, 1, 2, 3, 7}) {
         ColumnPool pool(threads);
+        CHECK_EQ(pool.threads(), std::max(threads, 1));  // at least the calling thread
         for (size_t count : {0, 1, 5, 100}) {
             std::vector<int> runs(count, 0);
             pool.run(count, [&](size_t i) { runs[i]++; });

@@ -42,6 +42,11 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     blitScaled(src.view, {-(1LL << 31), 0, 1, 8}, dst.view, {0, 0, 1LL << 32, 8}, kNoClip);
     blitScaled(src.view, {0, 0, 1LL << 31, 8}, dst.view, {-(1LL << 33), 0, 1, 8}, kNoClip);
     CHECK(dst.at(0, 0) == 0);
+    // Empty or mirrored destinations and a source without pixels draw nothing.
+    for (Rect64 to : {Rect64{0, 0, -4, 4}, Rect64{0, 0, 4, -4}, Rect64{6, 6, -6, -6}, Rect64{0, 0, 0, 4}})
+        blitScaled(src.view, {0, 0, 8, 8}, dst.view, to, kNoClip);
+    blitScaled({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, {0, 0, 4, 4}, kNoClip);
+    CHECK(dst.at(0, 0) == 0 && dst.at(2, 2) == 0 && dst.at(5, 5) == 0);
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
     CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
 }
@@ -147,6 +152,13 @@ TEST(three_patch_tiles_and_squeezes_the_remainder) {
     CHECK(dst.at(28, 0) == code(12, 0));  // right cap at X + 26
     CHECK(dst.at(31, 0) == code(15, 0));
     CHECK(dst.at(32, 0) == 0);
+}
+
+TEST(three_patch_without_a_middle_between_touching_caps) {
+    Buffer src(8, 1, true), dst(10, 1, false);
+    drawThreePatchH(src.view, ThreePatch{0, 0, 4, 0, 4, 1}, dst.view, 1, 0, 8, kNoClip);
+    CHECK(dst.at(0, 0) == 0 && dst.at(1, 0) == code(0, 0) && dst.at(5, 0) == code(4, 0) && dst.at(8, 0) == code(7, 0));
+    CHECK(dst.at(9, 0) == 0);
 }
 
 TEST(three_patch_with_whole_tiles_has_no_remainder) {
@@ -273,8 +285,9 @@ TEST(blit_scaled_repeats_only_opaque_rows) {
         for (int x = 0; x < 4; ++x) expected.px[size_t(y) * 4 + x] = expected.at(x / 2, y / 2);
     blitScaled(self.view, {0, 0, 2, 2}, self.view, {0, 0, 4, 4}, kNoClip);
     CHECK(self.px == expected.px);
-    // And a texture copied over itself one pixel to the right repeats its first pixel.
-    Buffer shifted(4, 1, true);
-    blitCopy(shifted.view, {0, 0, 4, 1}, shifted.view, 1, 0, kNoClip);
-    for (int x = 0; x < 4; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
+    // And a texture copied over itself one pixel to the right repeats its first pixel (a row wide
+    // enough for the wide steps, which must not be used there).
+    Buffer shifted(20, 1, true);
+    blitCopy(shifted.view, {0, 0, 20, 1}, shifted.view, 1, 0, kNoClip);
+    for (int x = 0; x < 20; ++x) CHECK(shifted.at(x, 0) == code(0, 0));
 }
