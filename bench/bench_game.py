@@ -76,18 +76,23 @@ class Facing:
 
 
 def worlds():
-    """The same 10,000 entities in an Ecs and in esper: all move, every second one also faces somewhere."""
+    """The same 10,000 entities in an Ecs and in esper: all move, every second one also faces somewhere.
+
+    Each world is built in one go, as a game builds its only one: built in turns, the two worlds'
+    objects would sit interleaved in memory and each loop would pay for the other's cache lines."""
     esper.switch_world("bench")
     esper.clear_database()
+    for i in range(ENTITIES):
+        plain = [Position(float(i), 0.5), Velocity(1.0, 0.25)]
+        if i % 2:
+            plain.append(Facing(1.0, 0.0))
+        esper.create_entity(*plain)
     ecs = b.Ecs(None)
     for i in range(ENTITIES):
         components = [b.PositionComponent(b.Vector2(i, 0.5)), b.VelocityComponent(b.Vector2(1.0, 0.25))]
-        plain = [Position(float(i), 0.5), Velocity(1.0, 0.25)]
         if i % 2:
             components.append(b.RotationComponent())
-            plain.append(Facing(1.0, 0.0))
         ecs.addEntity(b.Entity(i, *components))
-        esper.create_entity(*plain)
     return ecs
 
 
