@@ -1,3 +1,5 @@
+import math
+
 import numpy as np
 import pytest
 
@@ -184,6 +186,12 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     assert wx == pytest.approx(2.5, abs=1e-9)  # the middle column looks straight along +y
     assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
     assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
+    cam = r.getCamera()
+    cam.dir.x, cam.dir.y = 1.0, 0.0  # off the middle column, along +x: the ray leans sideways
+    r.render()
+    kind, wx, wy = r.getWorldPosByScreenCoords(4, 19)
+    assert kind == 1 and 2.5 + 1 < wx < 2.5 + 12.5 / 9 + 1e-9  # nearer than the middle column's floor point
+    assert 0 < abs(wy - 2.5) < (wx - 2.5) * math.tan(math.radians(30))  # inside the 60-degree view
     for bad in (-1, 32):
         with pytest.raises(IndexError):
             r.getWorldPosByScreenCoords(bad, 3)

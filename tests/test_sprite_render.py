@@ -96,6 +96,8 @@ def test_walls_hide_sprites_column_by_column(scene):
     assert (row[16:21] == expected).all()
     assert row[21] != expected and row[15] != expected
     assert r.getWorldCellByScreenCoords(21, 10)[1:] == (5, 6)
+    assert r.getEntityAtScreenCoords(18, 12) is e  # picked where it is drawn, right of the centre
+    assert r.getEntityAtScreenCoords(14, 12) is None
 
 
 def test_sprites_show_in_columns_without_walls(scene):
