@@ -175,3 +175,13 @@ def test_frames_outside_the_sheet_are_not_drawn(scene):
     e = sprite_entity(AHEAD, sheet(RED), anim)
     _, px = scene(e)
     assert not (px == alpha_blend(BACKGROUND, shaded(RED), 255)).any()
+
+
+def test_members_that_lost_a_component_behind_the_ecs_back_are_skipped(scene):
+    kept, stripped, moved = (sprite_entity(AHEAD, sheet(RED)), sprite_entity((7.5, 5.5), sheet(BLUE)),
+                             sprite_entity((8.5, 5.5), sheet(BLUE)))
+    r, _ = scene(kept, stripped, moved)
+    del stripped._components[b.SpriteComponent]  # still a member: nothing told the renderer
+    moved.getComponent(b.PositionComponent).pos = None
+    r.render()
+    assert r.getEntityAtScreenCoords(16, 10) is kept

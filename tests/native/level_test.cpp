@@ -60,6 +60,10 @@ TEST(oscillationReversesAndStepsBackOneFrame) {
     sprite::advance(p, true, 4, 1.0);
     CHECK(std::fabs(p.percentage) < 1e-12);
     CHECK(p.speed == 0.3);
+    p = {0.4, -0.3};  // mid-cycle, either way: no turn
+    sprite::advance(p, true, 4, 1.0);
+    CHECK(std::fabs(p.percentage - 0.1) < 1e-12);
+    CHECK(p.speed == -0.3);
 }
 
 TEST(directionIndexStaysInRange) {
