@@ -69,6 +69,9 @@ def test_members_are_entities_with_position_and_collision(bodies):
     for args, kwargs in (((1,), {}), ((), {"entities": []})):
         with pytest.raises(TypeError, match="takes no arguments"):
             b.CollisionBodySystem(*args, **kwargs)
+    bodies.cbs._entities = (a,)
+    with pytest.raises(TypeError, match=r"CollisionBodySystem\._entities must be a list"):
+        bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0)
 
 
 @pytest.mark.parametrize("start, max_dist, expected", [
