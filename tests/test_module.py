@@ -44,3 +44,17 @@ def test_loaded_sdl_is_the_copy_the_engine_started():
     assert sdl.Mix_QuerySpec(None, None, None) == 1 and sdl.TTF_WasInit() >= 1
     sdl.SDL_PushEvent.argtypes = [ctypes.c_char_p]
     assert loaded_sdl().SDL_PushEvent.argtypes is None  # each caller declares its own prototypes
+
+
+def test_every_public_class_and_method_has_a_docstring():
+    missing = []
+    for name, cls in vars(b).items():
+        if not (isinstance(cls, type) and cls.__module__ == "brovaline"):
+            continue
+        if not (cls.__doc__ or "").strip():
+            missing.append(name)
+        for attr, value in vars(cls).items():
+            if not attr.startswith("_") and type(value).__name__ in ("method_descriptor", "classmethod_descriptor"):
+                if not (value.__doc__ or "").strip():
+                    missing.append(f"{name}.{attr}")
+    assert missing == []

@@ -294,12 +294,12 @@ PyObject* Engine_getWindowId(PyObject* self, void*) {
 PyMethodDef coreMethods[] = {
     BV_METHOD("init", Engine_initWindow, "Opens the window and the render target."),
     BV_METHOD_NOARGS("_ensureInit", Engine_ensureInit, nullptr),
-    BV_METHOD_NOARGS("isRunning", Engine_isRunning, nullptr),
+    BV_METHOD_NOARGS("isRunning", Engine_isRunning, "True while the engine is initialised and not yet quit."),
     BV_METHOD_NOARGS("update", Engine_update, "Runs one frame."),
     BV_METHOD("run", Engine_run, "Runs frames while the engine is initialised, at most maxFps per second."),
     BV_METHOD_NOARGS("quit", Engine_quit, "Destroys the window and shuts SDL down."),
-    BV_METHOD_NOARGS("getFps", Engine_getFps, nullptr),
-    BV_METHOD_NOARGS("getTimeStep", Engine_getTimeStep, nullptr),
+    BV_METHOD_NOARGS("getFps", Engine_getFps, "Frames per second, as last measured."),
+    BV_METHOD_NOARGS("getTimeStep", Engine_getTimeStep, "Seconds the last frame took: the step systems and tasks advance by."),
     BV_METHODS_END,
 };
 

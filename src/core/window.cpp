@@ -129,17 +129,17 @@ PyObject* Engine_saveScreenshot(PyObject* self, PyObject* arg) {
 }  // namespace
 
 PyMethodDef engineWindowMethods[] = {
-    BV_METHOD_NOARGS("isFullscreen", Engine_isFullscreen, nullptr),
+    BV_METHOD_NOARGS("isFullscreen", Engine_isFullscreen, "True when the window is fullscreen, real or desktop."),
     BV_METHOD_NOARGS("_toggleFullscreen", Engine_internalToggleFullscreen, nullptr),
-    BV_METHOD_NOARGS("toggleFullscreen", Engine_toggleFullscreen, nullptr),
-    BV_METHOD_ARG("setFullscreen", Engine_setFullscreen, "fullscreen", nullptr),
-    BV_METHOD_ARG("setWindowTitle", Engine_setWindowTitle, "title", nullptr),
-    BV_METHOD_NOARGS("getWindowPos", Engine_getWindowPos, nullptr),
-    BV_METHOD_ARG("setWindowPos", Engine_setWindowPos, "pos", nullptr),
-    BV_METHOD_ARG("setWindowIcon", Engine_setWindowIcon, "icon", nullptr),
-    BV_METHOD_ARG("setWindowSize", Engine_setWindowSize, "size", nullptr),
-    BV_METHOD_NOARGS("getWindowSize", Engine_getWindowSize, nullptr),
-    BV_METHOD_ARG("saveScreenshot", Engine_saveScreenshot, "filename", nullptr),
+    BV_METHOD_NOARGS("toggleFullscreen", Engine_toggleFullscreen, "Switches desktop fullscreen on or off and fires a FullscreenEvent."),
+    BV_METHOD_ARG("setFullscreen", Engine_setFullscreen, "fullscreen", "Real fullscreen (a mode change) when true, windowed otherwise; fires no event."),
+    BV_METHOD_ARG("setWindowTitle", Engine_setWindowTitle, "title", "Sets the window's title."),
+    BV_METHOD_NOARGS("getWindowPos", Engine_getWindowPos, "The window's position on the desktop, as (x, y)."),
+    BV_METHOD_ARG("setWindowPos", Engine_setWindowPos, "pos", "Moves the window to pos, a pair (x, y)."),
+    BV_METHOD_ARG("setWindowIcon", Engine_setWindowIcon, "icon", "Sets the window's icon from an image file."),
+    BV_METHOD_ARG("setWindowSize", Engine_setWindowSize, "size", "Resizes the window to size, a pair (width, height); the render target keeps its size."),
+    BV_METHOD_NOARGS("getWindowSize", Engine_getWindowSize, "The window's size, as (width, height)."),
+    BV_METHOD_ARG("saveScreenshot", Engine_saveScreenshot, "filename", "Saves what the window shows as a PNG file."),
     BV_METHODS_END,
 };
 

@@ -175,15 +175,15 @@ PyObject* Ecs_updateEntityMembership(PyObject* self, PyObject* entity) {
 
 PyMethodDef methods[] = {
     BV_METHOD_ARG("update", Ecs_update, "timeStep", "Updates every system, in the order they were added."),
-    BV_METHOD_ARG("addEntity", Ecs_addEntity, "entity", nullptr),
-    BV_METHOD_ARG("removeEntity", Ecs_removeEntity, "entity", nullptr),
+    BV_METHOD_ARG("addEntity", Ecs_addEntity, "entity", "Adds an entity and makes it a member of every system interested in it."),
+    BV_METHOD_ARG("removeEntity", Ecs_removeEntity, "entity", "Removes an entity from the Ecs and from its systems."),
     {"getEntities", Ecs_getEntities, METH_VARARGS,
      "The live entity list, or a lazy filter over the entities having all given component classes."},
-    BV_METHOD_ARG("getEntityById", Ecs_getEntityById, "id", nullptr),
-    BV_METHOD_NOARGS("getSystems", Ecs_getSystems, nullptr),
-    BV_METHOD_NOARGS("removeAllEntities", Ecs_removeAllEntities, nullptr),
-    BV_METHOD_ARG("addSystem", Ecs_addSystem, "system", nullptr),
-    BV_METHOD_ARG("removeSystem", Ecs_removeSystem, "system", nullptr),
+    BV_METHOD_ARG("getEntityById", Ecs_getEntityById, "id", "The first entity whose id equals id, or None."),
+    BV_METHOD_NOARGS("getSystems", Ecs_getSystems, "The live list of systems, in update order."),
+    BV_METHOD_NOARGS("removeAllEntities", Ecs_removeAllEntities, "Removes every entity, in list order."),
+    BV_METHOD_ARG("addSystem", Ecs_addSystem, "system", "Adds a system and gives it the entities it is interested in."),
+    BV_METHOD_ARG("removeSystem", Ecs_removeSystem, "system", "Removes a system; it keeps no entities."),
     BV_METHOD_ARG("_updateEntityMembership", Ecs_updateEntityMembership, "entity", nullptr),
     BV_METHODS_END,
 };

@@ -125,9 +125,9 @@ PyMethodDef methods[] = {
     BV_METHOD("_updateEntity", System_updateEntity, "Processes one entity; does nothing in the base class."),
     BV_METHOD_ARG("update", System_update, "timeStep", "Calls _updateEntity for every member entity."),
     BV_METHOD_ARG("_setEngine", System_setEngine, "engine", nullptr),
-    BV_METHOD_NOARGS("getEngine", System_getEngine, nullptr),
+    BV_METHOD_NOARGS("getEngine", System_getEngine, "The engine the system runs under, or None."),
     BV_METHOD_ARG("_setEcs", System_setEcs, "ecs", nullptr),
-    BV_METHOD_NOARGS("getEcs", System_getEcs, nullptr),
+    BV_METHOD_NOARGS("getEcs", System_getEcs, "The Ecs the system belongs to, or None."),
     BV_METHODS_END,
 };
 

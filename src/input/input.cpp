@@ -154,7 +154,7 @@ void engineUpdateInput(EngineObject* self) {
 
 PyMethodDef engineInputMethods[] = {
     BV_METHOD_ARG("captureMouse", Engine_captureMouse, "capture", "Hides the cursor and reports only relative motion while on."),
-    BV_METHOD_NOARGS("isMouseCaptured", Engine_isMouseCaptured, nullptr),
+    BV_METHOD_NOARGS("isMouseCaptured", Engine_isMouseCaptured, "True while the mouse is captured (relative motion only)."),
     BV_METHOD_ARG("getKeyName", Engine_getKeyName, "keycode", "SDL's name of a key code ('' for codes without one)."),
     BV_METHOD_ARG("isKeyPressed", Engine_isKeyPressed, "keycode", "1 while the key is down (as of the last poll), else 0."),
     BV_METHOD_ARG("isMouseButtonPressed", Engine_isMouseButtonPressed, "button", "Whether the mouse button (1 = left) is down."),
