@@ -206,6 +206,15 @@ def test_a_body_moved_through_a_shared_vector_is_found_where_it_went(how):
     assert contacts == [(2, 0)]
 
 
+def _movement_on(broad_phase):
+    """A new engine whose Ecs runs a MovementSystem on no level, with the broad phase on or off."""
+    engine = b.Engine()
+    movement = b.MovementSystem(None)
+    movement._broadPhase = broad_phase
+    engine.ecs.addSystem(movement)
+    return engine, movement
+
+
 def _far_position(far):
     return far.getComponent(b.PositionComponent)
 
@@ -228,10 +237,7 @@ BRING_INTO_THE_PATH = {
 
 
 def bring_into_the_path(how, broad_phase):
-    engine = b.Engine()
-    movement = b.MovementSystem(None)
-    movement._broadPhase = broad_phase
-    engine.ecs.addSystem(movement)
+    engine, movement = _movement_on(broad_phase)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
     spare = b.VelocityComponent(_far_position(far).pos)  # detached, sharing the far body's position
@@ -278,10 +284,7 @@ class ComponentsWithSideEffects(dict):
 
 @pytest.mark.parametrize("broad_phase", [False, True])
 def test_a_body_moved_while_the_mover_is_read_is_seen(broad_phase):
-    engine = b.Engine()
-    movement = b.MovementSystem(None)
-    movement._broadPhase = broad_phase
-    engine.ecs.addSystem(movement)
+    engine, movement = _movement_on(broad_phase)
     first = b.Entity(0, b.PositionComponent(b.Vector2(30, 30)), b.VelocityComponent(b.Vector2(0.1, 0)),
                      b.CollisionComponent(0.25))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
@@ -302,10 +305,7 @@ def test_a_body_moved_while_the_mover_is_read_is_seen(broad_phase):
 def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
     """A far body's flags gain a flag whose comparison runs Python: every later mover that ignores
     flags compares it, near or far."""
-    engine = b.Engine()
-    movement = b.MovementSystem(None)
-    movement._broadPhase = broad_phase
-    engine.ecs.addSystem(movement)
+    engine, movement = _movement_on(broad_phase)
     compared = []
 
     class CountedFlag(LoudFlag):
@@ -330,10 +330,7 @@ def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
 def replace_the_body_list(broad_phase):
     """The first mover's handler gives the collision-body system a new list of the same length, the
     far body swapped for one in the second mover's path: the second mover meets it."""
-    engine = b.Engine()
-    movement = b.MovementSystem(None)
-    movement._broadPhase = broad_phase
-    engine.ecs.addSystem(movement)
+    engine, movement = _movement_on(broad_phase)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
     near = b.Entity(1, b.PositionComponent(b.Vector2(10.9, 10)), b.CollisionComponent(0.25))
