@@ -102,6 +102,32 @@ def test_get_entities_and_lookup(ecs):
     assert ecs.getEntities() == []
 
 
+def test_membership_uses_python_equality_where_defined(ecs):
+    """Lists are searched by identity only while nothing in them defines ==; then `in` decides."""
+
+    class SameId(b.Entity):
+        def __eq__(self, other):
+            return isinstance(other, b.Entity) and other.id == self.id
+
+        __hash__ = b.Entity.__hash__
+
+    system = b.AbstractSystem()
+    ecs.addSystem(system)
+    first, twin, plain = SameId(7), SameId(7), b.Entity(7)
+    ecs.addEntity(first)
+    ecs.addEntity(twin)  # equal to one already there: no change
+    ecs.addEntity(plain)  # plain == falls back to first's ==, which says equal
+    assert ecs.getEntities() == [first] and system.entities == [first]
+    ecs.removeEntity(twin)  # removes the equal one
+    assert ecs.getEntities() == [] and system.entities == []
+    ecs.addEntity(plain)
+    ecs.getEntities().insert(0, SameId(8))  # a foreign == ahead of plain in the live list
+    ecs.addEntity(b.Entity(8))
+    assert [e.id for e in ecs.getEntities()] == [8, 7]
+    ecs.removeEntity(plain)
+    assert [e.id for e in ecs.getEntities()] == [8] and system.entities == []
+
+
 # getEntities(*types) reads each entity when it reaches it: the same entities, in the same order, as a
 # filter over the list would give, whatever the loop changes on the way.
 
