@@ -111,31 +111,36 @@ constexpr PyGetSetDef coord(const char* name, const char* vectorName) {
     return d;
 }
 
+// The initialiser and level-file record of a component made of one Vector2 field, `Name`, which a
+// missing or None argument sets to a new vector (X, Y).
+template <class T, PyObject* T::*Field, Literal Class, Literal Name, int X, int Y>
+struct OneVectorComponent {
+    static int init(PyObject* self, PyObject* args, PyObject* kwargs) {
+        return guardInt([&] {
+            BV_PARSE_INIT(Class.text, 0, Name.text);
+            initVector(reinterpret_cast<T*>(self)->*Field, a[0], Name.text, X, Y);
+            return 0;
+        });
+    }
+    static PyObject* loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        return guard([&] {
+            BV_PARSE("loadFromDict", 2, "level", "input");
+            loadVector(reinterpret_cast<T*>(self)->*Field, a[1]);
+            return none();
+        });
+    }
+    static PyObject* dumpToDict(PyObject* self, PyObject*) {
+        return guard([&] { return vectorDict(reinterpret_cast<T*>(self)->*Field, Name.text); });
+    }
+};
+
 // --- PositionComponent -------------------------------------------------------------------------
 
-int Position_init(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return guardInt([&] {
-        BV_PARSE_INIT("PositionComponent", 0, "pos");
-        initVector(reinterpret_cast<PositionComponentObject*>(self)->pos, a[0], "pos", 0, 0);
-        return 0;
-    });
-}
-
-PyObject* Position_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return guard([&] {
-        BV_PARSE("loadFromDict", 2, "level", "input");
-        loadVector(reinterpret_cast<PositionComponentObject*>(self)->pos, a[1]);
-        return none();
-    });
-}
-
-PyObject* Position_dumpToDict(PyObject* self, PyObject*) {
-    return guard([&] { return vectorDict(reinterpret_cast<PositionComponentObject*>(self)->pos, "pos"); });
-}
+using Position = OneVectorComponent<PositionComponentObject, &PositionComponentObject::pos, "PositionComponent", "pos", 0, 0>;
 
 PyMethodDef positionMethods[] = {
-    BV_METHOD("loadFromDict", Position_loadFromDict, "Sets the position from the record's \"x\" and \"y\"."),
-    BV_METHOD_ARG("dumpToDict", Position_dumpToDict, "level", "The record {\"x\", \"y\"} of the position."),
+    BV_METHOD("loadFromDict", Position::loadFromDict, "Sets the position from the record's \"x\" and \"y\"."),
+    BV_METHOD_ARG("dumpToDict", Position::dumpToDict, "level", "The record {\"x\", \"y\"} of the position."),
     BV_METHODS_END,
 };
 
@@ -156,7 +161,7 @@ ClassRegistration positionReg("PositionComponent", [] {
     spec.doc = "The position of an entity in level units.";
     spec.methods = positionMethods;
     spec.getset = positionProps;
-    spec.init = Position_init;
+    spec.init = Position::init;
     spec.extraSlots = {{Py_tp_members, positionVectors},
                        {Py_tp_setattro, reinterpret_cast<void*>(vectorFieldsSetattro<positionVectors, &PositionComponentType>)}};
     return PositionComponentType = createType(spec);
@@ -260,29 +265,11 @@ ClassRegistration velocityReg("VelocityComponent", [] {
 
 // --- RotationComponent -------------------------------------------------------------------------
 
-int Rotation_init(PyObject* self, PyObject* args, PyObject* kwargs) {
-    return guardInt([&] {
-        BV_PARSE_INIT("RotationComponent", 0, "dir");
-        initVector(reinterpret_cast<RotationComponentObject*>(self)->dir, a[0], "dir", 1, 0);
-        return 0;
-    });
-}
-
-PyObject* Rotation_loadFromDict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    return guard([&] {
-        BV_PARSE("loadFromDict", 2, "level", "input");
-        loadVector(reinterpret_cast<RotationComponentObject*>(self)->dir, a[1]);
-        return none();
-    });
-}
-
-PyObject* Rotation_dumpToDict(PyObject* self, PyObject*) {
-    return guard([&] { return vectorDict(reinterpret_cast<RotationComponentObject*>(self)->dir, "dir"); });
-}
+using Rotation = OneVectorComponent<RotationComponentObject, &RotationComponentObject::dir, "RotationComponent", "dir", 1, 0>;
 
 PyMethodDef rotationMethods[] = {
-    BV_METHOD("loadFromDict", Rotation_loadFromDict, "Sets the direction from the record's \"x\" and \"y\"."),
-    BV_METHOD_ARG("dumpToDict", Rotation_dumpToDict, "level", "The record {\"x\", \"y\"} of the direction."),
+    BV_METHOD("loadFromDict", Rotation::loadFromDict, "Sets the direction from the record's \"x\" and \"y\"."),
+    BV_METHOD_ARG("dumpToDict", Rotation::dumpToDict, "level", "The record {\"x\", \"y\"} of the direction."),
     BV_METHODS_END,
 };
 
@@ -296,7 +283,7 @@ ClassRegistration rotationReg("RotationComponent", [] {
     ClassSpec spec = specFor<RotationComponentObject>("RotationComponent");
     spec.doc = "The facing direction of an entity.";
     spec.methods = rotationMethods;
-    spec.init = Rotation_init;
+    spec.init = Rotation::init;
     spec.extraSlots = {{Py_tp_members, rotationVectors},
                        {Py_tp_setattro, reinterpret_cast<void*>(vectorFieldsSetattro<rotationVectors, &RotationComponentType>)}};
     return RotationComponentType = createType(spec);
