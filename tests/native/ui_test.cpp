@@ -180,10 +180,13 @@ TEST(vertical_three_patch_stacks_pieces) {
 }
 
 TEST(huge_three_patch_draws_only_visible_tiles) {
-    Buffer src(3, 1, true), dst(4, 1, false);
-    ThreePatch p{0, 0, 1, 1, 1, 1};
+    // Caps of 1 and a middle of 3: the visible pixels lie two billion pixels into the strip,
+    // 1999999999 into the tiles, that is one pixel into a tile.
+    Buffer src(5, 1, true), dst(4, 1, false);
+    ThreePatch p{0, 0, 1, 3, 1, 1};
     drawThreePatchH(src.view, p, dst.view, -2000000000, 0, 4000000000LL, kNoClip);
-    CHECK(dst.at(0, 0) == code(1, 0) && dst.at(3, 0) == code(1, 0));
+    CHECK(dst.at(0, 0) == code(2, 0) && dst.at(1, 0) == code(3, 0));
+    CHECK(dst.at(2, 0) == code(1, 0) && dst.at(3, 0) == code(2, 0));
 }
 
 namespace {
@@ -269,15 +272,22 @@ TEST(row_blends_match_the_pixel_blends) {
             }
 }
 
-// A stretched piece copies the rows it repeats only when they replace what they cover.
+// A stretched piece copies the rows it repeats only when they replace what they cover; drawn at
+// its own size, it is a copy (as in SDL, unmodulated copies blend in shifts by 8).
 TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
-        Buffer src(2, 2, true), dst(6, 6, false);
+        Buffer src(2, 2, true), dst(6, 6, false), copy(2, 2, false);
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
         for (uint32_t& p : dst.px) p = 0xFF0000FF;
+        for (uint32_t& p : copy.px) p = 0xFF0000FF;
         blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
+        blitScaled(src.view, {0, 0, 2, 2}, copy.view, {0, 0, 2, 2}, kNoClip, alphaMod);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 6; ++x) CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, src.at(x / 3, y / 3), alphaMod));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x)
+                CHECK(copy.at(x, y) == (alphaMod == 255 ? referencePlain(0xFF0000FF, src.at(x, y))
+                                                        : referenceScaled(0xFF0000FF, src.at(x, y), alphaMod)));
     }
     // A texture stretched over itself reads what it has already drawn, pixel by pixel in order.
     Buffer self(4, 4, true), expected(4, 4, true);
