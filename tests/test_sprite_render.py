@@ -161,6 +161,19 @@ def test_fog_reaches_sprites_unless_shadeless(scene, shadeless):
     assert px[10, 16] == alpha_blend(BACKGROUND, pixel, 255)
 
 
+def test_ground_fog_thickens_down_a_sprite(scene):
+    """The ground fog amount at the sprite's distance (density 40 x distance 4.0003 = 160) grows
+    with the square of the height down the billboard's six rows; a negative density is no fog."""
+    def frame(density):
+        return scene(sprite_entity(AHEAD, sheet(RED)), groundFogDensity=density, groundFogColor=[255, 255, 0])[1]
+
+    fogged = frame(40)
+    for k in range(6):
+        ground = alpha_blend(word(RED), 0xFFFFFF00, int((k / 6) ** 2 * 160))
+        assert (fogged[7 + k, 13:19] == alpha_blend(BACKGROUND, alpha_blend(ground, 0xFF000000, 0), 255)).all(), k
+    assert (frame(-40) == frame(0)).all()
+
+
 def test_half_size_sprite_stands_on_the_floor(scene):
     e = sprite_entity(AHEAD, sheet(RED), scale=0.5, zOffset=0.5)
     _, px = scene(e)
