@@ -153,6 +153,36 @@ def test_undrawable_sprite_ends_the_pass(scene, monkeypatch, missing):
     assert [(r.exc_type, r.object) for r in reports] == [(AttributeError, "brovaline.RaycastingRenderer.renderSprites")]
 
 
+class ArmedKey:
+    """A component-dict key with the position class's hash, whose comparison raises once armed."""
+
+    armed = False
+
+    def __hash__(self):
+        return hash(b.PositionComponent)
+
+    def __eq__(self, other):
+        if self.armed:
+            raise LookupError("compared")
+        return False
+
+
+def test_a_failing_component_lookup_ends_the_pass(tmp_path, monkeypatch):
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", reports.append)
+    r, target = renderer(make_level(tmp_path, 12, 12, [(90, 90, 90)]), (32, 20), (2.5, 5.5), (1, 0))
+    ecs = b.Ecs(None)
+    ecs.addSystem(r)
+    e = sprite_entity(AHEAD, sheet(RED))
+    ecs.addEntity(e)
+    key = ArmedKey()
+    e._components = {key: None, **e._components}  # looking the position up meets the key first
+    key.armed = True
+    r.render()
+    assert [(u.exc_type, u.object) for u in reports] == [(LookupError, "brovaline.RaycastingRenderer.renderSprites")]
+    assert argb(target, tmp_path)[10, 16] != alpha_blend(BACKGROUND, shaded(RED), 255)
+
+
 @pytest.mark.parametrize("shadeless", [False, True])
 def test_fog_reaches_sprites_unless_shadeless(scene, shadeless):
     e = sprite_entity(AHEAD, sheet(RED), shadeless=shadeless)

@@ -46,6 +46,7 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     for (Rect64 to : {Rect64{0, 0, -4, 4}, Rect64{0, 0, 4, -4}, Rect64{6, 6, -6, -6}, Rect64{0, 0, 0, 4}})
         blitScaled(src.view, {0, 0, 8, 8}, dst.view, to, kNoClip);
     blitScaled({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, {0, 0, 4, 4}, kNoClip);
+    blitCopy({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, 0, 0, kNoClip);
     CHECK(dst.at(0, 0) == 0 && dst.at(2, 2) == 0 && dst.at(5, 5) == 0);
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
     CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
@@ -162,21 +163,23 @@ TEST(three_patch_without_a_middle_between_touching_caps) {
 }
 
 TEST(three_patch_with_whole_tiles_has_no_remainder) {
-    Buffer src(16, 1, true), dst(24, 1, false);
+    Buffer src(16, 1, true), dst(32, 1, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
     drawThreePatchH(src.view, p, dst.view, 0, 0, 24, kNoClip);
     CHECK(dst.at(19, 0) == code(11, 0));
     CHECK(dst.at(20, 0) == code(12, 0));
+    CHECK(dst.at(24, 0) == 0);  // nothing past the strip's end
 }
 
 TEST(vertical_three_patch_stacks_pieces) {
-    Buffer src(1, 16, true), dst(1, 20, false);
+    Buffer src(1, 16, true), dst(1, 40, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
-    drawThreePatchV(src.view, p, dst.view, 0, 0, 20, kNoClip);
+    drawThreePatchV(src.view, p, dst.view, 0, 0, 36, kNoClip);
     CHECK(dst.at(0, 0) == code(0, 0));
-    CHECK(dst.at(0, 4) == code(0, 4));
-    CHECK(dst.at(0, 12) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
-    CHECK(dst.at(0, 16) == code(0, 12));
+    for (int tile = 0; tile < 3; ++tile) CHECK(dst.at(0, 4 + 8 * tile) == code(0, 4) && dst.at(0, 11 + 8 * tile) == code(0, 11));
+    CHECK(dst.at(0, 28) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
+    CHECK(dst.at(0, 32) == code(0, 12));
+    CHECK(dst.at(0, 36) == 0);
 }
 
 TEST(huge_three_patch_draws_only_visible_tiles) {
