@@ -77,6 +77,10 @@ def test_sprite_covers_its_projected_square(scene):
     assert sc._angleToCam == pytest.approx(1.5, abs=0.01)  # the camera is behind an entity facing +x
     assert r.getEntityAtScreenCoords(16, 10) is e
     assert r.getEntityAtScreenCoords(16, 2) is None and r.getEntityAtScreenCoords(2, 10) is None
+    # Picking measures the distance again, from where the camera stands now, but not the angle.
+    r.getCamera().pos.x, r.getCamera().pos.y = 6.5, 3.55  # beside the sprite
+    r.getEntityAtScreenCoords(16, 10)
+    assert sc._dist == pytest.approx(2.0, rel=1e-3) and sc._angleToCam == pytest.approx(1.5, abs=0.01)
 
 
 def test_nearer_sprite_is_drawn_last_and_picked(scene):
