@@ -54,6 +54,39 @@ def test_components_keyed_by_exact_class():
     e.removeComponentType(Pos)  # absent: silently nothing
 
 
+class Meta(type):  # classes of this metaclass compare by name: identity does not decide for them
+    def __eq__(cls, other):
+        return isinstance(other, Meta) and cls.__name__ == other.__name__
+
+    __hash__ = type.__hash__
+
+
+Named, Twin = Meta("Named", (), {}), Meta("Named", (), {})
+
+# getComponent remembers what it found; every way of changing what an entity holds must show at once.
+LOOKUP_CHANGES = {
+    "component added": lambda e, other: e.addComponent(Vel()),
+    "component type removed": lambda e, other: e.removeComponentType(Pos),
+    "dict item replaced": lambda e, other: e._components.__setitem__(Pos, Pos()),
+    "dict item popped": lambda e, other: e._components.pop(Pos),
+    "dict cleared": lambda e, other: e._components.clear(),
+    "dict replaced": lambda e, other: setattr(e, "_components", {Pos: Pos()}),
+    "dicts swapped": lambda e, other: setattr(e, "_components", other._components),
+    "equal-named class added": lambda e, other: e._components.__setitem__(Twin, Twin()),
+}
+
+
+@pytest.mark.parametrize("change", LOOKUP_CHANGES)
+def test_get_component_sees_every_change(change):
+    e, other = b.Entity(1, Pos(), Named()), b.Entity(2, Pos(), Vel())
+    for _ in range(2):  # the second round reads what the first remembered
+        for cls in (Pos, Vel, Named, Twin):
+            assert e.getComponent(cls) is e._components.get(cls)
+    LOOKUP_CHANGES[change](e, other)
+    for cls in (Pos, Vel, Named, Twin):
+        assert e.getComponent(cls) is e._components.get(cls)
+
+
 def test_membership_is_eager(ecs):
     system = b.AbstractSystem(Pos, Vel)
     ecs.addSystem(system)
@@ -102,6 +135,32 @@ def test_get_entities_and_lookup(ecs):
     assert ecs.getEntities() == []
 
 
+def test_membership_uses_python_equality_where_defined(ecs):
+    """Lists are searched by identity only while nothing in them defines ==; then `in` decides."""
+
+    class SameId(b.Entity):
+        def __eq__(self, other):
+            return isinstance(other, b.Entity) and other.id == self.id
+
+        __hash__ = b.Entity.__hash__
+
+    system = b.AbstractSystem()
+    ecs.addSystem(system)
+    first, twin, plain = SameId(7), SameId(7), b.Entity(7)
+    ecs.addEntity(first)
+    ecs.addEntity(twin)  # equal to one already there: no change
+    ecs.addEntity(plain)  # plain == falls back to first's ==, which says equal
+    assert ecs.getEntities() == [first] and system.entities == [first]
+    ecs.removeEntity(twin)  # removes the equal one
+    assert ecs.getEntities() == [] and system.entities == []
+    ecs.addEntity(plain)
+    ecs.getEntities().insert(0, SameId(8))  # a foreign == ahead of plain in the live list
+    ecs.addEntity(b.Entity(8))
+    assert [e.id for e in ecs.getEntities()] == [8, 7]
+    ecs.removeEntity(plain)
+    assert [e.id for e in ecs.getEntities()] == [8] and system.entities == []
+
+
 # getEntities(*types) reads each entity when it reaches it: the same entities, in the same order, as a
 # filter over the list would give, whatever the loop changes on the way.
 
@@ -144,13 +203,6 @@ def test_query_reflects_changes_made_during_iteration(change):
 
 
 def test_queries_of_different_classes_alternate(ecs):
-    class Meta(type):  # classes of this metaclass compare by name: their answers are never remembered
-        def __eq__(cls, other):
-            return isinstance(other, Meta) and cls.__name__ == other.__name__
-
-        __hash__ = type.__hash__
-
-    Named, Twin = Meta("Named", (), {}), Meta("Named", (), {})
     for i in range(6):
         ecs.addEntity(b.Entity(i, *[c() for c, bit in ((Pos, 1), (Vel, 2), (Named, 4)) if i & bit]))
     queries = [(Pos, Vel), (Pos,), (Vel,), (Vel, Pos), (Named,), (Twin,), (Pos, Vel)]

@@ -1,4 +1,5 @@
 // Ecs: its entities and systems, their membership, and the per-frame update of every system.
+#include "common/identity_lists.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
@@ -56,7 +57,7 @@ PyObject* Ecs_addEntity(PyObject* self, PyObject* entity) {
     return guard([&] {
         checkEntity(entity);
         PyObject* entities = entitiesOf(self);
-        if (check(PySequence_Contains(entities, entity))) return none();
+        if (sequenceContains(entities, entity)) return none();
         Ref keep = Ref::borrow(entity);
         EntityObject* e = reinterpret_cast<EntityObject*>(entity);
         if (e->id == -1) e->id = int64_t(reinterpret_cast<intptr_t>(entity));
@@ -74,12 +75,12 @@ PyObject* Ecs_removeEntity(PyObject* self, PyObject* entity) {
     return guard([&] {
         checkEntity(entity);
         PyObject* entities = entitiesOf(self);
-        if (!check(PySequence_Contains(entities, entity))) return none();
+        if (!sequenceContains(entities, entity)) return none();
         Ref keep = Ref::borrow(entity);
         Ref systems = snapshot(systemsOf(self));
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(systems.get()); ++i)
             system_methods::removeEntity.call(PyList_GET_ITEM(systems.get(), i), entity);
-        callMethod(intern("remove"), entitiesOf(self), entity);
+        removeItem(entitiesOf(self), entity);
         setRef(reinterpret_cast<EntityObject*>(entity)->ecs, Py_None);
         return none();
     });

@@ -14,6 +14,18 @@ struct QueryMemo {
     bool match;
 };
 
+// The components that getComponent last found, by class. Valid while the dict is the same object at
+// the same version and every key compares as a plain class (by identity), so that no Python code
+// could have answered differently; the dict holds the classes and components it names.
+struct ComponentCache {
+    static constexpr int kSize = 4;
+    const void* dict;
+    uint64_t dictVersion;
+    PyObject* types[kSize];       // borrowed from the dict's keys; unused slots null
+    PyObject* components[kSize];  // borrowed from the dict's values
+    int next;                     // the slot filled next
+};
+
 struct EntityObject {
     PyObject_HEAD
     PyObject* weakrefs;
@@ -21,6 +33,7 @@ struct EntityObject {
     PyObject* ecs;
     int64_t id;
     QueryMemo memos[2];
+    ComponentCache found;
 
     void construct() { id = -1; }
     void refs(auto&& f) {

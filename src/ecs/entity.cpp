@@ -1,8 +1,10 @@
 // Entity: an id and a dict of components keyed by component class.
+#include "common/dict_version.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
+#include "ecs/entity_query.hpp"
 
 namespace bv {
 
@@ -92,12 +94,46 @@ PyObject* Entity_removeComponentType(PyObject* self, PyObject* type) {
     return guard([&] { return removeByType(asEntity(self), type); });
 }
 
+#ifdef BV_DICT_VERSIONS
+// The cached component of class `type`, or null when the cache cannot answer.
+PyObject* cachedComponent(EntityObject* e, PyObject* type) {
+    const ComponentCache& f = e->found;
+    PyObject* components = e->components;
+    if (f.dict != components || !components || dictVersion(components) != f.dictVersion) return nullptr;
+    for (int i = 0; i < ComponentCache::kSize; ++i)
+        if (f.types[i] == type) return f.components[i];
+    return nullptr;
+}
+
+// Remembers that the dict, at its current version, maps `type` to `component`, when identity alone
+// decided that.
+void cacheComponent(EntityObject* e, PyObject* components, PyObject* type, PyObject* component) {
+    ComponentCache& f = e->found;
+    if (!plainClass(type)) return;
+    if (f.dict != components || dictVersion(components) != f.dictVersion) {
+        if (!plainKeys(components)) return;
+        f = {components, dictVersion(components), {}, {}, 0};
+    }
+    f.types[f.next] = type;
+    f.components[f.next] = component;
+    f.next = (f.next + 1) % ComponentCache::kSize;
+}
+#endif
+
 PyObject* Entity_getComponent(PyObject* self, PyObject* type) {
+#ifdef BV_DICT_VERSIONS
+    if (PyObject* c = cachedComponent(asEntity(self), type)) return Py_NewRef(c);
+#endif
     return guard([&] {
-        PyObject* components = componentsOf(asEntity(self));
+        EntityObject* e = asEntity(self);
+        PyObject* components = componentsOf(e);
         if (PyDict_CheckExact(components)) {
+            Ref keep = Ref::borrow(components);  // a key's __eq__ may replace the dict
             PyObject* c = PyDict_GetItemWithError(components, type);
             if (!c && PyErr_Occurred()) throwPy();
+#ifdef BV_DICT_VERSIONS
+            if (c && e->components == components) cacheComponent(e, components, type, c);
+#endif
             return newRefOrNone(c);
         }
         Ref getter = Ref::checked(PyObject_GetAttrString(components, "get"));

@@ -54,11 +54,6 @@ bool hasAllGeneric(PyObject* entity, PyObject* types) {
 // could answer differently for the same dict.
 
 
-bool plainClass(PyObject* o) {
-    PyTypeObject* meta = Py_TYPE(o);
-    return PyType_Check(o) && meta->tp_hash == PyType_Type.tp_hash && meta->tp_richcompare == PyType_Type.tp_richcompare;
-}
-
 // The number of the query over these classes (1, 2, ...), or 0 when they are not memoised.
 uint32_t queryNumber(PyObject* types) {
 #ifdef BV_DICT_VERSIONS
@@ -82,14 +77,6 @@ uint32_t queryNumber(PyObject* types) {
     (void)types;
     return 0;
 #endif
-}
-
-bool plainKeys(PyObject* dict) {
-    Py_ssize_t pos = 0;
-    PyObject *key, *value;
-    while (PyDict_Next(dict, &pos, &key, &value))
-        if (!plainClass(key)) return false;
-    return true;
 }
 
 #ifdef BV_DICT_VERSIONS
@@ -171,6 +158,19 @@ PyTypeObject* queryType() {
 }
 
 }  // namespace
+
+bool plainClass(PyObject* o) {
+    PyTypeObject* meta = Py_TYPE(o);
+    return PyType_Check(o) && meta->tp_hash == PyType_Type.tp_hash && meta->tp_richcompare == PyType_Type.tp_richcompare;
+}
+
+bool plainKeys(PyObject* dict) {
+    Py_ssize_t pos = 0;
+    PyObject *key, *value;
+    while (PyDict_Next(dict, &pos, &key, &value))
+        if (!plainClass(key)) return false;
+    return true;
+}
 
 bool isPlainEntity(PyObject* entity) {
     PyTypeObject* type = Py_TYPE(entity);

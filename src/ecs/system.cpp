@@ -1,4 +1,5 @@
 // System: the base class of the Ecs systems, with the entities that carry its components.
+#include "common/identity_lists.hpp"
 #include "common/klass.hpp"
 #include "common/one_arg.hpp"
 #include "common/registry.hpp"
@@ -62,7 +63,7 @@ PyObject* System_interestedIn(PyObject* self, PyObject* entity) {
 PyObject* System_removeEntity(PyObject* self, PyObject* entity) {
     return guard([&] {
         PyObject* members = membersOf(asSystem(self));
-        if (check(PySequence_Contains(members, entity))) callMethod(intern("remove"), members, entity);
+        removeIfContained(members, entity);
         return none();
     });
 }
@@ -74,8 +75,8 @@ PyObject* System_updateEntityMembership(PyObject* self, PyObject* entity) {
                               ? hasInterestedComponents(s, entity)
                               : truth(system_methods::interestedIn.call(self, entity));
         PyObject* members = membersOf(s);
-        if (check(PySequence_Contains(members, entity))) {
-            if (!interested) callMethod(intern("remove"), members, entity);
+        if (sequenceContains(members, entity)) {
+            if (!interested) removeItem(members, entity);
         } else if (interested) {
             callMethod(intern("append"), members, entity);
         }

@@ -1,5 +1,6 @@
 // UIAnchoredContainer: each child pinned to an edge or the centre of the box with an offset, and
 // _UIAnchorWrapper, the record of one child's offsets and anchors.
+#include "common/identity_lists.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
@@ -121,7 +122,7 @@ PyObject* UIAnchoredContainer_addChild(PyObject* self, PyObject* const* args, Py
         if (!ax) ax = Ref::checked(PyLong_FromLong(ANCHOR_LEFT));
         if (!ay) ay = Ref::checked(PyLong_FromLong(ANCHOR_TOP));
         Ref wrapper = callObject(reinterpret_cast<PyObject*>(UIAnchorWrapperType), a[0], a[1], a[2], ax.get(), ay.get());
-        if (check(PySequence_Contains(childrenOf(self), a[0]))) return none();
+        if (sequenceContains(childrenOf(self), a[0])) return none();
         check(PyList_Append(wrappersOf(self), wrapper));
         appendChild(self, a[0]);
         return none();
@@ -142,7 +143,7 @@ PyObject* UIAnchoredContainer_removeChild(PyObject* self, PyObject* child) {
             }
         }
         PyObject* children = childrenOf(self);
-        if (check(PySequence_Contains(children, child))) callMethod(intern("remove"), children, child);
+        removeIfContained(children, child);
         return none();
     });
 }

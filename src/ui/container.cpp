@@ -1,4 +1,5 @@
 // AbstractUIContainer: an ordered list of child widgets that every frame pass and event reaches.
+#include "common/identity_lists.hpp"
 #include "common/klass.hpp"
 #include "common/registry.hpp"
 #include "ecs/ecs.hpp"
@@ -120,7 +121,7 @@ PyObject* AbstractUIContainer_getChildren(PyObject* self, PyObject*) {
 PyObject* AbstractUIContainer_removeChild(PyObject* self, PyObject* child) {
     return guard([&] {
         PyObject* children = childrenOf(self);
-        if (check(PySequence_Contains(children, child))) callMethod(intern("remove"), children, child);
+        removeIfContained(children, child);
         return none();
     });
 }
