@@ -121,6 +121,26 @@ def test_ignore_flags_are_one_sided(world):
     assert pos(monster) == pytest.approx((10.5, 10))
 
 
+def test_components_never_initialised_have_no_flag_lists(world):
+    """Made without the initialiser, a collision component has no flag lists: it neither ignores
+    nor is ignored, whichever side of the contact it is on."""
+    def bare():
+        return b.CollisionComponent.__new__(b.CollisionComponent)  # radius 0.25, flag lists unset
+
+    wall = world.add(10.4, 10, radius=0.25, hasFlags=["monster"], ignoreFlags=["player"])
+    mover = b.Entity(-1, b.PositionComponent(b.Vector2(9, 10)), b.VelocityComponent(b.Vector2(1, 0)), bare())
+    world.ecs.addEntity(mover)
+    world.step()
+    assert pos(mover) == pytest.approx((9.9, 10))
+    mover.getComponent(b.VelocityComponent).velocity = b.Vector2(0, 0)
+    rock = b.Entity(-1, b.PositionComponent(b.Vector2(10.4, 12)), bare())
+    world.ecs.addEntity(rock)
+    seeker = world.add(9, 12, velocity=(1, 0), radius=0.25, ignoreFlags=["rock"])
+    world.step()
+    assert pos(seeker) == pytest.approx((9.9, 12))
+    assert world.contacts() == [(mover, wall), (seeker, rock)]
+
+
 def test_trigger_reports_every_frame_without_push(world):
     trigger = world.add(10, 10, radius=0.5, isOnlyTrigger=True)
     mover = world.add(9.5, 10, velocity=(0.25, 0), radius=0.25)

@@ -282,18 +282,37 @@ class ComponentsWithSideEffects(dict):
         return super().get(key, *default)
 
 
+class ReleasedImpulse(b.Vector2):
+    """An impulse that runs `on_release` when the movement drops it for the shortened one."""
+
+    on_release = None
+
+    def __del__(self):
+        if self.on_release:
+            self.on_release()
+
+
 @pytest.mark.parametrize("broad_phase", [False, True])
-def test_a_body_moved_while_the_mover_is_read_is_seen(broad_phase):
+@pytest.mark.parametrize("when", ["its velocity is read", "its old impulse is released"])
+def test_a_body_moved_while_the_mover_is_handled_is_seen(broad_phase, when):
+    """Python code that runs while the mover's own data is handled puts a far body in its path."""
     engine, movement = _movement_on(broad_phase)
     first = b.Entity(0, b.PositionComponent(b.Vector2(30, 30)), b.VelocityComponent(b.Vector2(0.1, 0)),
                      b.CollisionComponent(0.25))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
-    mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0, 0), b.Vector2(0.5, 0), 0),
+    into_the_path = lambda: _far_position(far).pos.set(b.Vector2(5.9, 5))  # noqa: E731
+    impulse = ReleasedImpulse(0.5, 0) if when == "its old impulse is released" else b.Vector2(0.5, 0)
+    mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0, 0), impulse, 0),
                      b.CollisionComponent(0.25))
-    mover._components = ComponentsWithSideEffects(mover._components)
+    if when == "its velocity is read":
+        mover._components = ComponentsWithSideEffects(mover._components)
     for e in (first, far, mover):
         engine.ecs.addEntity(e)
-    mover._components.on_velocity = lambda: _far_position(far).pos.set(b.Vector2(5.9, 5))  # into the path
+    if when == "its velocity is read":
+        mover._components.on_velocity = into_the_path
+    else:
+        impulse.on_release = into_the_path
+    del impulse
     contacts = []
     engine.subscribeEvent(b.CollisionEvent, lambda evt: contacts.append((evt.entity1.id, evt.entity2.id)))
     movement.update(1.0)

@@ -28,7 +28,8 @@ def test_cast_ray_hits_the_walls_of_the_default_level(walled, start, direction, 
 
 
 def test_cast_ray_keywords_and_types(walled):
-    assert walled.castRay(dir=b.Vector2(1, 0), pos=b.Vector2(2.5, 2.5)).x == 29
+    hit = walled.castRay(dir=b.Vector2(0, 1), pos=b.Vector2(2.5, 3.5))
+    assert (hit.x, hit.y) == (pytest.approx(2.5), 29)
     for args in [(5, b.Vector2(1, 0)), (b.Vector2(1, 1), (1, 0)), (None, b.Vector2(1, 0))]:
         with pytest.raises(TypeError):
             walled.castRay(*args)

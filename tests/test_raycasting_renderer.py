@@ -4,7 +4,7 @@ import numpy as np
 import pytest
 
 import brovaline as b
-from raycast_scene import BACKGROUND, add_scaled, alpha_blend, argb, image, make_level, renderer
+from raycast_scene import BACKGROUND, add_scaled, alpha_blend, argb, image, make_level, renderer, solid
 
 WALL, FLOOR, CEILING, SKY = (200, 100, 40), (20, 200, 60), (90, 30, 220), (10, 20, 250)
 
@@ -23,6 +23,8 @@ def test_constructor_and_defaults():
     assert (cam.fov, cam.pitch, cam.ratio) == (60, 20, 1.6)
     assert r._interestedComponentTypes == (b.PositionComponent, b.SpriteComponent)
     assert b.RaycastingRenderer(target, None).level is None
+    r = b.RaycastingRenderer(level=level, target=target)
+    assert r.level is level and r.getTarget() is target
 
 
 def test_subclass_skipping_the_base_initialiser_draws_and_picks(tmp_path):
@@ -114,6 +116,29 @@ def test_sky_shows_through_missing_floor_and_ceiling(tmp_path):
     r.render()
     px = argb(target, tmp_path)
     assert (px[0] == word(SKY)).all() and (px[19] == word(SKY)).all()
+    # A sky of one column per degree, each naming itself: column x shows the degree it looks at,
+    # the camera's bearing (53.13 degrees here) plus its place in the field of view.
+    degrees = image(tmp_path, "degrees.png", [[0xFF000000 | d for d in range(360)]] * 2)
+    level = make_level(tmp_path, 6, 6, [WALL], floor=255, ceiling=255, skytex=degrees)
+    r, target = renderer(level, (32, 20), (2.5, 2.5), (0.6, 0.8))
+    r.render()
+    bearing, top = math.degrees(math.atan2(0.8, 0.6)), argb(target, tmp_path)[0]
+    for x in range(32):
+        angle = x / 32 * 60 + bearing - 30
+        if abs(angle - round(angle)) > 1e-6:
+            assert top[x] & 0xFFFF == int(angle), x
+
+
+def test_wall_faces_may_show_texture_255(tmp_path):
+    """Wall face bytes have no 'no surface' value: with 256 textures, byte 255 shows the last one."""
+    grey = solid(tmp_path, "grey.png", (90, 90, 90))
+    frames = []
+    for textures, wall in (([grey] * 255 + [WALL], 255), ([WALL], 0)):
+        level = make_level(tmp_path, 6, 6, textures, wall=wall, floor=255, ceiling=255)
+        r, target = renderer(level, (16, 10), (2.5, 2.5), (1, 0))
+        r.render()
+        frames.append(argb(target, tmp_path))
+    assert (frames[0] == frames[1]).all() and frames[0][5, 8] != BACKGROUND
 
 
 def test_render_normalises_the_camera_direction_and_needs_a_camera(tmp_path):

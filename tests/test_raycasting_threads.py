@@ -1,4 +1,7 @@
-"""The renderer's drawing threads: the setting, and frames that do not depend on it."""
+"""The renderer's drawing threads (the setting, and frames that do not depend on it) and its pixel path."""
+import re
+from pathlib import Path
+
 import pytest
 
 import brovaline as b
@@ -77,3 +80,15 @@ def test_interpreter_exits_with_running_workers(tmp_path):
         kept = r
     """)
     assert result.returncode == 0, result.stderr
+
+
+@pytest.mark.skipif(not Path("/proc/cpuinfo").exists(), reason="reads the processor's flags from /proc/cpuinfo")
+def test_pixel_path_follows_the_processor_unless_asked_for_plain(monkeypatch):
+    """The wide passes draw wherever the processor and the system support AVX2 (as Linux lists its
+    flags), unless BROVALINE_PLAIN_PIXELS asks for the plain ones. The choice is made at import."""
+    flags = set(re.findall(r"\w+", Path("/proc/cpuinfo").read_text()))
+    script = "import brovaline as b; print(b.RaycastingRenderer.__new__(b.RaycastingRenderer)._pixelPath)"
+    monkeypatch.delenv("BROVALINE_PLAIN_PIXELS", raising=False)
+    assert run_script(script).stdout.split() == ["avx2" if "avx2" in flags else "plain"]
+    monkeypatch.setenv("BROVALINE_PLAIN_PIXELS", "1")
+    assert run_script(script).stdout.split() == ["plain"]

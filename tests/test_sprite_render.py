@@ -77,6 +77,10 @@ def test_sprite_covers_its_projected_square(scene):
     assert sc._angleToCam == pytest.approx(1.5, abs=0.01)  # the camera is behind an entity facing +x
     assert r.getEntityAtScreenCoords(16, 10) is e
     assert r.getEntityAtScreenCoords(16, 2) is None and r.getEntityAtScreenCoords(2, 10) is None
+    # Picking measures the distance again, from where the camera stands now, but not the angle.
+    r.getCamera().pos.x, r.getCamera().pos.y = 6.5, 3.55  # beside the sprite
+    r.getEntityAtScreenCoords(16, 10)
+    assert sc._dist == pytest.approx(2.0, rel=1e-3) and sc._angleToCam == pytest.approx(1.5, abs=0.01)
 
 
 def test_nearer_sprite_is_drawn_last_and_picked(scene):
@@ -153,12 +157,55 @@ def test_undrawable_sprite_ends_the_pass(scene, monkeypatch, missing):
     assert [(r.exc_type, r.object) for r in reports] == [(AttributeError, "brovaline.RaycastingRenderer.renderSprites")]
 
 
+class ArmedKey:
+    """A component-dict key with the position class's hash, whose comparison raises once armed."""
+
+    armed = False
+
+    def __hash__(self):
+        return hash(b.PositionComponent)
+
+    def __eq__(self, other):
+        if self.armed:
+            raise LookupError("compared")
+        return False
+
+
+def test_a_failing_component_lookup_ends_the_pass(tmp_path, monkeypatch):
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", reports.append)
+    r, target = renderer(make_level(tmp_path, 12, 12, [(90, 90, 90)]), (32, 20), (2.5, 5.5), (1, 0))
+    ecs = b.Ecs(None)
+    ecs.addSystem(r)
+    e = sprite_entity(AHEAD, sheet(RED))
+    ecs.addEntity(e)
+    key = ArmedKey()
+    e._components = {key: None, **e._components}  # looking the position up meets the key first
+    key.armed = True
+    r.render()
+    assert [(u.exc_type, u.object) for u in reports] == [(LookupError, "brovaline.RaycastingRenderer.renderSprites")]
+    assert argb(target, tmp_path)[10, 16] != alpha_blend(BACKGROUND, shaded(RED), 255)
+
+
 @pytest.mark.parametrize("shadeless", [False, True])
 def test_fog_reaches_sprites_unless_shadeless(scene, shadeless):
     e = sprite_entity(AHEAD, sheet(RED), shadeless=shadeless)
     _, px = scene(e, fogDensity=100, fogColor=[0, 250, 0])
     pixel = word(RED) if shadeless else alpha_blend(alpha_blend(word(RED), 0xFFFFFFFF, 0), 0xFF00FA00, 255)
     assert px[10, 16] == alpha_blend(BACKGROUND, pixel, 255)
+
+
+def test_ground_fog_thickens_down_a_sprite(scene):
+    """The ground fog amount at the sprite's distance (density 40 x distance 4.0003 = 160) grows
+    with the square of the height down the billboard's six rows; a negative density is no fog."""
+    def frame(density):
+        return scene(sprite_entity(AHEAD, sheet(RED)), groundFogDensity=density, groundFogColor=[255, 255, 0])[1]
+
+    fogged = frame(40)
+    for k in range(6):
+        ground = alpha_blend(word(RED), 0xFFFFFF00, int((k / 6) ** 2 * 160))
+        assert (fogged[7 + k, 13:19] == alpha_blend(BACKGROUND, alpha_blend(ground, 0xFF000000, 0), 255)).all(), k
+    assert (frame(-40) == frame(0)).all()
 
 
 def test_half_size_sprite_stands_on_the_floor(scene):

@@ -275,11 +275,14 @@ TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
     CHECK((found == std::vector<int32_t>{0, 1, 2, 3, 4, 5}));
     found.clear();
     CHECK(!grid.gather({5, 5}, 1e6, -1, found));  // covering everything: the caller visits all
-    // Nothing to bin (every body irregular or unplaceable): an empty grid, the bucket still visited.
-    grid.build({{{1, 1}, 0.25, true}, {{NAN, 1}, 0.25, false}});
-    found.clear();
-    CHECK(grid.gather({1, 1}, 0.75, -1, found));
-    CHECK((found == std::vector<int32_t>{0, 1}));
+    // Nothing to bin (every body irregular or unplaceable): an empty grid, the bucket still visited,
+    // whatever the radius of the unplaceable body (a point gives the finest cells).
+    for (double radius : {0.25, 0.0}) {
+        grid.build({{{1, 1}, 0.25, true}, {{NAN, 1}, radius, false}});
+        found.clear();
+        CHECK(grid.gather({1, 1}, 0.75, -1, found));
+        CHECK((found == std::vector<int32_t>{0, 1}));
+    }
 }
 
 }  // namespace

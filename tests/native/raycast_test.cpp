@@ -64,16 +64,22 @@ TEST(castRay_straight_rays_in_the_empty_level) {
     CHECK(dir.x == 1e-14 && dir.y == -1);
 }
 
+// Any type byte past the half blocks is a square block too.
 TEST(castRay_faces_and_normals_of_square_blocks) {
-    Grid g(30, 30);
-    struct Case { double dx, dy, hitX, hitY; int face; double nx, ny; };
-    for (const Case& c : {Case{1, 0, 29, 15.5, 6, -1, 0}, Case{-1, 0, 1, 15.5, 4, 1, 0},
-                          Case{0, 1, 15.5, 29, 3, 0, -1}, Case{0, -1, 15.5, 1, 5, 0, 1}}) {
-        Hit hit = g.cast(15.5, 15.5, c.dx, c.dy);
-        CHECK(near(hit.pos.x, c.hitX) && near(hit.pos.y, c.hitY));
-        CHECK_EQ(hit.cardinalDirection, c.face);
-        CHECK_EQ(hit.textureIndex, 30 + c.face);
-        CHECK(hit.normal.x == c.nx && hit.normal.y == c.ny);
+    for (uint8_t type : {1, 6, 255}) {
+        Grid g(30, 30);
+        for (int i = 0; i < 30; i++)
+            for (int j : {0, 29}) g.cell(i, j).type = g.cell(j, i).type = type;
+        struct Case { double dx, dy, hitX, hitY; int face; double nx, ny; };
+        for (const Case& c : {Case{1, 0, 29, 15.5, 6, -1, 0}, Case{-1, 0, 1, 15.5, 4, 1, 0},
+                              Case{0, 1, 15.5, 29, 3, 0, -1}, Case{0, -1, 15.5, 1, 5, 0, 1}}) {
+            Hit hit = g.cast(15.5, 15.5, c.dx, c.dy);
+            CHECK(near(hit.pos.x, c.hitX) && near(hit.pos.y, c.hitY));
+            CHECK_EQ(hit.cardinalDirection, c.face);
+            CHECK_EQ(hit.textureIndex, 30 + c.face);
+            CHECK(hit.normal.x == c.nx && hit.normal.y == c.ny);
+            CHECK_EQ(uint8_t(hit.cell), type);
+        }
     }
 }
 
@@ -117,6 +123,11 @@ TEST(castRay_diagonal_faces_and_normals) {
     CHECK(near(hit.pos.x, 5.3) && near(hit.pos.y, 5.3));
     CHECK_EQ(hit.cardinalDirection, 4);
     CHECK(hit.normal.x == kD && hit.normal.y == -kD);
+
+    g.cell(5, 5).type = 5;  // open north and west: the solid east side has a plain normal
+    hit = g.cast(6.5, 5.5, -1, 0);
+    CHECK(hit.pos.x == 6 && hit.cardinalDirection == 4);
+    CHECK(hit.normal.x == 1 && hit.normal.y == 0);
 
     g.cell(5, 5).type = 3;  // open south and west: entered from the west but leaving before the diagonal
     hit = g.cast(4.9, 5.6, 1, 2);

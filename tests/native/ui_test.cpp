@@ -46,6 +46,7 @@ TEST(blit_copy_is_clipped_to_both_buffers) {
     for (Rect64 to : {Rect64{0, 0, -4, 4}, Rect64{0, 0, 4, -4}, Rect64{6, 6, -6, -6}, Rect64{0, 0, 0, 4}})
         blitScaled(src.view, {0, 0, 8, 8}, dst.view, to, kNoClip);
     blitScaled({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, {0, 0, 4, 4}, kNoClip);
+    blitCopy({nullptr, 8, 8, 8}, {0, 0, 8, 8}, dst.view, 0, 0, kNoClip);
     CHECK(dst.at(0, 0) == 0 && dst.at(2, 2) == 0 && dst.at(5, 5) == 0);
     blitScaled(src.view, {0, 0, 8, 8}, dst.view, {-36, -36, 80, 80}, kNoClip);
     CHECK(dst.at(0, 0) == code(4, 4) && dst.at(5, 5) == code(4, 4));
@@ -162,28 +163,33 @@ TEST(three_patch_without_a_middle_between_touching_caps) {
 }
 
 TEST(three_patch_with_whole_tiles_has_no_remainder) {
-    Buffer src(16, 1, true), dst(24, 1, false);
+    Buffer src(16, 1, true), dst(32, 1, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
     drawThreePatchH(src.view, p, dst.view, 0, 0, 24, kNoClip);
     CHECK(dst.at(19, 0) == code(11, 0));
     CHECK(dst.at(20, 0) == code(12, 0));
+    CHECK(dst.at(24, 0) == 0);  // nothing past the strip's end
 }
 
 TEST(vertical_three_patch_stacks_pieces) {
-    Buffer src(1, 16, true), dst(1, 20, false);
+    Buffer src(1, 16, true), dst(1, 40, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
-    drawThreePatchV(src.view, p, dst.view, 0, 0, 20, kNoClip);
+    drawThreePatchV(src.view, p, dst.view, 0, 0, 36, kNoClip);
     CHECK(dst.at(0, 0) == code(0, 0));
-    CHECK(dst.at(0, 4) == code(0, 4));
-    CHECK(dst.at(0, 12) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
-    CHECK(dst.at(0, 16) == code(0, 12));
+    for (int tile = 0; tile < 3; ++tile) CHECK(dst.at(0, 4 + 8 * tile) == code(0, 4) && dst.at(0, 11 + 8 * tile) == code(0, 11));
+    CHECK(dst.at(0, 28) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
+    CHECK(dst.at(0, 32) == code(0, 12));
+    CHECK(dst.at(0, 36) == 0);
 }
 
 TEST(huge_three_patch_draws_only_visible_tiles) {
-    Buffer src(3, 1, true), dst(4, 1, false);
-    ThreePatch p{0, 0, 1, 1, 1, 1};
+    // Caps of 1 and a middle of 3: the visible pixels lie two billion pixels into the strip,
+    // 1999999999 into the tiles, that is one pixel into a tile.
+    Buffer src(5, 1, true), dst(4, 1, false);
+    ThreePatch p{0, 0, 1, 3, 1, 1};
     drawThreePatchH(src.view, p, dst.view, -2000000000, 0, 4000000000LL, kNoClip);
-    CHECK(dst.at(0, 0) == code(1, 0) && dst.at(3, 0) == code(1, 0));
+    CHECK(dst.at(0, 0) == code(2, 0) && dst.at(1, 0) == code(3, 0));
+    CHECK(dst.at(2, 0) == code(1, 0) && dst.at(3, 0) == code(2, 0));
 }
 
 namespace {
@@ -269,15 +275,22 @@ TEST(row_blends_match_the_pixel_blends) {
             }
 }
 
-// A stretched piece copies the rows it repeats only when they replace what they cover.
+// A stretched piece copies the rows it repeats only when they replace what they cover; drawn at
+// its own size, it is a copy (as in SDL, unmodulated copies blend in shifts by 8).
 TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
-        Buffer src(2, 2, true), dst(6, 6, false);
+        Buffer src(2, 2, true), dst(6, 6, false), copy(2, 2, false);
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
         for (uint32_t& p : dst.px) p = 0xFF0000FF;
+        for (uint32_t& p : copy.px) p = 0xFF0000FF;
         blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
+        blitScaled(src.view, {0, 0, 2, 2}, copy.view, {0, 0, 2, 2}, kNoClip, alphaMod);
         for (int y = 0; y < 6; ++y)
             for (int x = 0; x < 6; ++x) CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, src.at(x / 3, y / 3), alphaMod));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 2; ++x)
+                CHECK(copy.at(x, y) == (alphaMod == 255 ? referencePlain(0xFF0000FF, src.at(x, y))
+                                                        : referenceScaled(0xFF0000FF, src.at(x, y), alphaMod)));
     }
     // A texture stretched over itself reads what it has already drawn, pixel by pixel in order.
     Buffer self(4, 4, true), expected(4, 4, true);
