@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -352,7 +353,7 @@ FrameView frame(double px, double py, double dx, double dy, int fov, int pitch, 
     v.dir = {dx, dy};
     v.fov = fov;
     v.ratio = ratio;
-    v.baseline = pitch + height / 2;
+    v.baseline = int64_t(pitch) + height / 2;
     return v;
 }
 
@@ -743,10 +744,11 @@ TEST(walls_never_write_outside_the_target) {
     s.wall();
     s.textures.emplace_back(3, 3, 0xFF808080u);
     LevelView& l = s.finish();
-    const int pitches[] = {-1000, -25, -11, -10, 0, 9, 10, 11, 25, 1000};
+    // The extreme pitches put the horizon past the range of 32-bit rows.
+    const int pitches[] = {INT32_MIN, -1000, -25, -11, -10, 0, 9, 10, 11, 25, 1000, INT32_MAX};
     for (int pitch : pitches)
         for (int H : {1, 2, 3, 20}) {
-            const int W = 5, pad = 7;
+            const int W = 9, pad = 7;  // one whole group of eight columns and one more
             // The target sits inside a larger buffer whose other words must stay untouched.
             std::vector<uint32_t> buf(size_t(W + pad) * (H + 2), 0xDEADBEEFu);
             PixelView t{buf.data() + (W + pad), W, H, W + pad};

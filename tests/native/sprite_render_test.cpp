@@ -1,4 +1,6 @@
 // The billboard pass: projection, clipping at the target's edges, depth test and shading.
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "check.hpp"
@@ -88,7 +90,7 @@ TEST(sprite_degenerate_projections_draw_nothing) {
     CHECK(untouched);
 }
 
-TEST(sprite_huge_projections_stay_inside_the_target) {
+TEST(sprite_projections_stay_inside_the_target_and_the_frame) {
     // The 32 x 20 target sits inside a larger buffer whose other words must stay untouched.
     Setup s;
     std::vector<uint32_t> buf(40 * 22, 0xDEADBEEFu);
@@ -107,4 +109,14 @@ TEST(sprite_huge_projections_stay_inside_the_target) {
     }
     CHECK(intact);
     CHECK(target.at(16, 10) != 0xDEADBEEFu);  // the near sprite covers the view
+
+    // Rounding carries the texture row of the last screen row to exactly the frame's height
+    // here (half height 10, rows 3..17): it stays on the frame's last row, not the next frame's.
+    SpriteDraw upper = billboard(s.sheet, 2.0, 0.0);
+    upper.frame = {24, 0, 24, 12};
+    upper.scale = std::nextafter(0.7, 1.0);
+    upper.zOffset = 1.0;
+    const SpriteProjection p = projectSprite(s.target, upper, 1, 1.0);
+    CHECK_EQ(p.ymax - p.ymin, 15);
+    CHECK_EQ(*std::max_element(p.sheetRows.begin(), p.sheetRows.end()), 11);
 }
