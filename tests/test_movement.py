@@ -182,10 +182,10 @@ def test_open_level_and_no_level_give_no_wall_contacts():
         for level in (open_level, None):
             world = World(level)
             e = world.add(15, 15, velocity=(0, 0), radius=40)  # every probe would reach a wall if there were one
-            outside = world.add(-50, 80, velocity=(1, 0), radius=1)
+            outside = world.add(-50, 80, velocity=(1, -2), radius=1)
             world.step()
             assert pos(e) == (15, 15)
-            assert pos(outside) == (-49, 80)
+            assert pos(outside) == (-49, 78)
             assert world.events == []
     finally:
         b.Engine._eventSubscribers.clear()
@@ -298,6 +298,9 @@ def test_constructor_and_property_checks(level):
         b.MovementSystem(5)
     m = b.MovementSystem(level)
     assert m._level is level and m._cbs is m.collisionBodySystem
+    with pytest.raises(TypeError, match="Argument 'engine' has incorrect type"):
+        m._setEngine(3)
+    assert m.getEngine() is None  # refused before anything was set
     with pytest.raises(TypeError):
         m._cbs = b.AbstractSystem()
     with pytest.raises(AttributeError):

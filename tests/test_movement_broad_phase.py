@@ -2,6 +2,7 @@
 import math
 import random
 import struct
+import sys
 import types
 
 import pytest
@@ -318,6 +319,28 @@ def test_a_body_moved_while_the_mover_is_handled_is_seen(broad_phase, when):
     movement.update(1.0)
     b.Engine._eventSubscribers.clear()
     assert contacts == [(2, 1)]
+
+
+@pytest.mark.parametrize("broad_phase", [False, True])
+def test_a_body_moved_while_a_broken_body_is_reported_is_seen(broad_phase, monkeypatch):
+    """Reporting a body whose position is unusable runs the unraisable hook, which puts a far body in
+    the mover's path before the mover reaches it in member order."""
+    engine, movement = _movement_on(broad_phase)
+    broken = b.Entity(0, b.PositionComponent(b.Vector2(30, 30)), b.CollisionComponent(0.25))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
+                     b.CollisionComponent(0.25))
+    for e in (broken, far, mover):
+        engine.ecs.addEntity(e)
+    broken.getComponent(b.PositionComponent).pos = None
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", lambda u: (reports.append(u.object),
+                                                          _far_position(far).pos.set(b.Vector2(5.9, 5))))
+    contacts = []
+    engine.subscribeEvent(b.CollisionEvent, lambda evt: contacts.append((evt.entity1.id, evt.entity2.id)))
+    movement.update(1.0)
+    b.Engine._eventSubscribers.clear()
+    assert (reports, contacts) == (["brovaline._collisionDist"], [(2, 1)])
 
 
 @pytest.mark.parametrize("broad_phase", [False, True])

@@ -222,6 +222,9 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
             r.getWorldPosByScreenCoords(bad, 3)
         with pytest.raises(IndexError):
             r.getEntityAtScreenCoords(bad, 3)
+    r._target = b.Texture(16, 20)  # narrower than the last frame: its columns beyond 16 are out of range
+    with pytest.raises(IndexError, match="0 <= x < 16"):
+        r.getWorldPosByScreenCoords(20, 3)
     for pick in (r.getWorldPosByScreenCoords, r.getWorldCellByScreenCoords, r.getEntityAtScreenCoords):
         with pytest.raises(TypeError, match=pick.__name__):
             pick(1)
@@ -232,7 +235,7 @@ def test_column_without_wall_has_an_invalid_hit(tmp_path):
     r, target = renderer(level, (8, 20), (2.5, 2.5), (1, 0), fov=10)
     r.render()
     assert r.getWorldPosByScreenCoords(4, 10) == (0, 0, 0)  # the horizon: no wall there
-    assert r.getWorldPosByScreenCoords(4, 15)[0] == 1
+    assert [r.getWorldPosByScreenCoords(4, y)[0] for y in (9, 11)] == [2, 1]  # a row off it: ceiling, floor
 
 
 def test_engine_frame_draws_the_level(engine, tmp_path):
