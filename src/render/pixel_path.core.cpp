@@ -18,19 +18,21 @@ PixelPath chosenAtStart() {
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// AVX2 needs the instructions (CPUID leaf 7) and an operating system that saves the wide
-// registers (OSXSAVE, and XCR0 enabling the SSE and AVX state). Asked of the processor directly:
-// the compilers' own helper reaches into their runtime library, which a static C++ runtime lacks.
-bool processorHasAvx2() {
+// What the decision needs, asked of the processor directly: the compilers' own helper reaches into
+// their runtime library, which a static C++ runtime lacks. XCR0 is read only when OSXSAVE says the
+// instruction exists (it faults otherwise).
+CpuReport readCpu() {
+    CpuReport r{};
     unsigned eax, ebx, ecx, edx;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-    const unsigned osxsave = 1u << 27, avx = 1u << 28;
-    if ((ecx & (osxsave | avx)) != (osxsave | avx)) return false;
-    unsigned xcr0, xcr0High;
-    __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
-    if ((xcr0 & 0x6) != 0x6) return false;
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    return ebx & (1u << 5);
+    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return r;
+    r.leaf1Ecx = ecx;
+    if (ecx & kCpuidOsxsave) {
+        unsigned xcr0, xcr0High;
+        __asm__("xgetbv" : "=a"(xcr0), "=d"(xcr0High) : "c"(0));
+        r.xcr0 = xcr0;
+    }
+    if (__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) r.leaf7Ebx = ebx;
+    return r;
 }
 #endif
 
@@ -44,11 +46,17 @@ PixelPath& current() {
 bool pixelPathSupported(PixelPath path) {
     if (path == PixelPath::kPlain) return true;
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool hasAvx2 = processorHasAvx2();
+    static const bool hasAvx2 = avx2Usable(readCpu());
     return hasAvx2;
 #else
     return false;
 #endif
+}
+
+bool avx2Usable(const CpuReport& cpu) {
+    const unsigned avx = 1u << 28, avx2 = 1u << 5, sseAndAvxState = 0x6;
+    return (cpu.leaf1Ecx & (kCpuidOsxsave | avx)) == (kCpuidOsxsave | avx) &&
+           (cpu.xcr0 & sseAndAvxState) == sseAndAvxState && (cpu.leaf7Ebx & avx2);
 }
 
 PixelPath pixelPath() { return current(); }

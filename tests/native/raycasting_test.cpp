@@ -16,6 +16,7 @@
 #include "check.hpp"
 #include "render/blend.core.hpp"
 #include "render/column_pool.core.hpp"
+#include "render/pixel_path.core.hpp"
 #include "render/raycasting.core.hpp"
 #include "render/sprite_render.core.hpp"
 
@@ -788,4 +789,17 @@ TEST(walls_with_missing_textures_and_corner_texels) {
     target = Surface(6, 40, kBackground);
     walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(target.at(0, 20), kBackground);
+}
+
+// The wide passes only where the processor has the instructions and the system saves their
+// registers: each missing piece of the report alone refuses them.
+TEST(avx2_needs_every_piece_of_the_cpu_report) {
+    const unsigned sse3 = 1u << 0, avx = 1u << 28, avx2 = 1u << 5;
+    const bv::CpuReport full{sse3 | bv::kCpuidOsxsave | avx, 0x7, avx2};
+    CHECK(bv::avx2Usable(full));
+    CHECK(!bv::avx2Usable({sse3 | avx, 0x7, avx2}));                      // the system does not use XSAVE
+    CHECK(!bv::avx2Usable({sse3 | bv::kCpuidOsxsave, 0x7, avx2}));       // no AVX
+    CHECK(!bv::avx2Usable({sse3 | bv::kCpuidOsxsave | avx, 0x3, avx2}));  // AVX state not saved
+    CHECK(!bv::avx2Usable({sse3 | bv::kCpuidOsxsave | avx, 0x5, avx2}));  // SSE state not saved
+    CHECK(!bv::avx2Usable({sse3 | bv::kCpuidOsxsave | avx, 0x7, 0}));     // no AVX2
 }
