@@ -797,6 +797,14 @@ TEST(walls_with_missing_textures_and_corner_texels) {
     walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
     CHECK_EQ(hits[0].vert, 1);
     CHECK_EQ(target.at(0, 20), alphaBlend(0xFF123456u, 0, 0));
+    // A wall of the largest height (a tiny ratio: 8e18 rows) with its foot on the last row: its
+    // texture rows step by less than a rounding error, so every row on screen rounds to the
+    // texture's bottom edge and must stay on its last row, not read the word below it.
+    FrameView tall = frame(2.5, 2.5, 1, 1, 0, 0, 40, 1e-30);
+    tall.baseline = 39 - int64_t(4.0e18);
+    target = Surface(6, 40, kBackground);
+    walls(target.view(), l, tall, nullptr, hits.data());
+    for (int y : {0, 20, 38}) CHECK_EQ(target.at(0, y), alphaBlend(0xFF123456u, 0, 0));
     for (int k = 3; k <= 6; k++) s.cell(3, 3).byte(k) = 9;
     target = Surface(6, 40, kBackground);
     walls(target.view(), l, frame(2.5, 2.5, 1, 1, 0, 0, 40), nullptr, hits.data());
