@@ -218,11 +218,20 @@ def test_raising_handler_abandons_only_that_move(world, unraisable):
     assert pos(mover) == (9, 10)  # kept its old position
     assert pos(free) == (6, 5)    # the other entities were updated
     assert world.contacts() == [(mover, other)]
+    world.movement.collisionBodySystem._entities = ()  # a body list that is no list abandons the move too
+    world.step()
+    assert unraisable[1:] == [("brovaline.MovementSystem._moveWithCollisionDetection", TypeError)]
+    assert (pos(mover), pos(free)) == ((9, 10), (7, 5))
 
 
-def test_broken_body_counts_as_no_contact(world, unraisable):
+@pytest.mark.parametrize("breaks", [
+    lambda e: setattr(e.getComponent(b.PositionComponent), "pos", None),
+    lambda e: e._components.pop(b.CollisionComponent),  # behind the Ecs' back: still listed as a body
+    lambda e: e._components.__setitem__(b.PositionComponent, b.VelocityComponent()),
+], ids=["position None", "collision component dropped", "foreign object as position"])
+def test_broken_body_counts_as_no_contact(world, unraisable, breaks):
     broken = world.add(9.6, 10, radius=0.25)
-    broken.getComponent(b.PositionComponent).pos = None
+    breaks(broken)
     other = world.add(10.4, 10, radius=0.25)
     mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
     world.step()

@@ -225,6 +225,9 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     r._target = b.Texture(16, 20)  # narrower than the last frame: its columns beyond 16 are out of range
     with pytest.raises(IndexError, match="0 <= x < 16"):
         r.getWorldPosByScreenCoords(20, 3)
+    r._target = b.Texture(40, 20)  # wider: the last frame cast no ray for columns 32 and on
+    with pytest.raises(IndexError, match="got 32"):
+        r.getWorldPosByScreenCoords(32, 3)
     for pick in (r.getWorldPosByScreenCoords, r.getWorldCellByScreenCoords, r.getEntityAtScreenCoords):
         with pytest.raises(TypeError, match=pick.__name__):
             pick(1)

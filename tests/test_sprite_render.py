@@ -75,8 +75,9 @@ def test_sprite_covers_its_projected_square(scene):
     sc = e.getComponent(b.SpriteComponent)
     assert sc._dist == pytest.approx(4.0, rel=1e-3)
     assert sc._angleToCam == pytest.approx(1.5, abs=0.01)  # the camera is behind an entity facing +x
-    assert r.getEntityAtScreenCoords(16, 10) is e
-    assert r.getEntityAtScreenCoords(16, 2) is None and r.getEntityAtScreenCoords(2, 10) is None
+    # Picked on the square from left to left + 2 * half and top to top + 2 * half, both ends included.
+    assert [r.getEntityAtScreenCoords(x, 10) for x in (12, 13, 16, 19, 20)] == [None, e, e, e, None]
+    assert [r.getEntityAtScreenCoords(16, y) for y in (6, 7, 13, 14)] == [None, e, e, None]
     # Picking measures the distance again, from where the camera stands now, but not the angle.
     r.getCamera().pos.x, r.getCamera().pos.y = 6.5, 3.55  # beside the sprite
     r.getEntityAtScreenCoords(16, 10)
@@ -111,12 +112,14 @@ def test_sprites_show_in_columns_without_walls(scene):
     assert r.getEntityAtScreenCoords(16, 10) is e
 
 
-def test_sprite_behind_the_camera_still_animates(scene):
+def test_sprite_behind_the_camera_still_animates_but_is_never_picked(scene):
     anim = b.SpriteAnimation("walk", 4, False, 1.0, 0, 1)
-    e = sprite_entity((1.5, 5.5), sheet(RED, size=(8, 2)), anim)
+    e = sprite_entity((2.0, 5.55), sheet(RED, size=(8, 2)), anim)  # half a unit behind
     r, px = scene(e, step=0.25)
     assert e.getComponent(b.SpriteComponent).animationPercentage == 0.25
     assert (px[:, 14:18] != alpha_blend(BACKGROUND, shaded(RED), 255)).all()
+    r.getCamera().ratio = 100  # a square of half height int(20 / 100 / depth) = 0: one pixel, were it in front
+    assert all(r.getEntityAtScreenCoords(x, y) is None for x in range(32) for y in range(20))
 
 
 def test_oscillating_animation_turns_back(scene):

@@ -83,13 +83,23 @@ TEST(castRay_faces_and_normals_of_square_blocks) {
     }
 }
 
-TEST(castRay_exact_corner_takes_the_horizontal_crossing) {
+TEST(castRay_rays_through_and_beside_a_corner) {
     Grid g(30, 30);
     g.cell(16, 16).type = 1;
-    Hit hit = g.cast(15.5, 15.5, 1, 1);
+    Hit hit = g.cast(15.5, 15.5, 1, 1);  // exactly through it: the horizontal crossing
     CHECK(hit.pos.x == 16 && hit.pos.y == 16);
     CHECK_EQ(hit.cardinalDirection, 3);
     CHECK_EQ(hit.vert, 1);
+    // Passing 1e-15 beside the corner (1, 1): the squared distances of both crossings lie closer
+    // than 1e-14, the distances themselves still differ, and the nearer crossing names the cell.
+    Grid open(4, 4, false);
+    open.cell(1, 0).type = open.cell(1, 1).type = open.cell(0, 1).type = 1;
+    hit = open.cast(0.5, 0.5, 1, 1 - 1e-15);  // below it: into (1, 0) through its west face
+    CHECK(hit.cellX == 1 && hit.cellY == 0 && hit.vert == 0 && hit.cardinalDirection == 6);
+    CHECK(hit.pos.x == 1 && hit.pos.y < 1);
+    hit = open.cast(0.5, 0.5, 1 - 1e-15, 1);  // left of it: into (0, 1) through its north face
+    CHECK(hit.cellX == 0 && hit.cellY == 1 && hit.vert == 1 && hit.cardinalDirection == 3);
+    CHECK(hit.pos.x < 1 && hit.pos.y == 1);
 }
 
 TEST(castRay_diagonal_faces_and_normals) {

@@ -738,6 +738,18 @@ TEST(column_pool_runs_every_piece_once) {
         }
     });
     CHECK(workerDone);
+    // Short runs back to back: workers woken late for one run meet the next run's pieces, and the
+    // lock must still guard every hand-over.
+    ColumnPool busy(3);
+    std::vector<std::atomic<int>> counts(10);
+    int wrong = 0;
+    for (int round = 0; round < 100000; round++) {
+        const size_t n = 2 + size_t(round % 9);
+        for (auto& c : counts) c = 0;
+        busy.run(n, [&](size_t i) { counts[i]++; });
+        for (size_t i = 0; i < n; i++) wrong += counts[i] != 1;
+    }
+    CHECK_EQ(wrong, 0);
 }
 
 TEST(walls_never_write_outside_the_target) {
