@@ -13,6 +13,9 @@
 #include <thread>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "check.hpp"
 #include "render/blend.core.hpp"
 #include "render/column_pool.core.hpp"
@@ -54,6 +57,34 @@ struct Scene {
         level.textureCount = views.size();
         return level;
     }
+};
+
+// A copy of a grid's cells between two pages that fault when touched, the cells starting right
+// after the first (`atEnd` false) or ending right before the second: a read past that side crashes.
+class GuardedCells {
+public:
+    GuardedCells(const level::GridView& g, bool atEnd) {
+        const size_t bytes = size_t(g.width) * g.height * level::kCellBytes, page = size_t(sysconf(_SC_PAGESIZE));
+        const size_t data = (bytes + page - 1) / page * page;
+        size_ = data + 2 * page;
+        void* base = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (base == MAP_FAILED) throw std::bad_alloc();
+        base_ = static_cast<uint8_t*>(base);
+        mprotect(base_, page, PROT_NONE);
+        mprotect(base_ + page + data, page, PROT_NONE);
+        uint8_t* cells = base_ + page + (atEnd ? data - bytes : 0);
+        std::memcpy(cells, g.cells, bytes);
+        view_ = {reinterpret_cast<const level::Cell*>(cells), g.width, g.height};
+    }
+    GuardedCells(const GuardedCells&) = delete;
+    GuardedCells& operator=(const GuardedCells&) = delete;
+    ~GuardedCells() { munmap(base_, size_); }
+    level::GridView view() const { return view_; }
+
+private:
+    uint8_t* base_ = nullptr;
+    size_t size_ = 0;
+    level::GridView view_;
 };
 
 // ---- the per-column algorithm, transcribed directly ----
@@ -686,7 +717,7 @@ TEST(no_surface_byte_with_a_texture_at_255) {
 
 // Cameras standing on the west or north edge of an open level and looking along it: the floor
 // and ceiling past the edge show the background, though the rows' other end lies inside.
-TEST(open_level_cameras_on_its_west_and_north_edges) {
+TEST(open_level_cameras_on_its_edges_and_in_its_corners) {
     Scene s(8, 8);
     s.textures.emplace_back(4, 4, 0xFF336699u);
     LevelView& l = s.finish();
@@ -700,6 +731,21 @@ TEST(open_level_cameras_on_its_west_and_north_edges) {
         CHECK(mine.px == ref.px);
         const auto shown = std::count(mine.px.end() - 32, mine.px.end(), kBackground);
         CHECK(shown > 0 && shown < 32);  // the bottom row: partly past the edge
+    }
+    // Cameras in the first and in the last cell, looking into the level: the rows at their feet
+    // (a high wall ratio brings them within the cell) meet only that cell, the grid's first or
+    // last bytes, and must read nothing before or after them.
+    const double corners[][4] = {{0.5, 0.5, 0.6, 0.8}, {7.5, 7.5, -0.6, -0.8}};
+    for (int k = 0; k < 2; k++) {
+        const GuardedCells guarded(l.grid, /*atEnd=*/k == 1);
+        LevelView g = l;
+        g.grid = guarded.view();
+        Surface mine(64, 40), ref(64, 40, kBackground);
+        std::vector<Hit> hitsMine(64), hitsRef(64);
+        const FrameView v = frame(corners[k][0], corners[k][1], corners[k][2], corners[k][3], 60, 0, 40, 8.0);
+        walls(mine.view(), g, v, nullptr, hitsMine.data());
+        referenceWalls(ref.view(), l, v, nullptr, hitsRef.data());
+        CHECK(sameFrame(0, mine, ref, hitsMine, hitsRef));
     }
 }
 
@@ -775,6 +821,9 @@ TEST(walls_never_write_outside_the_target) {
             }
             CHECK(intact);
         }
+    // A target with rows but no pixels is left alone.
+    std::vector<Hit> hits(9);
+    walls(PixelView{nullptr, 9, 4, 9}, l, frame(2.5, 2.5, 1, 0.3, 60, 0, 4), nullptr, hits.data());
 }
 
 TEST(walls_with_missing_textures_and_corner_texels) {
