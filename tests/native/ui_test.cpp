@@ -73,6 +73,10 @@ TEST(blit_scaled_stretches_by_nearest_pixel) {
     Buffer row(4, 1, true), wide(16, 1, false);
     blitScaled(row.view, {0, 0, 8, 1}, wide.view, {0, 0, 16, 1}, kNoClip);
     CHECK(wide.at(7, 0) == code(3, 0) && wide.at(8, 0) == 0);
+    // And half before its left edge: the visible half moves right with it.
+    Buffer early(16, 1, false);
+    blitScaled(row.view, {-2, 0, 4, 1}, early.view, {0, 0, 8, 1}, kNoClip);
+    CHECK(early.at(3, 0) == 0 && early.at(4, 0) == code(0, 0) && early.at(7, 0) == code(1, 0) && early.at(8, 0) == 0);
 }
 
 // SDL_BlitScaled's sampling: 16.16 fixed-point steps from half a step in, and a clipped piece
@@ -190,6 +194,11 @@ TEST(huge_three_patch_draws_only_visible_tiles) {
     drawThreePatchH(src.view, p, dst.view, -2000000000, 0, 4000000000LL, kNoClip);
     CHECK(dst.at(0, 0) == code(2, 0) && dst.at(1, 0) == code(3, 0));
     CHECK(dst.at(2, 0) == code(1, 0) && dst.at(3, 0) == code(2, 0));
+    // A theme may give a negative start cap: it draws nothing and the tiles start that far left of
+    // the strip, so the visible window is found from there (tiles at -4, -2, ... 10).
+    Buffer tiles(16, 1, true), strip(12, 1, false);
+    drawThreePatchH(tiles.view, ThreePatch{8, 0, -4, 2, 0, 1}, strip.view, 0, 0, 12, kNoClip);
+    for (int x = 0; x < 12; ++x) CHECK(strip.at(x, 0) == code(4 + x % 2, 0));
 }
 
 namespace {
@@ -279,14 +288,15 @@ TEST(row_blends_match_the_pixel_blends) {
 // its own size, it is a copy (as in SDL, unmodulated copies blend in shifts by 8).
 TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
-        Buffer src(2, 2, true), dst(6, 6, false), copy(2, 2, false);
+        // Every destination row differs, so a row copied where it had to be blended shows.
+        Buffer src(2, 2, true), dst(6, 6, true), under(6, 6, true), copy(2, 2, false);
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
-        for (uint32_t& p : dst.px) p = 0xFF0000FF;
         for (uint32_t& p : copy.px) p = 0xFF0000FF;
         blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
         blitScaled(src.view, {0, 0, 2, 2}, copy.view, {0, 0, 2, 2}, kNoClip, alphaMod);
         for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 6; ++x) CHECK(dst.at(x, y) == referenceScaled(0xFF0000FF, src.at(x / 3, y / 3), alphaMod));
+            for (int x = 0; x < 6; ++x)
+                CHECK(dst.at(x, y) == referenceScaled(under.at(x, y), src.at(x / 3, y / 3), alphaMod));
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 2; ++x)
                 CHECK(copy.at(x, y) == (alphaMod == 255 ? referencePlain(0xFF0000FF, src.at(x, y))
