@@ -310,6 +310,9 @@ def test_constructor_and_property_checks(level):
     with pytest.raises(TypeError, match="Argument 'engine' has incorrect type"):
         m._setEngine(3)
     assert m.getEngine() is None  # refused before anything was set
+    engine = b.Engine()
+    m._setEngine(engine=engine)  # outside any Ecs: handed on to the bodies' system all the same
+    assert m.getEngine() is engine and m.collisionBodySystem.getEngine() is engine
     with pytest.raises(TypeError):
         m._cbs = b.AbstractSystem()
     with pytest.raises(AttributeError):

@@ -70,6 +70,8 @@ def test_base_render_draws_nothing(tmp_path):
     target = b.Texture(3, 3)
     r = b.Renderer(target)
     assert r.render() is None and r.update(1.0) is None
+    with pytest.raises(TypeError, match=r"exactly 1 positional argument \(0 given\)"):
+        r.update()
     assert (read_rgba(target, tmp_path) == 0).all()
 
 

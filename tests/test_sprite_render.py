@@ -112,10 +112,16 @@ def test_sprites_show_in_columns_without_walls(scene):
     assert r.getEntityAtScreenCoords(16, 10) is e
 
 
-def test_sprite_behind_the_camera_still_animates_but_is_never_picked(scene):
+def test_sprite_behind_the_camera_still_animates_but_is_never_picked(scene, monkeypatch):
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", reports.append)
     anim = b.SpriteAnimation("walk", 4, False, 1.0, 0, 1)
     e = sprite_entity((2.0, 5.55), sheet(RED, size=(8, 2)), anim)  # half a unit behind
-    r, px = scene(e, step=0.25)
+    # One standing on the camera is not in front either: passed over before its sprite is looked at.
+    on_camera = sprite_entity((2.5, 5.5), sheet(BLUE))
+    on_camera.getComponent(b.SpriteComponent).sprite = None
+    r, px = scene(e, on_camera, step=0.25)
+    assert reports == []
     assert e.getComponent(b.SpriteComponent).animationPercentage == 0.25
     assert (px[:, 14:18] != alpha_blend(BACKGROUND, shaded(RED), 255)).all()
     r.getCamera().ratio = 100  # a square of half height int(20 / 100 / depth) = 0: one pixel, were it in front

@@ -37,8 +37,11 @@ TEST(line_circle_intersections) {
     // Circle of radius 0.5 at (5, 0) seen from the origin along +x: the near point.
     CHECK(closestLineCircleIntersection({5, 0}, 0.5f, {0, 0}, {10, 0}, hit));
     CHECK(near(hit.x, 4.5, 1e-5) && near(hit.y, 0));
-    // Beyond the end of the segment it is still found: the caller filters by distance.
+    // Beyond the end of the segment it is still found: the caller filters by distance. A short
+    // segment (well under a unit) still gives a direction.
     CHECK(closestLineCircleIntersection({5, 0}, 0.5f, {0, 0}, {4, 0}, hit));
+    CHECK(near(hit.x, 4.5, 1e-5));
+    CHECK(closestLineCircleIntersection({5, 0}, 0.5f, {4.2, 0}, {4.3, 0}, hit));
     CHECK(near(hit.x, 4.5, 1e-5));
     // From inside: the exit point.
     CHECK(closestLineCircleIntersection({5, 0}, 0.5f, {5, 0}, {15, 0}, hit));
