@@ -288,8 +288,10 @@ TEST(row_blends_match_the_pixel_blends) {
 // its own size, it is a copy (as in SDL, unmodulated copies blend in shifts by 8).
 TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
-        // Every destination row differs, so a row copied where it had to be blended shows.
+        // Destination rows far apart in red, so a row copied where it had to be blended shows
+        // through the 55/255 of the pixel below that a modulated opaque source keeps.
         Buffer src(2, 2, true), dst(6, 6, true), under(6, 6, true), copy(2, 2, false);
+        for (size_t i = 0; i < dst.px.size(); ++i) dst.px[i] = under.px[i] |= uint32_t(i * 7) << 16;
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
         for (uint32_t& p : copy.px) p = 0xFF0000FF;
         blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
