@@ -127,12 +127,12 @@ TEST(nine_patch_stretches_the_middle) {
     Buffer src(10, 10, true), dst(12, 12, false);
     NinePatch p{0, 0, 1, 1, 1, 1, 1, 1};
     drawNinePatch(src.view, p, dst.view, {1, 1, 10, 10}, kNoClip);
-    CHECK(dst.at(1, 1) == code(0, 0));
-    CHECK(dst.at(5, 1) == code(1, 0));
-    CHECK(dst.at(10, 1) == code(2, 0));
-    CHECK(dst.at(5, 5) == code(1, 1));
-    CHECK(dst.at(10, 10) == code(2, 2));
-    CHECK(dst.at(0, 0) == 0 && dst.at(11, 11) == 0);
+    // Every pixel: the box's first and last rows and columns take the corners and edges, nothing
+    // falls outside the box.
+    auto piece = [](int at) { return at == 1 ? 0 : at == 10 ? 2 : 1; };
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x)
+            CHECK(dst.at(x, y) == (x < 1 || x > 10 || y < 1 || y > 10 ? 0 : code(piece(x), piece(y))));
 }
 
 TEST(nine_patch_smaller_than_its_corners_overlaps_them) {
@@ -288,8 +288,10 @@ TEST(row_blends_match_the_pixel_blends) {
 // its own size, it is a copy (as in SDL, unmodulated copies blend in shifts by 8).
 TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
-        // Every destination row differs, so a row copied where it had to be blended shows.
+        // Destination rows far apart in red, so a row copied where it had to be blended shows
+        // through the 55/255 of the pixel below that a modulated opaque source keeps.
         Buffer src(2, 2, true), dst(6, 6, true), under(6, 6, true), copy(2, 2, false);
+        for (size_t i = 0; i < dst.px.size(); ++i) dst.px[i] = under.px[i] |= uint32_t(i * 7) << 16;
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
         for (uint32_t& p : copy.px) p = 0xFF0000FF;
         blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
