@@ -103,24 +103,35 @@ def test_trace_sorts_nearest_first_and_keeps_member_order_on_ties(bodies):
 
 def test_trace_normalises_the_direction_in_place(bodies):
     assert bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10) == []  # no bodies
-    bodies(0, 4, 0.5)
-    direction = b.Vector2(0, 3)
+    bodies(3, 4, 0.5)
+    direction = b.Vector2(6, 8)
     result = bodies.cbs.traceEntities(b.Vector2(0, 0), direction, 10)
-    assert (direction.x, direction.y) == (0, 1.0)
-    assert [d for _, d in result] == pytest.approx([3.5], abs=1e-5)
+    assert (direction.x, direction.y) == pytest.approx((0.6, 0.8))
+    assert [d for _, d in result] == pytest.approx([4.5], abs=1e-5)
     zero = b.Vector2(0, 0)  # stays zero and finds nothing, even from inside a body
     assert bodies.cbs.traceEntities(b.Vector2(0, 4), zero, 10) == []
     assert (zero.x, zero.y) == (0, 0)
 
 
-@pytest.mark.parametrize("args", [
-    ((0, 0), b.Vector2(1, 0), 1),
-    (b.Vector2(0, 0), None, 1),
-    (b.Vector2(0, 0), b.Vector2(1, 0), "far"),
+@pytest.mark.parametrize("args, culprit", [
+    (((0, 0), b.Vector2(1, 0), 1), "pos"),
+    ((b.Vector2(0, 0), None, 1), "dir"),
+    ((b.Vector2(0, 0), b.Vector2(1, 0), "far"), "str"),
 ])
-def test_trace_argument_checks(bodies, args):
-    with pytest.raises(TypeError):
+def test_trace_argument_checks(bodies, args, culprit):
+    with pytest.raises(TypeError, match=culprit):
         bodies.cbs.traceEntities(*args)
+
+
+def test_trace_reads_the_stored_components_of_entity_subclasses(bodies):
+    class Hiding(b.Entity):  # getComponent is no hook the engine calls
+        def getComponent(self, componentType):
+            return None
+
+    hidden = Hiding(-1, b.PositionComponent(b.Vector2(5, 0)), b.CollisionComponent(0.5))
+    bodies.ecs.addEntity(hidden)
+    result = bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10)
+    assert [e for e, _ in result] == [hidden]
 
 
 def test_trace_reports_a_member_without_position(bodies):

@@ -211,6 +211,9 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     assert wx == pytest.approx(2.5, abs=1e-9)  # the middle column looks straight along +y
     assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
     assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
+    flat, _ = renderer(level, (32, 0), (2.5, 2.5), (0, 1))  # no rows to draw, yet its columns pick walls
+    flat.render()
+    assert flat.getWorldCellByScreenCoords(16, 0) == (b.TEXTURE_NORTH, 2, 7)
     cam = r.getCamera()
     cam.dir.x, cam.dir.y = 1.0, 0.0  # off the middle column, along +x: the ray leans sideways
     r.render()
