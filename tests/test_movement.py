@@ -1,3 +1,4 @@
+import collections
 import sys
 
 import pytest
@@ -99,7 +100,9 @@ def test_without_collision_component_walls_do_not_stop(world):
     assert world.events == []
 
 
-def test_solid_bodies_end_touching(world):
+@pytest.mark.parametrize("table", [dict, collections.UserDict], ids=["dict", "mapping that is no dict"])
+def test_solid_bodies_end_touching(world, monkeypatch, table):
+    monkeypatch.setattr(b.Engine, "_eventSubscribers", table(b.Engine._eventSubscribers))  # both are heard
     other = world.add(10.4, 10, radius=0.25)
     mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
     world.step()
