@@ -40,16 +40,8 @@ void removeItem(PyObject* seq, PyObject* item) {
         callMethod(intern("remove"), seq, item);
 }
 
-bool removeIfContained(PyObject* seq, PyObject* item) {
-    Py_ssize_t i = identityIndex(seq, item);
-    if (i == kAbsent) return false;
-    if (i != kAskPython) {
-        check(PySequence_DelItem(seq, i));
-        return true;
-    }
-    if (!check(PySequence_Contains(seq, item))) return false;
-    callMethod(intern("remove"), seq, item);
-    return true;
+void removeIfContained(PyObject* seq, PyObject* item) {
+    if (sequenceContains(seq, item)) removeItem(seq, item);
 }
 
 }  // namespace bv

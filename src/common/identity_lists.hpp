@@ -11,7 +11,7 @@ bool sequenceContains(PyObject* seq, PyObject* item);
 // `seq.remove(item)`, raising list.remove's own error when item is absent.
 void removeItem(PyObject* seq, PyObject* item);
 
-// `seq.remove(item)` if `item in seq`; true when something was removed.
-bool removeIfContained(PyObject* seq, PyObject* item);
+// `seq.remove(item)` if `item in seq`.
+void removeIfContained(PyObject* seq, PyObject* item);
 
 }  // namespace bv
