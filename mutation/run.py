@@ -1,8 +1,10 @@
 """Mutation testing of the plain C++ core and of the renderer's and physics' binding files.
 
 universalmutator writes the mutants of each file; every mutant is built into a copy of the
-repository (its own CMake build, -O1 to keep the builds short) and run against the native tests
-and the pytest files of its subsystem, with a time limit. A mutant that fails to compile is
+repository (its own CMake build, -O1 to keep the builds short, with AddressSanitizer and
+UndefinedBehaviorSanitizer so that a mutant whose fault is undefined behaviour fails loudly instead
+of being hidden by the optimiser) and run against the native tests and the pytest files of its
+subsystem, with a time limit. A mutant that fails to compile is
 stillborn; one that makes a test fail or time out is killed; the rest survive. Mutants of lines that
 hold only a comment are not run. Mutants listed in
 mutation/equivalent.txt cannot change behaviour and are left out of the score. Two workers (one
@@ -38,6 +40,19 @@ TESTS_BY_DIR = {
     "src/ecs": ["test_sprites.py", "test_sprite_render.py"],
     "src/geometry": ["test_vector2.py", "test_movement.py", "test_raycasting_renderer.py"],
 }
+
+
+# GCC's "undefined" leaves out float-to-integer overflow (NaN or huge doubles made into pixels).
+SANITIZE_MORE = "-fsanitize=float-cast-overflow"
+
+
+def sanitizer_env():
+    """The interpreter is not built with the sanitizers: their runtimes are preloaded into it (the
+    native tests link them). Leak reports are off, the interpreter's own allocations would fill them."""
+    runtimes = [subprocess.run(["g++", f"-print-file-name={lib}"], capture_output=True, text=True,
+                               check=True).stdout.strip() for lib in ("libasan.so", "libubsan.so")]
+    return {"LD_PRELOAD": " ".join(runtimes), "ASAN_OPTIONS": "detect_leaks=0",
+            "UBSAN_OPTIONS": "print_stacktrace=1:halt_on_error=1"}
 
 
 def target_files(patterns):
@@ -109,10 +124,11 @@ class Worker:
         cmake = str(Path(sys.executable).parent / "cmake")
         subprocess.run([cmake, "-S", str(self.dir), "-B", str(self.build), "-G", "Ninja",
                         "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1",
+                        "-DBROVALINE_SANITIZE=ON", f"-DCMAKE_CXX_FLAGS={SANITIZE_MORE}",
                         "-DBROVALINE_NATIVE_TESTS=ON", f"-DPython_EXECUTABLE={sys.executable}"],
                        check=True, capture_output=True)
         self.env = dict(os.environ, PYTHONPATH=str(self.build), SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
-                        PATH=f"{Path(sys.executable).parent}:{os.environ['PATH']}")
+                        PATH=f"{Path(sys.executable).parent}:{os.environ['PATH']}", **sanitizer_env())
 
     def sync(self):
         """Copies what the build and the tests read, file by file where it differs (unchanged files
