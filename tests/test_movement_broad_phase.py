@@ -221,9 +221,9 @@ def _far_position(far):
     return far.getComponent(b.PositionComponent)
 
 
-# Ways for a handler to put the far body (or a new one, id 1) at (5.9, 5), in the mover's path. `w` holds
-# the far body, a detached velocity sharing its position vector, the Ecs, and a position component made
-# beforehand at that spot (so that making it does not count as the change).
+# Ways for a handler to put the far body (or a new one, id 1) at (5.9, 5), or its reach, in the mover's
+# path. `w` holds the three bodies, a detached velocity sharing the far one's position vector, the Ecs,
+# and a position component made beforehand at that spot (so that making it does not count as the change).
 BRING_INTO_THE_PATH = {
     "position replaced": lambda w: setattr(_far_position(w.far), "pos", w.ready.pos),
     "x set": lambda w: (setattr(_far_position(w.far).pos, "x", 5.9), setattr(_far_position(w.far).pos, "y", 5.0)),
@@ -234,6 +234,10 @@ BRING_INTO_THE_PATH = {
     "component dict replaced": lambda w: setattr(w.far, "_components", {
         b.PositionComponent: w.ready, b.CollisionComponent: w.far.getComponent(b.CollisionComponent)}),
     "radius grown": lambda w: setattr(w.far.getComponent(b.CollisionComponent), "radius", 63.5),
+    # Every radius changed so that its first differing byte is one less: 0.25 to 0.2421875, the far
+    # body's to 15872 (0x3FD0... to 0x3FCF... and 0x40CF...).
+    "every radius changed": lambda w: [setattr(e.getComponent(b.CollisionComponent), "radius", r)
+                                       for e, r in ((w.trigger, 0.2421875), (w.mover, 0.2421875), (w.far, 15872.0))],
     "new entity": lambda w: w.ecs.addEntity(b.Entity(1, w.ready, b.CollisionComponent(0.25))),
 }
 
@@ -246,6 +250,7 @@ def bring_into_the_path(how, broad_phase):
     world = types.SimpleNamespace(far=far, spare=spare, ecs=engine.ecs, ready=b.PositionComponent(b.Vector2(5.9, 5)))
     mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
                      b.CollisionComponent(0.25))
+    world.trigger, world.mover = trigger, mover
     for e in (trigger, far, mover) if how != "new entity" else (trigger, mover):
         engine.ecs.addEntity(e)
     contacts = []

@@ -167,33 +167,63 @@ def test_undrawable_sprite_ends_the_pass(scene, monkeypatch, missing):
 
 
 class ArmedKey:
-    """A component-dict key with the position class's hash, whose comparison raises once armed."""
+    """A component-dict key with the position class's hash, whose comparison runs `action` once armed."""
 
-    armed = False
+    action = None
 
     def __hash__(self):
         return hash(b.PositionComponent)
 
     def __eq__(self, other):
-        if self.armed:
-            raise LookupError("compared")
+        if self.action:
+            self.action()
         return False
+
+
+def keyed_ecs(tmp_path, *entities):
+    """A renderer in an Ecs holding `entities`, and a key met first when the second one's position is looked up."""
+    r, target = renderer(make_level(tmp_path, 12, 12, [(90, 90, 90)]), (32, 20), (2.5, 5.5), (1, 0))
+    ecs = b.Ecs(None)
+    ecs.addSystem(r)
+    for e in entities:
+        ecs.addEntity(e)
+    key = ArmedKey()
+    entities[1]._components = {key: None, **entities[1]._components}
+    return r, target, ecs, key
 
 
 def test_a_failing_component_lookup_ends_the_pass(tmp_path, monkeypatch):
     reports = []
     monkeypatch.setattr(sys, "unraisablehook", reports.append)
-    r, target = renderer(make_level(tmp_path, 12, 12, [(90, 90, 90)]), (32, 20), (2.5, 5.5), (1, 0))
-    ecs = b.Ecs(None)
-    ecs.addSystem(r)
     e = sprite_entity(AHEAD, sheet(RED))
-    ecs.addEntity(e)
-    key = ArmedKey()
-    e._components = {key: None, **e._components}  # looking the position up meets the key first
-    key.armed = True
+    r, target, _, key = keyed_ecs(tmp_path, sprite_entity((9.5, 5.55), sheet(BLUE)), e)
+
+    def fail():
+        raise LookupError("compared")
+
+    key.action = fail
     r.render()
     assert [(u.exc_type, u.object) for u in reports] == [(LookupError, "brovaline.RaycastingRenderer.renderSprites")]
     assert argb(target, tmp_path)[10, 16] != alpha_blend(BACKGROUND, shaded(RED), 255)
+
+
+def test_a_component_lookup_that_shrinks_the_entity_list_ends_the_walk(tmp_path, monkeypatch):
+    """The walk over the renderer's entities stops at the list's current end, not its end when the walk began."""
+    reports = []
+    monkeypatch.setattr(sys, "unraisablehook", reports.append)
+    first, keyed, last = (sprite_entity(pos, sheet(rgb)) for pos, rgb in
+                          [((9.5, 5.55), BLUE), (AHEAD, RED), ((4.5, 8.55), BLUE)])
+    r, target, ecs, key = keyed_ecs(tmp_path, first, keyed, last)
+
+    def drop_the_others():
+        key.action = None
+        ecs.removeEntity(first)
+        ecs.removeEntity(last)
+
+    key.action = drop_the_others
+    r.render()
+    assert reports == []
+    assert argb(target, tmp_path)[10, 16] == alpha_blend(BACKGROUND, shaded(RED), 255)
 
 
 @pytest.mark.parametrize("shadeless", [False, True])

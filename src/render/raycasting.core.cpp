@@ -21,13 +21,6 @@ _internal_Matrix2_2 rotation(double degrees) {
     return m;
 }
 
-// Whether the texel offsets of `t`, and its texel coordinates anywhere on `grid`, stay below 2^31.
-bool fitsIn31Bits(const PixelView& t, const level::GridView& grid) {
-    constexpr double kLimit = 2147483647.0;
-    return t.pitch >= 0 && double(t.height) * t.pitch < kLimit && double(t.width) * double(grid.width) < kLimit &&
-           double(t.height) * double(grid.height) < kLimit;
-}
-
 inline bool isPowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
 }  // namespace

@@ -26,6 +26,17 @@ struct LevelView {
     }
 };
 
+// Whether the texel offsets of `t`, and its texel coordinates anywhere on `grid`, stay below 2^31.
+inline bool fitsIn31Bits(const PixelView& t, const level::GridView& grid) {
+    constexpr double kLimit = 2147483647.0;
+    return t.pitch >= 0 && double(t.height) * t.pitch < kLimit && double(t.width) * double(grid.width) < kLimit &&
+           double(t.height) * double(grid.height) < kLimit;
+}
+
+// How many chunks of `chunk` columns cover `width` columns; chunk i holds columns
+// i * chunk up to the smaller of (i + 1) * chunk and `width`.
+inline size_t chunkCount(int width, int chunk) { return size_t((width + chunk - 1) / chunk); }
+
 // One frame's view: camera position and normalised direction, field of view in degrees, the
 // wall height divisor and the horizon row.
 struct FrameView {

@@ -126,7 +126,7 @@ void renderLevel(RaycastingRendererObject* r, LevelObject* level, CameraObject* 
             drawSpriteColumns(target, sprites.draws[k], projections[k], hits, sprites.fogColor,
                               sprites.groundFogColor, x0, x1);
     };
-    const size_t chunks = size_t((target.width + kChunk - 1) / kChunk);
+    const size_t chunks = chunkCount(target.width, kChunk);
     if (ColumnPool* pool = poolOf(r))
         pool->run(chunks, chunk);
     else

@@ -426,7 +426,7 @@ void chunkedFrame(PixelView t, const LevelView& l, const FrameView& v, const Pix
     const WallFrame frame(t, l, v, sky, camDegrees, flash, kBackground);
     std::vector<SpriteProjection> projections;
     for (const SpriteDraw& s : sprites) projections.push_back(projectSprite(t, s, v.baseline, v.ratio));
-    pool.run(size_t((t.width + chunk - 1) / chunk), [&](size_t i) {
+    pool.run(chunkCount(t.width, chunk), [&](size_t i) {
         const int x0 = int(i) * chunk, x1 = std::min(t.width, x0 + chunk);
         frame.draw(x0, x1, hits);
         for (size_t k = 0; k < sprites.size(); k++)
@@ -713,6 +713,26 @@ TEST(no_surface_byte_with_a_texture_at_255) {
     chunkedFrame(mine.view(), l, v, nullptr, 0, nullptr, {}, hitsMine.data(), pool, 64);
     CHECK(sameFrame(0, mine, ref, hitsMine, hitsRef));
     CHECK_EQ(mine.at(32, 39), kBackground);
+}
+
+// The wide floor and ceiling passes take 32-bit texel offsets: a texture qualifies while its
+// rows, and its coordinates over the whole grid, stay below 2^31 (the views need no pixels).
+TEST(texel_offsets_that_fit_in_31_bits) {
+    const level::GridView grid{nullptr, 16, 16}, wide{nullptr, 1u << 27, 1};
+    CHECK(fitsIn31Bits({nullptr, 64, 64, 64}, grid));
+    CHECK(fitsIn31Bits({nullptr, 8, 8, 8}, wide));
+    CHECK(!fitsIn31Bits({nullptr, 16, 8, 16}, wide));          // 16 x 2^27 columns reach 2^31
+    CHECK(!fitsIn31Bits({nullptr, 1, 46341, 46341}, grid));    // rows reach 2^31
+    CHECK(!fitsIn31Bits({nullptr, 64, 64, -64}, grid));
+    CHECK(!fitsIn31Bits({nullptr, 8, 1 << 27, 8}, grid));      // 16 rows of the grid reach 2^31
+}
+
+// Chunks cover every column once, the last one possibly short, and none lies past the target.
+TEST(column_chunks_cover_the_target) {
+    CHECK_EQ(chunkCount(1, 64), size_t(1));
+    CHECK_EQ(chunkCount(64, 64), size_t(1));
+    CHECK_EQ(chunkCount(65, 64), size_t(2));
+    CHECK_EQ(chunkCount(640, 64), size_t(10));
 }
 
 // Cameras standing on the west or north edge of an open level and looking along it: the floor
