@@ -7,7 +7,7 @@ APT_PACKAGES := g++ pkg-config python3-dev python3-venv libsdl2-dev libsdl2-imag
 CMAKE := PATH="$(abspath $(VENV))/bin:$$PATH" cmake
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests lint mutants clean system-deps \
+.PHONY: demo test test-asan build bench docs docs-test docs-pictures native-tests native-tests-binary native-tests-no-avx2 lint mutants clean system-deps \
         asan-module fuzz fuzz-native fuzz-python fuzz-seeds fuzz-replay fuzz-harnesses wheel sdist test-wheel build-clang
 
 DEMO_ASSETS := examples/assets/level.lvl.json
@@ -39,7 +39,7 @@ bench: build $(DEMO_ASSETS)
 # Mutation testing (not in CI: hours for every file). MUTANT_ARGS narrows it, e.g.
 # MUTANT_ARGS="--files src/physics/movement.core.cpp --sample 0.5"; see mutation/run.py.
 MUTANT_ARGS ?=
-mutants: build
+mutants: build .qemu-deps-ok
 	$(PY) -m pip install --quiet "universalmutator==1.14.1"
 	$(PY) mutation/run.py $(MUTANT_ARGS)
 
@@ -231,16 +231,28 @@ endef
 	$(call apt-install,clang libc++-dev libc++abi-dev)
 	touch $@
 
+.qemu-deps-ok: .system-deps-ok
+	$(call apt-install,qemu-user)
+	touch $@
+
 $(WHEEL_DIR)/.tools: .system-deps-ok
 	[ -x $(WHEEL_PY) ] || $(PYTHON) -m venv $(WHEEL_DIR)/venv
 	$(WHEEL_PY) -m pip install --quiet $(WHEEL_TOOLS)
 	touch $@
 
-native-tests: $(VENV)/.deps
+NATIVE_TESTS := build/native/native_tests
+native-tests-binary: $(VENV)/.deps
 	$(CMAKE) -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release -DBROVALINE_NATIVE_TESTS=ON \
 	      -DPython_EXECUTABLE=$(PY) >/dev/null
 	$(CMAKE) --build build/native --target native_tests
-	./build/native/native_tests
+
+native-tests: native-tests-binary
+	./$(NATIVE_TESTS)
+
+# The same binary on emulated processors without AVX2 (qemu-user): the plain path must be the only
+# one supported and pass; an AVX2 instruction reached on it stops the emulator with SIGILL.
+native-tests-no-avx2: native-tests-binary .qemu-deps-ok
+	$(PY) tests/native/without_avx2.py $(NATIVE_TESTS)
 
 $(VENV)/.deps: .system-deps-ok pyproject.toml Makefile
 	[ -x $(PY) ] || $(PYTHON) -m venv $(VENV)
@@ -259,4 +271,4 @@ system-deps: .system-deps-ok
 	touch $@
 
 clean:
-	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .docs-deps-ok .test-wheel-deps-ok .clang-deps-ok examples/assets dist
+	rm -rf build $(VENV) .system-deps-ok .fuzz-deps-ok .docs-deps-ok .test-wheel-deps-ok .clang-deps-ok .qemu-deps-ok examples/assets dist

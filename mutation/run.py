@@ -4,7 +4,10 @@ universalmutator writes the mutants of each file; every mutant is built into a c
 repository (its own CMake build, -O1 to keep the builds short, with AddressSanitizer and
 UndefinedBehaviorSanitizer so that a mutant whose fault is undefined behaviour fails loudly instead
 of being hidden by the optimiser) and run against the native tests and the pytest files of its
-subsystem, with a time limit. A mutant that fails to compile is
+subsystem, with a time limit. When qemu-user is installed, the native tests also run on emulated
+processors without AVX2 (tests/native/without_avx2.py), from a second build without the
+sanitizers (their shadow memory exhausts the emulator): a mutant that sends the plain path into
+AVX2 code dies there of SIGILL. A mutant that fails to compile is
 stillborn; one that makes a test fail or time out is killed; the rest survive. Mutants of lines that
 hold only a comment are not run. Mutants listed in
 mutation/equivalent.txt cannot change behaviour and are left out of the score. Two workers (one
@@ -25,6 +28,9 @@ from concurrent.futures import ThreadPoolExecutor
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "native"))
+import without_avx2
+
 EQUIVALENT = ROOT / "mutation" / "equivalent.txt"
 WAS = "    (was: "  # separates a mutated line from the original in the printed and listed mutants
 WORK = ROOT / "build" / "mutants"
@@ -117,18 +123,23 @@ def generate(files, mutant_dir):
 class Worker:
     """A copy of the repository with its own build of the module and the native tests."""
 
-    def __init__(self, index):
+    def __init__(self, index, emulate):
         self.dir = WORK / f"worker{index}"
         self.build = self.dir / "build"
+        # The native tests without the sanitizers, for the emulator (None when it is not installed).
+        self.unsanitized = self.dir / "build-unsanitized" if emulate else None
         self.sync()
-        cmake = str(Path(sys.executable).parent / "cmake")
-        subprocess.run([cmake, "-S", str(self.dir), "-B", str(self.build), "-G", "Ninja",
-                        "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1",
-                        "-DBROVALINE_SANITIZE=ON", f"-DCMAKE_CXX_FLAGS={SANITIZE_MORE}",
-                        "-DBROVALINE_NATIVE_TESTS=ON", f"-DPython_EXECUTABLE={sys.executable}"],
-                       check=True, capture_output=True)
+        self.configure(self.build, "-DBROVALINE_SANITIZE=ON", f"-DCMAKE_CXX_FLAGS={SANITIZE_MORE}")
+        if self.unsanitized:
+            self.configure(self.unsanitized)
         self.env = dict(os.environ, PYTHONPATH=str(self.build), SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy",
                         PATH=f"{Path(sys.executable).parent}:{os.environ['PATH']}", **sanitizer_env())
+
+    def configure(self, build, *flags):
+        subprocess.run([str(Path(sys.executable).parent / "cmake"), "-S", str(self.dir), "-B", str(build), "-G", "Ninja",
+                        "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1", *flags,
+                        "-DBROVALINE_NATIVE_TESTS=ON", f"-DPython_EXECUTABLE={sys.executable}"],
+                       check=True, capture_output=True)
 
     def sync(self):
         """Copies what the build and the tests read, file by file where it differs (unchanged files
@@ -144,19 +155,25 @@ class Worker:
 
     def compiles(self):
         cmake = str(Path(sys.executable).parent / "cmake")
-        return subprocess.run([cmake, "--build", str(self.build), "--target", "brovaline", "native_tests"],
-                              capture_output=True).returncode == 0
+        builds = [[cmake, "--build", str(self.build), "--target", "brovaline", "native_tests"]]
+        if self.unsanitized:
+            builds.append([cmake, "--build", str(self.unsanitized), "--target", "native_tests"])
+        return all(subprocess.run(b, capture_output=True).returncode == 0 for b in builds)
 
     def tests_pass(self, source, timeout):
-        """True when the native tests and the subsystem's pytest files pass within `timeout` seconds each."""
+        """True when the native tests (and their emulated run) and the subsystem's pytest files pass
+        within `timeout` seconds each."""
         tests = next((t for d, t in TESTS_BY_DIR.items() if source.startswith(d + "/")), [])
-        commands = [[str(self.build / "native_tests")]]
+        commands = [([str(self.build / "native_tests")], self.env)]
+        if self.unsanitized:  # the sanitizers' runtimes stay out of the emulated process
+            commands.append(([sys.executable, "tests/native/without_avx2.py", str(self.unsanitized / "native_tests")],
+                             dict(os.environ)))
         if tests:
-            commands.append([sys.executable, "-m", "pytest", "-q", "-x", "-p", "no:cacheprovider",
-                             *[f"tests/{t}" for t in tests]])
-        for command in commands:
+            commands.append(([sys.executable, "-m", "pytest", "-q", "-x", "-p", "no:cacheprovider",
+                              *[f"tests/{t}" for t in tests]], self.env))
+        for command, env in commands:
             try:
-                if subprocess.run(command, cwd=self.dir, env=self.env, capture_output=True,
+                if subprocess.run(command, cwd=self.dir, env=env, capture_output=True,
                                   timeout=timeout).returncode != 0:
                     return False
             except subprocess.TimeoutExpired:
@@ -193,8 +210,12 @@ def main():
     print(f"{len(files)} files, {len(mutants)} mutants to run ({args.sample:.0%} sample, seed {args.seed}), "
           f"{len(equivalent)} listed as equivalent", flush=True)
 
+    emulate = shutil.which(without_avx2.EMULATOR) is not None
+    if not emulate:
+        print(f"{without_avx2.EMULATOR} is not installed: the native tests do not run on a processor without AVX2",
+              flush=True)
     WORK.mkdir(parents=True, exist_ok=True)
-    workers = [Worker(i) for i in range(args.workers)]
+    workers = [Worker(i, emulate) for i in range(args.workers)]
     rels = sorted({m.source for m in mutants})
     for w in workers:
         if not w.compiles():
