@@ -141,13 +141,16 @@ def test_wall_faces_may_show_texture_255(tmp_path):
     assert (frames[0] == frames[1]).all() and frames[0][5, 8] != BACKGROUND
 
 
-def test_render_normalises_the_camera_direction_and_needs_a_camera(tmp_path):
+def test_render_normalises_the_camera_direction_and_needs_a_camera_and_a_target(tmp_path):
     r, target = renderer(b.Level(), (8, 6), (5.5, 5.5), (0, 5))
     d = r.getCamera().dir
     r.render()
     assert (d.x, d.y) == (0, 1)
-    r._camera = None
-    with pytest.raises(RuntimeError):
+    camera, r._camera = r.getCamera(), None
+    with pytest.raises(RuntimeError, match="RaycastingRenderer has no camera"):
+        r.render()
+    r._camera, r._target = camera, None
+    with pytest.raises(RuntimeError, match="RaycastingRenderer has no target texture"):
         r.render()
 
 

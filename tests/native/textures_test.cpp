@@ -76,4 +76,9 @@ TEST(copyPixelsCopiesTheSharedArea) {
     CHECK_EQ(dst.view().at(1, 1), 0x80123456u);
     CHECK_EQ(dst.view().at(0, 2), 0u);
     CHECK_EQ(dst.guard(), 0u);
+    Image column(1, 5, 1, 0xFF00FF00);  // a single column is copied too
+    copyPixels(dst.view(), column.view());
+    CHECK_EQ(dst.view().at(0, 2), 0xFF00FF00u);
+    CHECK_EQ(dst.view().at(1, 1), 0x80123456u);
+    CHECK_EQ(dst.guard(), 0u);
 }
