@@ -1,4 +1,5 @@
 import collections
+import re
 import sys
 
 import pytest
@@ -64,7 +65,8 @@ def world(level, clean_engine_state):
 @pytest.fixture
 def unraisable(monkeypatch):
     seen = []
-    monkeypatch.setattr(sys, "unraisablehook", lambda u: seen.append((u.object, u.exc_type)))
+    monkeypatch.setattr(sys, "unraisablehook", lambda u: seen.append(
+        (u.object, u.exc_type, re.sub(r" at 0x[0-9a-f]+", "", str(u.exc_value)))))
     return seen
 
 
@@ -217,28 +219,32 @@ def test_raising_handler_abandons_only_that_move(world, unraisable):
 
     world.engine.subscribeEvent(b.CollisionEvent, explode)
     world.step()
-    assert unraisable == [("brovaline.MovementSystem._moveWithCollisionDetection", RuntimeError)]
+    assert unraisable == [("brovaline.MovementSystem._moveWithCollisionDetection", RuntimeError, "boom")]
     assert pos(mover) == (9, 10)  # kept its old position
     assert pos(free) == (6, 5)    # the other entities were updated
     assert world.contacts() == [(mover, other)]
     world.movement.collisionBodySystem._entities = ()  # a body list that is no list abandons the move too
     world.step()
-    assert unraisable[1:] == [("brovaline.MovementSystem._moveWithCollisionDetection", TypeError)]
+    assert unraisable[1:] == [("brovaline.MovementSystem._moveWithCollisionDetection", TypeError,
+                               "CollisionBodySystem._entities must be a list")]
     assert (pos(mover), pos(free)) == ((9, 10), (7, 5))
 
 
-@pytest.mark.parametrize("breaks", [
-    lambda e: setattr(e.getComponent(b.PositionComponent), "pos", None),
-    lambda e: e._components.pop(b.CollisionComponent),  # behind the Ecs' back: still listed as a body
-    lambda e: e._components.__setitem__(b.PositionComponent, b.VelocityComponent()),
+@pytest.mark.parametrize("breaks, message", [
+    (lambda e: setattr(e.getComponent(b.PositionComponent), "pos", None),
+     "PositionComponent.pos must be a brovaline.Vector2, not NoneType"),
+    (lambda e: e._components.pop(b.CollisionComponent),  # behind the Ecs' back: still listed as a body
+     "entity <brovaline.Entity object> has no brovaline.CollisionComponent"),
+    (lambda e: e._components.__setitem__(b.PositionComponent, b.VelocityComponent()),
+     "the brovaline.PositionComponent of entity <brovaline.Entity object> is a brovaline.VelocityComponent"),
 ], ids=["position None", "collision component dropped", "foreign object as position"])
-def test_broken_body_counts_as_no_contact(world, unraisable, breaks):
+def test_broken_body_counts_as_no_contact(world, unraisable, breaks, message):
     broken = world.add(9.6, 10, radius=0.25)
     breaks(broken)
     other = world.add(10.4, 10, radius=0.25)
     mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
     world.step()
-    assert unraisable == [("brovaline._collisionDist", TypeError)]
+    assert unraisable == [("brovaline._collisionDist", TypeError, message)]
     assert pos(mover) == pytest.approx((9.9, 10))  # the later body is still tested
     assert world.contacts() == [(mover, other)]
 
@@ -310,6 +316,9 @@ def test_constructor_and_property_checks(level):
         b.MovementSystem(5)
     m = b.MovementSystem(level)
     assert m._level is level and m._cbs is m.collisionBodySystem
+    assert m._broadPhase is True  # the comparisons with visiting every body assume it is on by default
+    with pytest.raises(TypeError, match="Argument 'ecs' has incorrect type"):
+        m._setEcs(3)
     with pytest.raises(TypeError, match="Argument 'engine' has incorrect type"):
         m._setEngine(3)
     assert m.getEngine() is None  # refused before anything was set
@@ -318,6 +327,11 @@ def test_constructor_and_property_checks(level):
     assert m.getEngine() is engine and m.collisionBodySystem.getEngine() is engine
     with pytest.raises(TypeError):
         m._cbs = b.AbstractSystem()
+    m._cbs = None  # without a bodies' system, joining and leaving an Ecs touches no other system
+    ecs = b.Ecs(None)
+    ecs.addSystem(m)
+    ecs.removeSystem(m)
+    assert ecs.getSystems() == [] and m.getEcs() is None
     with pytest.raises(AttributeError):
         m.collisionBodySystem = None
 

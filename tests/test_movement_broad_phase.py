@@ -227,6 +227,7 @@ def _far_position(far):
 BRING_INTO_THE_PATH = {
     "position replaced": lambda w: setattr(_far_position(w.far), "pos", w.ready.pos),
     "x set": lambda w: (setattr(_far_position(w.far).pos, "x", 5.9), setattr(_far_position(w.far).pos, "y", 5.0)),
+    "only y lowered": lambda w: setattr(_far_position(w.far).pos, "y", 5.0),  # the far body starts at (5.9, 50)
     "set in place": lambda w: _far_position(w.far).pos.set(w.ready.pos),
     "re-initialised": lambda w: _far_position(w.far).pos.__init__(5.9, 5),
     "through a vector shared with a velocity": lambda w: w.spare.velocity.sub(b.Vector2(44.1, 45)),
@@ -245,7 +246,8 @@ BRING_INTO_THE_PATH = {
 def bring_into_the_path(how, broad_phase):
     engine, movement = _movement_on(broad_phase)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
-    far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(5.9 if how == "only y lowered" else 50, 50)),
+                   b.CollisionComponent(0.25))
     spare = b.VelocityComponent(_far_position(far).pos)  # detached, sharing the far body's position
     world = types.SimpleNamespace(far=far, spare=spare, ecs=engine.ecs, ready=b.PositionComponent(b.Vector2(5.9, 5)))
     mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
@@ -371,15 +373,15 @@ def test_a_body_moved_while_a_broken_one_is_reported_is_seen(broad_phase, broken
 
 
 @pytest.mark.parametrize("broad_phase", [False, True])
-def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
-    """A far body's flags gain a flag whose comparison runs Python: every later mover that ignores
-    flags compares it, near or far."""
+def test_flags_whose_comparison_runs_python_are_compared_like_every_other(broad_phase):
+    """Far bodies hold a flag whose comparison runs Python, from the start or gained in place: every
+    later mover that ignores flags compares each of them, near or far."""
     engine, movement = _movement_on(broad_phase)
     compared = []
 
     class CountedFlag(LoudFlag):
         def __eq__(self, other):
-            compared.append(other)
+            compared.append((self.name, other))
             return False
 
         __hash__ = object.__hash__
@@ -387,13 +389,15 @@ def test_a_flag_list_changed_in_place_is_compared_like_every_other(broad_phase):
     far_flags = ["b"]
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25, hasFlags=far_flags))
+    loud = [b.Entity(4 + i, b.PositionComponent(b.Vector2(*spot)), b.CollisionComponent(0.25, hasFlags=[CountedFlag(n)]))
+            for i, (spot, n) in enumerate((((50, 90), "y"), ((90, 50), "z")))]  # apart, in cells of their own
     movers = [b.Entity(2 + i, b.PositionComponent(b.Vector2(5, 5 + 3 * i)), b.VelocityComponent(b.Vector2(0.5, 0)),
                        b.CollisionComponent(0.25, ignoreFlags=["a"] if i else [])) for i in range(2)]
-    for e in (trigger, far, *movers):
+    for e in (trigger, far, *movers, *loud):
         engine.ecs.addEntity(e)
     engine.subscribeEvent(b.CollisionEvent, lambda evt: far_flags.append(CountedFlag("x")))
     movement.update(1.0)
-    assert compared == ["a"]
+    assert compared == [("x", "a"), ("y", "a"), ("z", "a")]
 
 
 def replace_the_body_list(broad_phase):
