@@ -73,10 +73,10 @@ TEST(blit_scaled_stretches_by_nearest_pixel) {
     Buffer row(4, 1, true), wide(16, 1, false);
     blitScaled(row.view, {0, 0, 8, 1}, wide.view, {0, 0, 16, 1}, kNoClip);
     CHECK(wide.at(7, 0) == code(3, 0) && wide.at(8, 0) == 0);
-    // And half before its left edge: the visible half moves right with it.
+    // And half before its left edge: the visible half moves right with it, from where it is drawn.
     Buffer early(16, 1, false);
-    blitScaled(row.view, {-2, 0, 4, 1}, early.view, {0, 0, 8, 1}, kNoClip);
-    CHECK(early.at(3, 0) == 0 && early.at(4, 0) == code(0, 0) && early.at(7, 0) == code(1, 0) && early.at(8, 0) == 0);
+    blitScaled(row.view, {-2, 0, 4, 1}, early.view, {1, 0, 8, 1}, kNoClip);
+    CHECK(early.at(4, 0) == 0 && early.at(5, 0) == code(0, 0) && early.at(8, 0) == code(1, 0) && early.at(9, 0) == 0);
 }
 
 // SDL_BlitScaled's sampling: 16.16 fixed-point steps from half a step in, and a clipped piece
@@ -178,12 +178,12 @@ TEST(three_patch_with_whole_tiles_has_no_remainder) {
 TEST(vertical_three_patch_stacks_pieces) {
     Buffer src(1, 16, true), dst(1, 40, false);
     ThreePatch p{0, 0, 4, 8, 4, 1};
-    drawThreePatchV(src.view, p, dst.view, 0, 0, 36, kNoClip);
+    drawThreePatchV(src.view, p, dst.view, 0, 0, 33, kNoClip);
     CHECK(dst.at(0, 0) == code(0, 0));
     for (int tile = 0; tile < 3; ++tile) CHECK(dst.at(0, 4 + 8 * tile) == code(0, 4) && dst.at(0, 11 + 8 * tile) == code(0, 11));
-    CHECK(dst.at(0, 28) == code(0, 5));  // the 4-pixel remainder squeezes the 8-pixel tile
-    CHECK(dst.at(0, 32) == code(0, 12));
-    CHECK(dst.at(0, 36) == 0);
+    CHECK(dst.at(0, 28) == code(0, 8));  // a remainder of one pixel still takes the squeezed tile's middle row
+    CHECK(dst.at(0, 29) == code(0, 12) && dst.at(0, 32) == code(0, 15));
+    CHECK(dst.at(0, 33) == 0);
 }
 
 TEST(huge_three_patch_draws_only_visible_tiles) {
