@@ -69,6 +69,8 @@ def test_members_are_entities_with_position_and_collision(bodies):
     for args, kwargs in (((1,), {}), ((), {"entities": []})):
         with pytest.raises(TypeError, match="takes no arguments"):
             b.CollisionBodySystem(*args, **kwargs)
+    never_initialised = b.CollisionBodySystem.__new__(b.CollisionBodySystem)  # no member list at all
+    assert never_initialised.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0) == []
     bodies.cbs._entities = (a,)
     with pytest.raises(TypeError, match=r"CollisionBodySystem\._entities must be a list"):
         bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0)
