@@ -48,6 +48,8 @@ def test_members_are_entities_with_position_and_collision(bodies):
     only_position.addComponent(b.CollisionComponent())
     assert bodies.cbs.entities == [a, only_position]
     assert bodies.cbs.update(0.5) is None
+    never_initialised = b.CollisionBodySystem.__new__(b.CollisionBodySystem)  # no member list at all
+    assert never_initialised.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0) == []
 
 
 @pytest.mark.parametrize("start, max_dist, expected", [

@@ -230,21 +230,43 @@ def test_raising_handler_abandons_only_that_move(world, unraisable):
     assert (pos(mover), pos(free)) == ((9, 10), (7, 5))
 
 
-@pytest.mark.parametrize("breaks, message", [
-    (lambda e: setattr(e.getComponent(b.PositionComponent), "pos", None),
+class ClashingKey:
+    """A components key hashing like PositionComponent whose comparison raises, once armed."""
+    armed = False
+
+    def __hash__(self):
+        return hash(b.PositionComponent)
+
+    def __eq__(self, other):
+        if ClashingKey.armed:
+            raise RuntimeError("clash")
+        return False
+
+
+def clash_ahead_of_position(entity):
+    components = {ClashingKey(): None}  # probed before the position component's own entry
+    components.update(entity._components)
+    entity._components = components
+    ClashingKey.armed = True
+
+
+@pytest.mark.parametrize("breaks, error, message", [
+    (lambda e: setattr(e.getComponent(b.PositionComponent), "pos", None), TypeError,
      "PositionComponent.pos must be a brovaline.Vector2, not NoneType"),
-    (lambda e: e._components.pop(b.CollisionComponent),  # behind the Ecs' back: still listed as a body
+    (lambda e: e._components.pop(b.CollisionComponent), TypeError,  # behind the Ecs' back: still listed as a body
      "entity <brovaline.Entity object> has no brovaline.CollisionComponent"),
-    (lambda e: e._components.__setitem__(b.PositionComponent, b.VelocityComponent()),
+    (lambda e: e._components.__setitem__(b.PositionComponent, b.VelocityComponent()), TypeError,
      "the brovaline.PositionComponent of entity <brovaline.Entity object> is a brovaline.VelocityComponent"),
-], ids=["position None", "collision component dropped", "foreign object as position"])
-def test_broken_body_counts_as_no_contact(world, unraisable, breaks, message):
+    (clash_ahead_of_position, RuntimeError, "clash"),  # raised for the body's visit alone, not by the update
+], ids=["position None", "collision component dropped", "foreign object as position", "raising key comparison"])
+def test_broken_body_counts_as_no_contact(world, unraisable, monkeypatch, breaks, error, message):
+    monkeypatch.setattr(ClashingKey, "armed", False)
     broken = world.add(9.6, 10, radius=0.25)
     breaks(broken)
     other = world.add(10.4, 10, radius=0.25)
     mover = world.add(9, 10, velocity=(1, 0), radius=0.25)
     world.step()
-    assert unraisable == [("brovaline._collisionDist", TypeError, message)]
+    assert unraisable == [("brovaline._collisionDist", error, message)]
     assert pos(mover) == pytest.approx((9.9, 10))  # the later body is still tested
     assert world.contacts() == [(mover, other)]
 
@@ -342,7 +364,7 @@ def test_python_subclass_overrides_update_entity():
     class Counting(b.MovementSystem):
         def _updateEntity(self, entity, timeStep):
             calls.append(timeStep)
-            super()._updateEntity(entity, timeStep)
+            super()._updateEntity(entity, timeStep=timeStep)
 
     counting = Counting(None)
     ecs = b.Ecs(None)

@@ -64,6 +64,9 @@ TEST(oscillationReversesAndStepsBackOneFrame) {
     sprite::advance(p, true, 4, 1.0);
     CHECK(std::fabs(p.percentage - 0.1) < 1e-12);
     CHECK(p.speed == -0.3);
+    p = {0.9, 0.3};  // a single frame is the whole cycle
+    sprite::advance(p, true, 1, 1.0);
+    CHECK(std::fabs(p.percentage - 0.2) < 1e-12);
 }
 
 TEST(directionIndexStaysInRange) {
