@@ -113,7 +113,7 @@ ROWS = [
     ("camera fov delete", lambda: delattr(camera(), "fov"), NotImplementedError, "__del__"),
     ("camera ratio type", lambda: camera(_ratio=None), TypeError, "must be real number, not NoneType"),
     # Renderer
-    ("renderer keyword", lambda: b.Renderer(None, other=1), TypeError,
+    ("renderer keyword", lambda: b.Renderer(target=None, other=1), TypeError,
      "Renderer() got an unexpected keyword argument 'other'"),
     ("renderer target twice", lambda: b.Renderer(None, target=None), TypeError,
      "Renderer() got multiple values for argument 'target'"),
@@ -144,7 +144,8 @@ ROWS = [
      arg("pos", "Vector2", "NoneType")),
     ("castRay dir", lambda: rr(b.Level()).castRay(V(1, 1), (1, 0)), TypeError, arg("dir", "Vector2", "tuple")),
     ("castRay no level", lambda: rr().castRay(V(1, 1), V(1, 0)), RuntimeError, "RaycastingRenderer has no level"),
-    ("render no camera", lambda: rendered(_camera=None).render(), RuntimeError, "RaycastingRenderer has no camera"),
+    ("render never initialised", lambda: b.RaycastingRenderer.__new__(b.RaycastingRenderer).render(), RuntimeError,
+     "RaycastingRenderer has no camera"),
     ("render no target", lambda: rendered(_target=None).render(), RuntimeError,
      "RaycastingRenderer has no target texture"),
     ("render camera pos", lambda: rendered(_camera=camera(_pos=None)).render(), RuntimeError,

@@ -84,10 +84,13 @@ def test_interpreter_exits_with_running_workers(tmp_path):
 @pytest.mark.skipif(not Path("/proc/cpuinfo").exists(), reason="reads the processor's flags from /proc/cpuinfo")
 def test_pixel_path_follows_the_processor_unless_asked_for_plain(monkeypatch):
     """The wide passes draw wherever the processor and the system support AVX2 (as Linux lists its
-    flags), unless BROVALINE_PLAIN_PIXELS asks for the plain ones. The choice is made at import."""
+    flags), unless BROVALINE_PLAIN_PIXELS asks for the plain ones (any value but "" or "0"). The choice
+    is made at import."""
     flags = set(re.findall(r"\w+", Path("/proc/cpuinfo").read_text()))
     script = "import brovaline as b; print(b.RaycastingRenderer.__new__(b.RaycastingRenderer)._pixelPath)"
+    widest = "avx2" if "avx2" in flags else "plain"
     monkeypatch.delenv("BROVALINE_PLAIN_PIXELS", raising=False)
-    assert run_script(script).stdout.split() == ["avx2" if "avx2" in flags else "plain"]
-    monkeypatch.setenv("BROVALINE_PLAIN_PIXELS", "1")
-    assert run_script(script).stdout.split() == ["plain"]
+    assert run_script(script).stdout.split() == [widest]
+    for value, path in (("", widest), ("0", widest), ("1", "plain"), ("no", "plain")):
+        monkeypatch.setenv("BROVALINE_PLAIN_PIXELS", value)
+        assert run_script(script).stdout.split() == [path], value
