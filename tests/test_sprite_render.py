@@ -3,6 +3,7 @@ import sys
 import pytest
 
 import brovaline as b
+from component_keys import key_ahead_of_position
 from raycast_scene import BACKGROUND, alpha_blend, argb, make_level, renderer
 
 RED, BLUE = (200, 30, 30), (30, 30, 200)
@@ -166,20 +167,6 @@ def test_undrawable_sprite_ends_the_pass(scene, monkeypatch, missing):
     assert [(r.exc_type, r.object) for r in reports] == [(AttributeError, "brovaline.RaycastingRenderer.renderSprites")]
 
 
-class ArmedKey:
-    """A component-dict key with the position class's hash, whose comparison runs `action` once armed."""
-
-    action = None
-
-    def __hash__(self):
-        return hash(b.PositionComponent)
-
-    def __eq__(self, other):
-        if self.action:
-            self.action()
-        return False
-
-
 def keyed_ecs(tmp_path, *entities):
     """A renderer in an Ecs holding `entities`, and a key met first when the second one's position is looked up."""
     r, target = renderer(make_level(tmp_path, 12, 12, [(90, 90, 90)]), (32, 20), (2.5, 5.5), (1, 0))
@@ -187,9 +174,7 @@ def keyed_ecs(tmp_path, *entities):
     ecs.addSystem(r)
     for e in entities:
         ecs.addEntity(e)
-    key = ArmedKey()
-    entities[1]._components = {key: None, **entities[1]._components}
-    return r, target, ecs, key
+    return r, target, ecs, key_ahead_of_position(entities[1])
 
 
 def test_a_failing_component_lookup_ends_the_pass(tmp_path, monkeypatch):
