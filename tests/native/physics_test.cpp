@@ -1,4 +1,5 @@
 // Collision geometry, friction, wall probes and the broad phase of the body loop.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -295,6 +296,16 @@ TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
         CHECK(grid.gather({1, 1}, 0.75, -1, found));
         CHECK((found == std::vector<int32_t>{0, 1}));
     }
+    // Points spread over an area get about as many cells as bodies (not one per body along each axis):
+    // a query a few spacings wide is answered, with every body within reach.
+    std::vector<BodyEntry> lattice;
+    for (int i = 0; i < 400; ++i) lattice.push_back({{double(i % 20), double(i / 20)}, 0, false});
+    grid.build(lattice);
+    found.clear();
+    CHECK(grid.gather({10, 10}, 2, -1, found));
+    for (int i = 0; i < 400; ++i)
+        if (std::hypot(lattice[size_t(i)].centre.x - 10, lattice[size_t(i)].centre.y - 10) <= 2)
+            CHECK(std::binary_search(found.begin(), found.end(), i));
 }
 
 }  // namespace
