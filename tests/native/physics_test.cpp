@@ -296,16 +296,20 @@ TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
         CHECK(grid.gather({1, 1}, 0.75, -1, found));
         CHECK((found == std::vector<int32_t>{0, 1}));
     }
-    // Points spread over an area get about as many cells as bodies (not one per body along each axis):
-    // a query a few spacings wide is answered, with every body within reach.
-    std::vector<BodyEntry> lattice;
-    for (int i = 0; i < 400; ++i) lattice.push_back({{double(i % 20), double(i / 20)}, 0, false});
-    grid.build(lattice);
-    found.clear();
-    CHECK(grid.gather({10, 10}, 2, -1, found));
-    for (int i = 0; i < 400; ++i)
-        if (std::hypot(lattice[size_t(i)].centre.x - 10, lattice[size_t(i)].centre.y - 10) <= 2)
-            CHECK(std::binary_search(found.begin(), found.end(), i));
+    // Points spread over an area, or along a line, get about as many cells as bodies (not one per
+    // body along each axis, nor cells finer than their spacing): a query a few spacings wide is
+    // answered, with every body within reach.
+    for (int perRow : {20, 400}) {
+        std::vector<BodyEntry> points;
+        for (int i = 0; i < 400; ++i) points.push_back({{double(i % perRow), double(i / perRow)}, 0, false});
+        grid.build(points);
+        const double y = perRow == 20 ? 10 : 0;
+        found.clear();
+        CHECK(grid.gather({10, y}, 2, -1, found));
+        for (int i = 0; i < 400; ++i)
+            if (std::hypot(points[size_t(i)].centre.x - 10, points[size_t(i)].centre.y - y) <= 2)
+                CHECK(std::binary_search(found.begin(), found.end(), i));
+    }
 }
 
 }  // namespace
