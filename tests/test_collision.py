@@ -52,17 +52,18 @@ def test_members_are_entities_with_position_and_collision(bodies):
     assert never_initialised.traceEntities(b.Vector2(0, 0), b.Vector2(1, 0), 10.0) == []
 
 
-@pytest.mark.parametrize("start, max_dist, expected", [
-    ((0, 0), 10, [4.5]),  # the near side of the circle
-    ((0, 0), 4, []),      # the body lies beyond maxDist
-    ((0, 0), 4.5, []),    # the distance must be strictly shorter
-    ((5, 0), 10, [0.5]),  # from inside the body: the exit point
-    ((6, 0), 10, []),     # the body is behind the start
-    ((0, 1), 10, []),     # the segment passes beside it
+@pytest.mark.parametrize("start, max_dist, expected, shift", [
+    ((0, 0), 10, [4.5], 0),  # the near side of the circle
+    ((0, 0), 4, [], 0),      # the body lies beyond maxDist
+    ((0, 0), 4.5, [], 0),    # the distance must be strictly shorter
+    ((5, 0), 10, [0.5], 0),  # from inside the body: the exit point
+    ((5, 0), 10, [], 1e17),  # the same far out, where the exit point rounds onto the start: distance 0
+    ((6, 0), 10, [], 0),     # the body is behind the start
+    ((0, 1), 10, [], 0),     # the segment passes beside it
 ])
-def test_trace_single_body(bodies, start, max_dist, expected):
-    target = bodies(5, 0, 0.5)
-    result = bodies.cbs.traceEntities(b.Vector2(*start), b.Vector2(1, 0), max_dist)
+def test_trace_single_body(bodies, start, max_dist, expected, shift):
+    target = bodies(5 + shift, 0, 0.5)
+    result = bodies.cbs.traceEntities(b.Vector2(start[0] + shift, start[1]), b.Vector2(1, 0), max_dist)
     assert [e for e, _ in result] == [target] * len(expected)
     assert [d for _, d in result] == pytest.approx(expected, abs=1e-5)
 

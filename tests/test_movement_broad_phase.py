@@ -235,10 +235,13 @@ BRING_INTO_THE_PATH = {
     "component dict replaced": lambda w: setattr(w.far, "_components", {
         b.PositionComponent: w.ready, b.CollisionComponent: w.far.getComponent(b.CollisionComponent)}),
     "radius grown": lambda w: setattr(w.far.getComponent(b.CollisionComponent), "radius", 63.5),
-    # Every radius changed so that its first differing byte is one less: 0.25 to 0.2421875, the far
-    # body's to 15872 (0x3FD0... to 0x3FCF... and 0x40CF...).
-    "every radius changed": lambda w: [setattr(e.getComponent(b.CollisionComponent), "radius", r)
-                                       for e, r in ((w.trigger, 0.2421875), (w.mover, 0.2421875), (w.far, 15872.0))],
+    # Every radius changed so that its first differing byte is one less, or one more: 0.25 to 0.2421875
+    # or 0.265625, the far body's to 15872 or 16384 (0x3FD0... to 0x3FCF... and 0x40CF..., or to
+    # 0x3FD1... and 0x40D0...).
+    "every radius shrunk by a byte": lambda w: [setattr(e.getComponent(b.CollisionComponent), "radius", r) for e, r in
+                                                ((w.trigger, 0.2421875), (w.mover, 0.2421875), (w.far, 15872.0))],
+    "every radius grown by a byte": lambda w: [setattr(e.getComponent(b.CollisionComponent), "radius", r) for e, r in
+                                               ((w.trigger, 0.265625), (w.mover, 0.265625), (w.far, 16384.0))],
     "new entity": lambda w: w.ecs.addEntity(b.Entity(1, w.ready, b.CollisionComponent(0.25))),
 }
 
@@ -400,9 +403,10 @@ def test_flags_whose_comparison_runs_python_are_compared_like_every_other(broad_
     assert compared == [("x", "a"), ("y", "a"), ("z", "a")]
 
 
-def replace_the_body_list(broad_phase):
-    """The first mover's handler gives the collision-body system a new list of the same length, the
-    far body swapped for one in the second mover's path: the second mover meets it."""
+def replace_the_body_list(broad_phase, in_place):
+    """The first mover's handler gives the collision-body system a new list of the same length (or changes
+    the list in place, which touches no dict), the far body swapped for one in the second mover's path:
+    the second mover meets it."""
     engine, movement = _movement_on(broad_phase)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
     far = b.Entity(1, b.PositionComponent(b.Vector2(50, 50)), b.CollisionComponent(0.25))
@@ -416,7 +420,9 @@ def replace_the_body_list(broad_phase):
 
     def handler(evt):
         contacts.append((evt.entity1.id, evt.entity2.id))
-        if len(contacts) == 1:
+        if len(contacts) == 1 and in_place:
+            cbs._entities[1] = near
+        elif len(contacts) == 1:
             cbs._entities = [near if e is far else e for e in cbs._entities]
 
     engine.subscribeEvent(b.CollisionEvent, handler)
@@ -425,7 +431,8 @@ def replace_the_body_list(broad_phase):
     return contacts
 
 
-def test_a_body_list_replaced_by_a_handler_is_read_by_the_next_mover():
-    contacts = replace_the_body_list(broad_phase=True)
+@pytest.mark.parametrize("in_place", [False, True])
+def test_a_body_list_replaced_by_a_handler_is_read_by_the_next_mover(in_place):
+    contacts = replace_the_body_list(True, in_place)
     assert contacts == [(2, 0), (3, 1)]
-    assert contacts == replace_the_body_list(broad_phase=False)
+    assert contacts == replace_the_body_list(False, in_place)

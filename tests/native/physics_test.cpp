@@ -1,4 +1,5 @@
 // Collision geometry, friction, wall probes and the broad phase of the body loop.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -294,6 +295,20 @@ TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
         found.clear();
         CHECK(grid.gather({1, 1}, 0.75, -1, found));
         CHECK((found == std::vector<int32_t>{0, 1}));
+    }
+    // Points spread over an area, or along a line, get about as many cells as bodies (not one per
+    // body along each axis, nor cells finer than their spacing): a query a few spacings wide is
+    // answered, with every body within reach.
+    for (int perRow : {20, 400}) {
+        std::vector<BodyEntry> points;
+        for (int i = 0; i < 400; ++i) points.push_back({{double(i % perRow), double(i / perRow)}, 0, false});
+        grid.build(points);
+        const double y = perRow == 20 ? 10 : 0;
+        found.clear();
+        CHECK(grid.gather({10, y}, 2, -1, found));
+        for (int i = 0; i < 400; ++i)
+            if (std::hypot(points[size_t(i)].centre.x - 10, points[size_t(i)].centre.y - y) <= 2)
+                CHECK(std::binary_search(found.begin(), found.end(), i));
     }
 }
 
