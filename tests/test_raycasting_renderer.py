@@ -126,11 +126,14 @@ def test_wall_faces_may_show_texture_255(tmp_path):
     assert (frames[0] == frames[1]).all() and frames[0][5, 8] != BACKGROUND
 
 
-def test_render_normalises_the_camera_direction(tmp_path):
+def test_render_normalises_the_camera_direction_and_releases_the_target(tmp_path):
     r, target = renderer(b.Level(), (8, 6), (5.5, 5.5), (0, 5))
     d = r.getCamera().dir
     r.render()
     assert (d.x, d.y) == (0, 1)
+    copy = b.Texture(8, 6)  # the frame left the target unlocked: it blits both ways
+    copy.copyFrom(target)
+    target.copyFrom(copy)
 
 
 def test_without_a_level_only_the_background_is_drawn(tmp_path):
@@ -191,6 +194,10 @@ def test_picking_reports_wall_floor_and_ceiling(tmp_path):
     assert wx == pytest.approx(2.5, abs=1e-9)  # the middle column looks straight along +y
     assert r.getWorldCellByScreenCoords(16, 19) == (1, int(wx), int(wy))
     assert r.getWorldPosByScreenCoords(x=16, y=0)[0] == 2
+    r.getCamera().pos.y = 6.0  # the wall exactly one unit away fills rows 10 - 12 to 10 + 12
+    r.render()
+    assert [r.getWorldCellByScreenCoords(16, y)[0] for y in (0, 19)] == [b.TEXTURE_NORTH] * 2
+    r.getCamera().pos.y = 2.5
     flat, _ = renderer(level, (32, 0), (2.5, 2.5), (0, 1))  # no rows to draw, yet its columns pick walls
     flat.render()
     assert flat.getWorldCellByScreenCoords(16, 0) == (b.TEXTURE_NORTH, 2, 7)

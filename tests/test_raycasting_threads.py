@@ -94,3 +94,4 @@ def test_pixel_path_follows_the_processor_unless_asked_for_plain(monkeypatch):
     for value, path in (("", widest), ("0", widest), ("1", "plain"), ("no", "plain")):
         monkeypatch.setenv("BROVALINE_PLAIN_PIXELS", value)
         assert run_script(script).stdout.split() == [path], value
+    assert '"plain" or "avx2"' in b.RaycastingRenderer._pixelPath.__doc__  # names both values it reads back

@@ -16,10 +16,9 @@ std::set<ColumnPool*>& registry() {
 
 }  // namespace
 
-int machineThreads() {
-    unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : int(n);
-}
+int threadsForCores(unsigned reported) { return reported == 0 ? 1 : int(reported); }
+
+int machineThreads() { return threadsForCores(std::thread::hardware_concurrency()); }
 
 ColumnPool::ColumnPool(int threads) : threads_(threads < 1 ? 1 : threads) {
     std::lock_guard lock(registryMutex);

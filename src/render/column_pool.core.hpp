@@ -46,6 +46,8 @@ private:
     bool stop_ = false;
 };
 
+// The threads to draw with when the system reports `reported` cores (0 when it cannot tell): at least 1.
+int threadsForCores(unsigned reported);
 // The machine's number of cores (at least 1).
 int machineThreads();
 

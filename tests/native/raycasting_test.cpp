@@ -770,6 +770,10 @@ TEST(open_level_cameras_on_its_edges_and_in_its_corners) {
 }
 
 TEST(column_pool_runs_every_piece_once) {
+    // A system that cannot tell its cores (0) still draws on one thread.
+    CHECK_EQ(threadsForCores(0), 1);
+    CHECK_EQ(threadsForCores(1), 1);
+    CHECK_EQ(threadsForCores(6), 6);
     for (int threads : {-3, 0, 1, 2, 3, 7}) {
         ColumnPool pool(threads);
         CHECK_EQ(pool.threads(), std::max(threads, 1));  // at least the calling thread
