@@ -309,7 +309,7 @@ PyObject* Engine_getJoysticks(PyObject*, void*) {
 
 PyGetSetDef engineProps[] = {
     computed("ecs", Engine_getEcs),
-    computed("joysticks", Engine_getJoysticks),
+    computed("joysticks", Engine_getJoysticks, "A copy of the list of opened joysticks."),
     computed<Engine_setFixedTimeStep>("fixedTimeStep", Engine_getFixedTimeStep,
                                       "Seconds per frame that update() uses instead of the measured time; None: measured.\n\n"
                                       "While set, every frame advances the game by exactly this step (getTimeStep() returns it and\n"

@@ -61,8 +61,8 @@ PyTypeObject* dictType = &PyDict_Type;
 
 PyGetSetDef props[] = {
     ro<&SpriteObject::texture>("texture"),
-    ro<&SpriteObject::width>("width"),
-    ro<&SpriteObject::height>("height"),
+    ro<&SpriteObject::width>("width", "The width of one frame."),
+    ro<&SpriteObject::height>("height", "The height of one frame."),
     computed("animations", Sprite_animations),
     rwTyped<&SpriteObject::texture, &TextureType>("_texture"),
     rw<&SpriteObject::width>("_width"),

@@ -248,7 +248,8 @@ PyMethodDef methods[] = {
 PyGetSetDef props[] = {
     computed<SC_setSprite>("sprite", SC_sprite),
     rw<&SpriteComponentObject::shadeless>("shadeless"),
-    computed<SC_setBlendMode>("blendMode", SC_blendMode),
+    computed<SC_setBlendMode>("blendMode", SC_blendMode,
+                              "\"add\" or \"alpha\"; assigning \"add\" selects additive blending, anything else alpha blending."),
     rw<&SpriteComponentObject::zOffset>("zOffset"),
     rw<&SpriteComponentObject::scale>("scale"),
     rw<&SpriteComponentObject::animationPercentage>("animationPercentage"),

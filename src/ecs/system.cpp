@@ -137,7 +137,7 @@ PyObject* System_getEntities(PyObject* self, void*) {
 }
 
 PyGetSetDef props[] = {
-    computed("entities", System_getEntities),
+    computed("entities", System_getEntities, "The member entities."),
     rw<&SystemObject::interestedComponentTypes>("_interestedComponentTypes"),
     rw<&SystemObject::entities>("_entities"),
     rwTyped<&SystemObject::ecs, &EcsType>("_ecs"),

@@ -100,7 +100,7 @@ PyGetSetDef eventProps[] = {
 };
 
 PyGetSetDef keyEventProps[] = {
-    ro<&KeyEventObject::key>("key"),
+    ro<&KeyEventObject::key>("key", "The key code (one of the KEY_ constants)."),
     ro<&KeyEventObject::isCtrlPressed>("isCtrlPressed"),
     ro<&KeyEventObject::isAltPressed>("isAltPressed"),
     ro<&KeyEventObject::isShiftPressed>("isShiftPressed"),
@@ -112,7 +112,7 @@ PyGetSetDef keyEventProps[] = {
 };
 
 PyGetSetDef mouseClickEventProps[] = {
-    ro<&MouseClickEventObject::button>("button"),
+    ro<&MouseClickEventObject::button>("button", "The button (MOUSE_LEFT, MOUSE_MIDDLE or MOUSE_RIGHT)."),
     ro<&MouseClickEventObject::x>("x"),
     ro<&MouseClickEventObject::y>("y"),
     rw<&MouseClickEventObject::button>("_button"),

@@ -216,7 +216,7 @@ PyTypeObject* dictType = &PyDict_Type;
 PyGetSetDef coreProps[] = {
     computed("width", Level_width),
     computed("height", Level_height),
-    computed("metadata", Level_metadata),
+    computed("metadata", Level_metadata, "The JSON header (the object itself)."),
     computed("_width", Level_width),
     computed("_height", Level_height),
     rwTyped<&LevelObject::metadata, &dictType>("_metadata"),

@@ -215,7 +215,7 @@ PyMethodDef methods[] = {
 };
 
 PyGetSetDef props[] = {
-    computed("widgets", UITheme_widgets),
+    computed("widgets", UITheme_widgets, "The widget specifications of the theme file."),
     propsEnd(),
 };
 
