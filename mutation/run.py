@@ -36,12 +36,13 @@ WAS = "    (was: "  # separates a mutated line from the original in the printed 
 WORK = ROOT / "build" / "mutants"
 DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/**/*.core.inl", "src/render/*.cpp", "src/physics/*.cpp"]
 
-# The pytest files that exercise each subsystem's code.
+# The pytest files that exercise each subsystem's code. The binding files' classes also meet the
+# tests of their Python surface: docstrings, text signatures and the stubs they must agree with.
+SURFACE_TESTS = ["test_binding_errors.py", "test_module.py", "test_signatures.py", "test_stubs.py"]
 TESTS_BY_DIR = {
     "src/render": ["test_raycast.py", "test_raycasting_renderer.py", "test_raycasting_threads.py",
-                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py", "test_binding_errors.py"],
-    "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py",
-                    "test_binding_errors.py"],
+                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py", *SURFACE_TESTS],
+    "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py", *SURFACE_TESTS],
     "src/level": ["test_level.py", "test_raycast.py", "test_raycasting_renderer.py", "test_movement.py"],
     "src/ui": ["test_ui_widgets.py", "test_ui_renderer.py", "test_ui_theme.py", "test_ui_containers.py"],
     "src/ecs": ["test_sprites.py", "test_sprite_render.py"],
