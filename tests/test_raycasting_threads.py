@@ -1,4 +1,5 @@
 """The renderer's drawing threads (the setting, and frames that do not depend on it) and its pixel path."""
+import gc
 import re
 from pathlib import Path
 
@@ -9,15 +10,23 @@ from conftest import run_script
 from raycast_scene import argb, image, make_level, renderer
 
 
+def _threads_of_process():
+    return len(list(Path("/proc/self/task").iterdir()))
+
+
 def test_threads_setting(tmp_path):
-    r, _ = renderer(make_level(tmp_path, 6, 6, [(90, 90, 90)]), (16, 10), (2.5, 2.5), (1, 0))
+    gc.collect()  # joins the workers of renderers other tests left behind
+    before = _threads_of_process()
+    r, _ = renderer(make_level(tmp_path, 6, 6, [(90, 90, 90)]), (130, 10), (2.5, 2.5), (1, 0))
     cores = r.threads
     assert isinstance(cores, int) and cores >= 1
     r.threads = 3
     assert r.threads == 3
-    r.render()
-    r.threads = 1
+    r.render()  # three column chunks: the two workers start
+    assert _threads_of_process() == before + 2
+    r.threads = 1  # joins them
     assert r.threads == 1
+    assert _threads_of_process() == before
     r.render()
     for default in (0, None):
         r.threads = 3

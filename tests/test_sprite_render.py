@@ -254,5 +254,6 @@ def test_members_that_lost_a_component_behind_the_ecs_back_are_skipped(scene):
     r, _ = scene(kept, stripped, moved)
     del stripped._components[b.SpriteComponent]  # still a member: nothing told the renderer
     moved.getComponent(b.PositionComponent).pos = None
+    r._entities.append(5)  # not an entity at all
     r.render()
     assert r.getEntityAtScreenCoords(16, 10) is kept

@@ -90,6 +90,7 @@ TEST(sheetCellNeverLeavesTheSheet) {
     CHECK(sprite::chooseCell(sheet, {0, 4, 1, 1, -3.0, 1.0}, c));  // negative percentage: first step
     CHECK_EQ(c.x + c.y, 0);
     CHECK(!sprite::chooseCell(sheet, {14, 4, 1, 1, 0.9, 1.0}, c));  // frame 17 of 16
+    CHECK(!sprite::chooseCell(sheet, {-1, 4, 1, 1, 0.0, 1.0}, c));  // frame -1, before the first
     CHECK(!sprite::chooseCell({4, 4, 16, 16, 32, 32}, {0, 4, 1, 1, 0.9, 1.0}, c));  // sheet shrank
     CHECK(!sprite::chooseCell(sheet, {3, 2, 1, -1, 0.6, 1.0}, c));  // a negative stride draws nothing
     CHECK(!sprite::chooseCell(sheet, {0, 4, 0, 1, 0.5, 1.0}, c));  // nor does an animation without directions
