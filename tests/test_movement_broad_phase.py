@@ -228,6 +228,7 @@ BRING_INTO_THE_PATH = {
     "position replaced": lambda w: setattr(_far_position(w.far), "pos", w.ready.pos),
     "x set": lambda w: (setattr(_far_position(w.far).pos, "x", 5.9), setattr(_far_position(w.far).pos, "y", 5.0)),
     "only y lowered": lambda w: setattr(_far_position(w.far).pos, "y", 5.0),  # the far body starts at (5.9, 50)
+    "only x lowered": lambda w: setattr(_far_position(w.far).pos, "x", 5.9),  # the far body starts at (50, 5)
     "set in place": lambda w: _far_position(w.far).pos.set(w.ready.pos),
     "re-initialised": lambda w: _far_position(w.far).pos.__init__(5.9, 5),
     "through a vector shared with a velocity": lambda w: w.spare.velocity.sub(b.Vector2(44.1, 45)),
@@ -249,8 +250,8 @@ BRING_INTO_THE_PATH = {
 def bring_into_the_path(how, broad_phase):
     engine, movement = _movement_on(broad_phase)
     trigger = b.Entity(0, b.PositionComponent(b.Vector2(5.5, 5)), b.CollisionComponent(0.25, isOnlyTrigger=True))
-    far = b.Entity(1, b.PositionComponent(b.Vector2(5.9 if how == "only y lowered" else 50, 50)),
-                   b.CollisionComponent(0.25))
+    far_start = {"only y lowered": (5.9, 50), "only x lowered": (50, 5)}.get(how, (50, 50))
+    far = b.Entity(1, b.PositionComponent(b.Vector2(*far_start)), b.CollisionComponent(0.25))
     spare = b.VelocityComponent(_far_position(far).pos)  # detached, sharing the far body's position
     world = types.SimpleNamespace(far=far, spare=spare, ecs=engine.ecs, ready=b.PositionComponent(b.Vector2(5.9, 5)))
     mover = b.Entity(2, b.PositionComponent(b.Vector2(5, 5)), b.VelocityComponent(b.Vector2(0.5, 0)),
