@@ -51,6 +51,8 @@ class Scene:
         self.handler_rng = random.Random(seed) if rng.random() < 0.5 else None
         self.listens = rng.random() < 0.8
         crowd = rng.uniform(3, SIZE - 2)
+        # Some worlds hold only giants, whose reach and cells no longer fit in a double.
+        giants = seed % 10 == 9
         previous = b.Vector2(0.5, 0.5)  # the last body's position vector, sometimes shared with the next one
         for i in range(rng.randrange(40, 160)):
             x, y = rng.uniform(1, 1 + crowd), rng.uniform(1, 1 + crowd)
@@ -70,6 +72,8 @@ class Scene:
                 radius = rng.choice((0.25, 0.25, rng.uniform(0.05, 0.6), rng.uniform(-0.1, 0.1)))
                 if rng.random() < 0.03:
                     radius = rng.uniform(2, 6)
+                if giants:
+                    radius = 7e307
                 has_flags = random_flags(rng)
                 if rng.random() < 0.02:
                     has_flags = [LoudFlag("a")]

@@ -21,7 +21,7 @@ bool queryReach(double moverRadius, double maxRadius, Point at, double& reach, d
     double margin = 1e-6 * (1 + std::fabs(at.x) + std::fabs(at.y) + std::fabs(radii));
     slack = std::max(0.5 * radii, 1e-3);
     reach = std::max(radii, 0.0) + slack + 2 * margin;
-    return true;
+    return std::isfinite(reach);  // giants past about 1.2e308 reach past every double: visit them all
 }
 
 void BodyGrid::build(const std::vector<BodyEntry>& bodies) {

@@ -270,6 +270,8 @@ TEST(query_reach_is_the_radii_with_slack) {
     CHECK(slack == 0.25 && reach > 0.75 && reach < 0.76);
     CHECK(queryReach(0, 0, {3, 4}, reach, slack));  // points: the smallest slack
     CHECK(slack == 1e-3 && reach > 1e-3 && reach < 1.1e-3);
+    CHECK(!queryReach(7e307, 7e307, {0, 0}, reach, slack));  // finite radii, but the slack overflows
+    CHECK(!queryReach(1e308, 1e308, {0, 0}, reach, slack));
 }
 
 TEST(grid_query_keeps_member_order_and_reaches_far_buckets) {
