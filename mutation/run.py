@@ -41,7 +41,7 @@ DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/**/*.core.inl", 
 SURFACE_TESTS = ["test_binding_errors.py", "test_module.py", "test_signatures.py", "test_stubs.py"]
 TESTS_BY_DIR = {
     "src/render": ["test_raycast.py", "test_raycasting_renderer.py", "test_raycasting_threads.py",
-                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py", *SURFACE_TESTS],
+                   "test_sprite_render.py", "test_renderer.py", "test_sprites.py", "test_texture.py", *SURFACE_TESTS],
     "src/physics": ["test_movement.py", "test_movement_broad_phase.py", "test_collision.py", *SURFACE_TESTS],
     "src/level": ["test_level.py", "test_raycast.py", "test_raycasting_renderer.py", "test_movement.py"],
     "src/ui": ["test_ui_widgets.py", "test_ui_renderer.py", "test_ui_theme.py", "test_ui_containers.py"],

@@ -290,13 +290,15 @@ TEST(blit_scaled_repeats_only_opaque_rows) {
     for (uint32_t alphaMod : {255u, 200u}) {
         // Destination rows far apart in red, so a row copied where it had to be blended shows
         // through the 55/255 of the pixel below that a modulated opaque source keeps.
-        Buffer src(2, 2, true), dst(6, 6, true), under(6, 6, true), copy(2, 2, false);
+        Buffer src(2, 3, true), dst(6, 9, true), under(6, 9, true), copy(2, 2, false);
         for (size_t i = 0; i < dst.px.size(); ++i) dst.px[i] = under.px[i] |= uint32_t(i * 7) << 16;
         src.px[2] = 0x80FF0000;  // row 1 holds a half-transparent pixel
+        src.px[4] = 0x80FF0000;  // row 2 holds no opaque pixel, one fully transparent
+        src.px[5] = 0x0000FF00;
         for (uint32_t& p : copy.px) p = 0xFF0000FF;
-        blitScaled(src.view, {0, 0, 2, 2}, dst.view, {0, 0, 6, 6}, kNoClip, alphaMod);
+        blitScaled(src.view, {0, 0, 2, 3}, dst.view, {0, 0, 6, 9}, kNoClip, alphaMod);
         blitScaled(src.view, {0, 0, 2, 2}, copy.view, {0, 0, 2, 2}, kNoClip, alphaMod);
-        for (int y = 0; y < 6; ++y)
+        for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 6; ++x)
                 CHECK(dst.at(x, y) == referenceScaled(under.at(x, y), src.at(x / 3, y / 3), alphaMod));
         for (int y = 0; y < 2; ++y)
