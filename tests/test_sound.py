@@ -147,11 +147,14 @@ def test_handle_without_a_channel_does_nothing(files, channel, playing):
     assert other.isPlaying() == 1 and mixer.Mix_Paused(other.channel) == 0
 
 
-def test_destroying_a_playing_sound_halts_its_channel(files):
-    sound = b.Sound(files["wav"])
+def test_destroying_a_playing_sound_or_music_halts_only_its_own_output(files):
+    sound, music = b.Sound(files["wav"]), b.Music(files["long_ogg"])
     handle = sound.loop(0)
+    music.play()
     del sound
-    assert handle.isPlaying() == 0
+    assert handle.isPlaying() == 0 and mixer.Mix_PlayingMusic() == 1
+    del music
+    assert mixer.Mix_PlayingMusic() == 0
 
 
 def test_unloaded_resources_cannot_play():
@@ -235,13 +238,6 @@ def test_fade_in_is_looked_up():
     Recorded.__new__(Recorded).fadeIn(250)
     Recorded.__new__(Recorded).fadeIn(5, 1.5)
     assert calls == [(250, 1, 0.0), (5, 1, 1.5)]
-
-
-def test_destroying_the_playing_music_halts_it(files):
-    music = b.Music(files["long_ogg"])
-    music.play()
-    del music
-    assert mixer.Mix_PlayingMusic() == 0
 
 
 def test_audio_objects_outlive_quit(files):
