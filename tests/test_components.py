@@ -202,5 +202,3 @@ def test_create_component_for_unknown_name_warns_once(registry, capsys):
     assert registry["glow"] is cls and registry[cls] == "glow"
     assert first.strength == 3 and second._hidden == 1
     assert level._dumpToDict(second) == {"strength": 4}
-
-
