@@ -34,6 +34,7 @@ import without_avx2
 EQUIVALENT = ROOT / "mutation" / "equivalent.txt"
 WAS = "    (was: "  # separates a mutated line from the original in the printed and listed mutants
 WORK = ROOT / "build" / "mutants"
+CMAKE = str(Path(sys.executable).parent / "cmake")
 DEFAULT_FILES = ["src/**/*.core.cpp", "src/**/*.core.hpp", "src/**/*.core.inl", "src/render/*.cpp", "src/physics/*.cpp"]
 
 # The pytest files that exercise each subsystem's code. The binding files' classes also meet the
@@ -138,7 +139,7 @@ class Worker:
                         PATH=f"{Path(sys.executable).parent}:{os.environ['PATH']}", **sanitizer_env())
 
     def configure(self, build, *flags):
-        subprocess.run([str(Path(sys.executable).parent / "cmake"), "-S", str(self.dir), "-B", str(build), "-G", "Ninja",
+        subprocess.run([CMAKE, "-S", str(self.dir), "-B", str(build), "-G", "Ninja",
                         "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1", *flags,
                         "-DBROVALINE_NATIVE_TESTS=ON", f"-DPython_EXECUTABLE={sys.executable}"],
                        check=True, capture_output=True)
@@ -156,10 +157,9 @@ class Worker:
                         shutil.copyfile(path, copy)
 
     def compiles(self):
-        cmake = str(Path(sys.executable).parent / "cmake")
-        builds = [[cmake, "--build", str(self.build), "--target", "brovaline", "native_tests"]]
+        builds = [[CMAKE, "--build", str(self.build), "--target", "brovaline", "native_tests"]]
         if self.unsanitized:
-            builds.append([cmake, "--build", str(self.unsanitized), "--target", "native_tests"])
+            builds.append([CMAKE, "--build", str(self.unsanitized), "--target", "native_tests"])
         return all(subprocess.run(b, capture_output=True).returncode == 0 for b in builds)
 
     def tests_pass(self, source, timeout):
@@ -168,7 +168,7 @@ class Worker:
         tests = next((t for d, t in TESTS_BY_DIR.items() if source.startswith(d + "/")), [])
         commands = [([str(self.build / "native_tests")], self.env)]
         if self.unsanitized:  # the sanitizers' runtimes stay out of the emulated process
-            commands.append(([sys.executable, "tests/native/without_avx2.py", str(self.unsanitized / "native_tests")],
+            commands.append(([sys.executable, without_avx2.__file__, str(self.unsanitized / "native_tests")],
                              dict(os.environ)))
         if tests:
             commands.append(([sys.executable, "-m", "pytest", "-q", "-x", "-p", "no:cacheprovider",
