@@ -52,9 +52,13 @@ def module_keys():
     return {name: value for name, value in vars(b).items() if name.startswith("KEY_")}
 
 
-def test_key_constants_are_all_there_in_order():
+def test_key_constants_are_all_there_in_order_and_follow_the_value_rule():
     assert len(KEY_ORDER) == 236
-    assert list(module_keys()) == ["KEY_" + name for name in KEY_ORDER]
+    keys = module_keys()
+    assert list(keys) == ["KEY_" + name for name in KEY_ORDER]
+    assert max(keys.values()) == b.KEY_SLEEP and len(set(keys.values())) == 236
+    for value in keys.values():
+        assert type(value) is int and (value < 128 or value & 0x40000000)
 
 
 @pytest.mark.parametrize("name, value", [
@@ -65,15 +69,6 @@ def test_key_constants_are_all_there_in_order():
 ])
 def test_key_values(name, value):
     assert getattr(b, "KEY_" + name) == value
-
-
-def test_key_value_rule():
-    keys = module_keys()
-    assert max(keys.values()) == b.KEY_SLEEP
-    assert len(set(keys.values())) == 236
-    for value in keys.values():
-        assert type(value) is int
-        assert value < 128 or value & 0x40000000
 
 
 # Device queries ------------------------------------------------------------------------------------

@@ -114,11 +114,7 @@ def test_play_returns_a_handle_that_controls_its_channel(files):
     assert mixer.Mix_Paused(handle.channel) == 0
     handle.stop()
     assert handle.isPlaying() == 0
-
-
-def test_play_ends_by_itself(files):
-    sound = b.Sound(files["wav"])
-    handle = sound.play()
+    handle = sound.play()  # once: ends by itself
     assert handle.isPlaying() == 1
     assert wait_until(lambda: handle.isPlaying() == 0)
 
