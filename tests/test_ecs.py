@@ -107,19 +107,6 @@ def test_membership_is_eager(ecs):
     assert free._ecs is None
 
 
-def test_membership_computed_before_entity_is_appended(ecs):
-    seen = []
-
-    class Spy(b.AbstractSystem):
-        def _updateEntityMembership(self, entity):
-            seen.append((entity in ecs.getEntities(), entity._ecs))
-            b.AbstractSystem._updateEntityMembership(self, entity)
-
-    ecs.addSystem(Spy())
-    ecs.addEntity(b.Entity(3))
-    assert seen == [(False, None)]
-
-
 def test_get_entities_and_lookup(ecs):
     a, c = b.Entity(5, Pos()), b.Entity(5, Pos(), Vel())
     ecs.addEntity(a)
@@ -340,15 +327,24 @@ def test_exception_in_system_stops_the_frame(ecs):
     assert ran == []
 
 
-def test_overridable_interested_in(ecs):
+def test_membership_hooks_are_overridable(ecs):
+    seen = []
+
+    class Spy(b.AbstractSystem):
+        def _updateEntityMembership(self, entity):
+            seen.append((entity in ecs.getEntities(), entity._ecs))
+            b.AbstractSystem._updateEntityMembership(self, entity)
+
     class Odd(b.AbstractSystem):
         def _interestedIn(self, entity):
             return entity.id % 2 == 1
 
     odd = Odd()
+    ecs.addSystem(Spy())
     ecs.addSystem(odd)
     for i in range(4):
         ecs.addEntity(b.Entity(i))
+    assert seen == [(False, None)] * 4  # membership is computed before the entity is appended
     assert [e.id for e in odd.entities] == [1, 3]
 
 

@@ -52,9 +52,13 @@ def module_keys():
     return {name: value for name, value in vars(b).items() if name.startswith("KEY_")}
 
 
-def test_key_constants_are_all_there_in_order():
+def test_key_constants_are_all_there_in_order_and_follow_the_value_rule():
     assert len(KEY_ORDER) == 236
-    assert list(module_keys()) == ["KEY_" + name for name in KEY_ORDER]
+    keys = module_keys()
+    assert list(keys) == ["KEY_" + name for name in KEY_ORDER]
+    assert max(keys.values()) == b.KEY_SLEEP and len(set(keys.values())) == 236
+    for value in keys.values():
+        assert type(value) is int and (value < 128 or value & 0x40000000)
 
 
 @pytest.mark.parametrize("name, value", [
@@ -65,15 +69,6 @@ def test_key_constants_are_all_there_in_order():
 ])
 def test_key_values(name, value):
     assert getattr(b, "KEY_" + name) == value
-
-
-def test_key_value_rule():
-    keys = module_keys()
-    assert max(keys.values()) == b.KEY_SLEEP
-    assert len(set(keys.values())) == 236
-    for value in keys.values():
-        assert type(value) is int
-        assert value < 128 or value & 0x40000000
 
 
 # Device queries ------------------------------------------------------------------------------------
@@ -116,10 +111,18 @@ def test_capture_mouse(engine):
         engine.captureMouse(False)
 
 
-def test_mouse_position_in_target_pixels(engine):
+def test_pointer_position_and_clicks_are_in_target_pixels_wheel_unscaled(engine):
     engine.setWindowSize((128, 80))
     sdl_function("SDL_WarpMouseInWindow")(window_of(engine), 101, 51)
     assert engine.getMousePos() == (50, 25)
+    clicks = recorder(engine, b.MouseClickEvent)
+    wheels, more = recorder(engine, b.MouseWheelEvent), recorder(engine, b.MouseWheelEvent)
+    push("button", type=MOUSEBUTTONUP, button=b.MOUSE_RIGHT, x=101, y=51)   # window pixels
+    wheel(1, -3)
+    engine.update()
+    assert [(c.x, c.y, c.button) for c in clicks] == [(50, 25, 3)]
+    assert [(w.x, w.y) for w in wheels] == [(1, -3)]
+    assert more[0] is not wheels[0]
 
 
 def test_mouse_distance_is_the_last_motion_of_the_frame(engine):
@@ -198,14 +201,6 @@ def test_quit_request_stops_without_destroying(engine):
     assert engine.getWindowSize() == (64, 40)
 
 
-def test_click_is_scaled_to_target_pixels(engine):
-    engine.setWindowSize((128, 80))
-    clicks = recorder(engine, b.MouseClickEvent)
-    push("button", type=MOUSEBUTTONUP, button=b.MOUSE_RIGHT, x=101, y=51)   # window pixels
-    engine.update()
-    assert [(c.x, c.y, c.button) for c in clicks] == [(50, 25, 3)]
-
-
 def test_each_click_handler_gets_its_own_event(engine):
     seen = []
 
@@ -232,16 +227,6 @@ def test_click_subscribers_of_the_base_class_get_nothing(engine):
     wheel(0, 1)
     engine.update()
     assert events == []
-
-
-def test_wheel_is_delivered_unscaled(engine):
-    engine.setWindowSize((128, 80))
-    wheels = recorder(engine, b.MouseWheelEvent)
-    more = recorder(engine, b.MouseWheelEvent)
-    wheel(1, -3)
-    engine.update()
-    assert [(w.x, w.y) for w in wheels] == [(1, -3)]
-    assert more[0] is not wheels[0]
 
 
 def test_handler_exception_is_reported_and_the_queue_kept(engine, monkeypatch):

@@ -86,21 +86,14 @@ def test_cell_accessors(default_level, tmp_path):
     assert grid[(2 + 3 * 30) * 7 + 4] == 7 and grid[(4 + 5 * 30) * 7] == 1
 
 
-@pytest.mark.parametrize("call", [
-    lambda l: l.getBlock(30, 0), lambda l: l.getBlock(0, -1), lambda l: l.setBlock(1, -1, 3),
-    lambda l: l.getTextureIndex(7, 1, 1), lambda l: l.setTextureIndex(1, -1, 1, 1),
-    lambda l: l.getTexture(3, 1, 30),
-])
-def test_accessors_refuse_cells_outside_the_grid(default_level, call):
-    with pytest.raises(IndexError):
-        call(default_level[0])
-
-
 @pytest.mark.parametrize("call, error", [
+    (lambda l: l.getBlock(30, 0), IndexError), (lambda l: l.getBlock(0, -1), IndexError),
+    (lambda l: l.setBlock(1, -1, 3), IndexError), (lambda l: l.getTextureIndex(7, 1, 1), IndexError),
+    (lambda l: l.setTextureIndex(1, -1, 1, 1), IndexError), (lambda l: l.getTexture(3, 1, 30), IndexError),
     (lambda l: l.getBlock(1.0, 1), TypeError), (lambda l: l.setBlock(2**40, 1, 1), OverflowError),
     (lambda l: l.getBlock(1), TypeError),
 ])
-def test_accessor_argument_conversion(default_level, call, error):
+def test_accessors_refuse_bad_cells_and_arguments(default_level, call, error):
     with pytest.raises(error):
         call(default_level[0])
 
@@ -185,12 +178,16 @@ def test_grid_file_longer_than_the_header_says_is_read_up_to_the_grid(tmp_path):
     assert open(path, "rb").read() == bytes(range(1, 15))
 
 
-def test_missing_files_raise_io_errors(tmp_path):
+def test_missing_files_and_constructor_arguments(tmp_path):
     with pytest.raises(FileNotFoundError):
         b.Level(str(tmp_path / "nothing.lvl"))
     (tmp_path / "x.lvl.json").write_text('{"width": 1, "height": 1}')
     with pytest.raises(FileNotFoundError):
         b.Level(str(tmp_path / "x.lvl"))
+    with pytest.raises(TypeError):
+        b.Level(None, 3)
+    level = b.Level(write_level(tmp_path, {"width": 1, "height": 1}), assetsPath="/assets")
+    assert level._assetsPath == "/assets"
 
 
 def test_load_metadata_keeps_the_grid_size(default_level):
@@ -198,13 +195,6 @@ def test_load_metadata_keeps_the_grid_size(default_level):
     level._loadMetadata("m.lvl", '{"width": 2, "height": 2, "x": 1}')
     assert level.metadata == {"width": 2, "height": 2, "x": 1} and level.getSize() == (2, 2)
     assert level.width == 30 and level.getBlock(29, 29) == b.BLOCK_SQUARE
-
-
-def test_constructor_argument_checks(tmp_path):
-    with pytest.raises(TypeError):
-        b.Level(None, 3)
-    level = b.Level(write_level(tmp_path, {"width": 1, "height": 1}), assetsPath="/assets")
-    assert level._assetsPath == "/assets"
 
 
 def test_fog_settings(tmp_path, default_level):

@@ -114,11 +114,7 @@ def test_play_returns_a_handle_that_controls_its_channel(files):
     assert mixer.Mix_Paused(handle.channel) == 0
     handle.stop()
     assert handle.isPlaying() == 0
-
-
-def test_play_ends_by_itself(files):
-    sound = b.Sound(files["wav"])
-    handle = sound.play()
+    handle = sound.play()  # once: ends by itself
     assert handle.isPlaying() == 1
     assert wait_until(lambda: handle.isPlaying() == 0)
 
@@ -147,11 +143,14 @@ def test_handle_without_a_channel_does_nothing(files, channel, playing):
     assert other.isPlaying() == 1 and mixer.Mix_Paused(other.channel) == 0
 
 
-def test_destroying_a_playing_sound_halts_its_channel(files):
-    sound = b.Sound(files["wav"])
+def test_destroying_a_playing_sound_or_music_halts_only_its_own_output(files):
+    sound, music = b.Sound(files["wav"]), b.Music(files["long_ogg"])
     handle = sound.loop(0)
+    music.play()
     del sound
-    assert handle.isPlaying() == 0
+    assert handle.isPlaying() == 0 and mixer.Mix_PlayingMusic() == 1
+    del music
+    assert mixer.Mix_PlayingMusic() == 0
 
 
 def test_unloaded_resources_cannot_play():
@@ -202,27 +201,17 @@ def test_music_play_from_a_position(files):
     assert mixer.Mix_PlayingMusic() == 1
 
 
-@pytest.mark.parametrize("start", [
-    lambda m: m.loop(3),
-    lambda m: m.fadeInLoop(10, 3),
+@pytest.mark.parametrize("start, endless", [
+    (lambda m: m.loop(3), False), (lambda m: m.fadeInLoop(10, 3), False),
+    (lambda m: m.loop(0), True), (lambda m: m.fadeInLoop(10, 0, 0.2), True),
 ])
-def test_music_loop_plays_the_track_that_many_times(files, start):
+def test_music_loop_plays_the_track_that_many_times_or_endlessly_for_zero(files, start, endless):
     music = b.Music(files["ogg"])  # 0.5 s
     start(music)
-    time.sleep(1.2)
+    time.sleep(1.3 if endless else 1.2)
     assert mixer.Mix_PlayingMusic() == 1
-    assert wait_until(lambda: not mixer.Mix_PlayingMusic())
-
-
-@pytest.mark.parametrize("start", [
-    lambda m: m.loop(0),
-    lambda m: m.fadeInLoop(10, 0, 0.2),
-])
-def test_music_loop_zero_is_endless(files, start):
-    music = b.Music(files["ogg"])
-    start(music)
-    time.sleep(1.3)
-    assert mixer.Mix_PlayingMusic() == 1
+    if not endless:
+        assert wait_until(lambda: not mixer.Mix_PlayingMusic())
 
 
 def test_fade_in_plays_once_and_fade_out_halts(files):
@@ -245,13 +234,6 @@ def test_fade_in_is_looked_up():
     Recorded.__new__(Recorded).fadeIn(250)
     Recorded.__new__(Recorded).fadeIn(5, 1.5)
     assert calls == [(250, 1, 0.0), (5, 1, 1.5)]
-
-
-def test_destroying_the_playing_music_halts_it(files):
-    music = b.Music(files["long_ogg"])
-    music.play()
-    del music
-    assert mixer.Mix_PlayingMusic() == 0
 
 
 def test_audio_objects_outlive_quit(files):

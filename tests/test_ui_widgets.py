@@ -33,16 +33,10 @@ def test_text_lines_and_measurement(theme, font):
     # As drawn: the widest line, the lines' heights stacked.
     assert (text.width, text.height) == (max(w1, w2), h1 + h2)
     assert text.getRenderedTextSize() == (max(w1, w2), h1 + h2)
-
-
-def test_empty_lines_take_the_font_size(theme, font):
-    text = b.UIText("a\n\nb")
-    attached(theme, text)
+    gap, empty = b.UIText("a\n\nb"), b.UIText("")  # an empty line takes the font size
+    attached(theme, gap, empty)
     (wa, ha), (wb, hb) = font.getRenderedTextSize("a"), font.getRenderedTextSize("b")
-    assert text.getRenderedTextSize() == (max(wa, wb), ha + 12 + hb)
-    empty = b.UIText("")
-    attached(theme, empty)
-    assert (empty.width, empty.height) == (0, 0)
+    assert gap.getRenderedTextSize() == (max(wa, wb), ha + 12 + hb) and (empty.width, empty.height) == (0, 0)
 
 
 def test_text_colour_defaults_to_the_theme_when_attached(theme):
@@ -136,11 +130,16 @@ def test_button_click_fires_an_event(theme, pointer_engine):
     assert button._onClick(b.MouseClickEvent(15, 15, 1)) is False and len(fired) == 1
 
 
-def test_button_click_event_arguments():
+def test_widget_event_arguments():
     with pytest.raises(TypeError, match="target"):
         b.ButtonClickEvent(b.UIWidget(), 1, 2, 1)
     evt = b.ButtonClickEvent(None, 1, 2, 3)
     assert (evt.target, evt.x, evt.y, evt.button, evt.isAlreadyHandled) == (None, 1, 2, 3, False)
+    with pytest.raises(TypeError, match="target"):
+        b.SliderValueChangedEvent(b.UIWidget(), 1, 2)
+    with pytest.raises(TypeError):
+        b.SliderValueChangedEvent(None, 1)
+    assert b.SliderValueChangedEvent(None, 1, 2).newValue == 2
 
 
 # UIImage
@@ -182,20 +181,16 @@ def test_image_is_stretched_with_its_opacity(theme, tmp_path):
 
 # UISlider and SliderValueChangedEvent
 
-def test_slider_percent():
+def test_slider_percent(monkeypatch):
+    reports = []
+    monkeypatch.setattr("sys.unraisablehook", reports.append)
+    assert b.UISlider(5, 5, 5).percent == 0 and reports == []  # an empty range rests at the start
     assert b.UISlider(50).percent == 0.5
     s = b.UISlider(15, 10, 20)
     assert s.percent == 0.5
     s.percent = 0.25
     assert s.value == 12
     assert b.UISlider(200).value == 200  # the initial value is not clamped
-
-
-def test_slider_with_an_empty_range_rests_at_the_start(monkeypatch):
-    reports = []
-    monkeypatch.setattr("sys.unraisablehook", reports.append)
-    assert b.UISlider(5, 5, 5).percent == 0
-    assert reports == []
 
 
 def test_value_changes_are_clamped_and_announced(theme, pointer_engine):
@@ -252,24 +247,19 @@ def test_thumb_offset_is_a_single_precision_share_of_the_track(theme, tmp_path, 
     assert tile_at(px, 10 + thumb_x - 1, 10) != (60, 0)
 
 
-@pytest.mark.parametrize("pointer_x, value", [(10 + 16 + 5, 0), (0, 0), (10 + 16 + 5 + 79, 50), (400, 100)])
-def test_dragging_the_thumb(theme, pointer_x, value):
+# A press on the thumb (at 10 + 100) drags it; one started off the thumb moves nothing.
+@pytest.mark.parametrize("press_x, pointer_x, value", [(10 + 100, 10 + 16 + 5, 0), (10 + 100, 0, 0),
+                                                       (10 + 100, 10 + 16 + 5 + 79, 50), (10 + 100, 400, 100),
+                                                       (10 + 30, 10 + 150, 50)])
+def test_dragging_the_thumb(theme, press_x, pointer_x, value):
     slider = fixed(b.UISlider(50), 200, 10)
     attached(theme, slider)
-    slider.update(10 + 100, 15, True)  # press on the thumb
+    slider.update(press_x, 15, True)
     slider.update(pointer_x, 15, True)
     assert slider.value == value
     slider.update(pointer_x, 15, False)  # released: moving on changes nothing
     slider.update(10 + 150, 15, False)
     assert slider.value == value
-
-
-def test_a_drag_started_off_the_thumb_moves_nothing(theme):
-    slider = fixed(b.UISlider(50), 200, 10)
-    attached(theme, slider)
-    slider.update(10 + 30, 15, True)
-    slider.update(10 + 150, 15, True)
-    assert slider.value == 50
 
 
 def test_vertical_slider_thumb_and_buttons(theme, tmp_path):
@@ -283,14 +273,6 @@ def test_vertical_slider_thumb_and_buttons(theme, tmp_path):
     assert tile_at(px, 10, 10) == (80, 32)                     # top button
     assert tile_at(px, 10, 10 + 84) in {(100, 56), (80, 56)}  # bottom button at y + 100 - 16
     assert tile_at(px, 10, 10 + 16 + 58) == (60, 16)           # thumb at the end of the 58-long track
-
-
-def test_slider_event_arguments():
-    with pytest.raises(TypeError, match="target"):
-        b.SliderValueChangedEvent(b.UIWidget(), 1, 2)
-    with pytest.raises(TypeError):
-        b.SliderValueChangedEvent(None, 1)
-    assert b.SliderValueChangedEvent(None, 1, 2).newValue == 2
 
 
 # UIScrollPanel
