@@ -98,27 +98,6 @@ def test_accessors_refuse_bad_cells_and_arguments(default_level, call, error):
         call(default_level[0])
 
 
-def test_round_trip(tmp_path, capsys):
-    grid = bytes(range(4 * 3 * 7))
-    header = {"width": 4, "height": 3, "custom": {"kept": [1, 2]}, "fogDensity": 9}
-    path = write_level(tmp_path, header, grid)
-    level = b.Level(path)
-    assert (level.width, level.height, level.getSize()) == (4, 3, (4, 3))
-    assert level.getBlock(1, 0) == 7 and level.getTextureIndex(b.TEXTURE_WEST, 3, 2) == 83
-    out = str(tmp_path / "out.lvl")
-    capsys.readouterr()
-    level.saveFile(out)
-    assert capsys.readouterr().out == f"wrote file {out}.json\nwrote file {out}\n"
-    assert (tmp_path / "out.lvl").read_bytes() == grid
-    text = (tmp_path / "out.lvl.json").read_text()
-    expected = dict(header, entities=[])
-    assert text == json.dumps(expected, sort_keys=True, indent=4)
-    again = b.Level(out)
-    assert again.metadata == expected and again.fogDensity == 9
-    level.saveFile(tmp_path / "path.lvl")  # os.PathLike names work too
-    assert b.Level(tmp_path / "path.lvl").filename == str(tmp_path / "path.lvl")
-
-
 def test_grid_changes_are_saved_header_fog_changes_are_not(tmp_path):
     level = b.Level(write_level(tmp_path, {"width": 2, "height": 2, "fogColor": [1, 2, 3]}))
     level.setBlock(b.BLOCK_TRIANGLE_NORTH_EAST, 1, 1)
@@ -129,12 +108,17 @@ def test_grid_changes_are_saved_header_fog_changes_are_not(tmp_path):
     assert saved.getBlock(1, 1) == b.BLOCK_TRIANGLE_NORTH_EAST and saved.fogColor == (1, 2, 3)
 
 
-def test_short_grid_file_is_padded_with_empty_cells(tmp_path):
-    level = b.Level(write_level(tmp_path, {"width": 3, "height": 2}, b"\x01\x02"))
-    assert level.getBlock(0, 0) == 1 and level.getTextureIndex(b.TEXTURE_FLOOR, 0, 0) == 2
-    assert level.getTextureIndex(b.TEXTURE_CEILING, 0, 0) == 0
+def test_grid_file_shorter_or_longer_than_the_header_says(tmp_path):
+    short = b.Level(write_level(tmp_path, {"width": 3, "height": 2}, b"\x01\x02"))  # padded with empty cells
+    assert short.getBlock(0, 0) == 1 and short.getTextureIndex(b.TEXTURE_FLOOR, 0, 0) == 2
+    assert short.getTextureIndex(b.TEXTURE_CEILING, 0, 0) == 0
     empty = b.Level(write_level(tmp_path, {"width": 3, "height": 2}, name="e.lvl"))
     assert all(empty.getBlock(x, y) == 0 for x in range(3) for y in range(2))
+    path = write_level(tmp_path, {"width": 2, "height": 1}, bytes(range(1, 15)) + b"\xff" * 100, name="l.lvl")
+    long = b.Level(path)  # read up to the grid's size; the rest is dropped on save
+    assert long.getBlock(1, 0) == 8 and long.getTextureIndex(b.TEXTURE_WEST, 1, 0) == 14
+    long.saveFile(path)
+    assert open(path, "rb").read() == bytes(range(1, 15))
 
 
 @pytest.mark.parametrize("header, message", [
@@ -168,14 +152,6 @@ def test_invalid_json(tmp_path):
     except ValueError as e:
         decoder_message = str(e)
     assert info.value.msg == "Invalid JSON header: " + decoder_message
-
-
-def test_grid_file_longer_than_the_header_says_is_read_up_to_the_grid(tmp_path):
-    path = write_level(tmp_path, {"width": 2, "height": 1}, bytes(range(1, 15)) + b"\xff" * 100)
-    level = b.Level(path)
-    assert level.getBlock(1, 0) == 8 and level.getTextureIndex(b.TEXTURE_WEST, 1, 0) == 14
-    level.saveFile(path)
-    assert open(path, "rb").read() == bytes(range(1, 15))
 
 
 def test_missing_files_and_constructor_arguments(tmp_path):
@@ -373,24 +349,35 @@ def test_entities_save_with_their_components(tmp_path, capsys):
     assert type(mystery).__name__ == "_Component_mystery" and mystery.value == 42
 
 
-def test_save_then_load_reproduces_grid_header_and_entities(tmp_path):
+def test_save_then_load_reproduces_grid_header_and_entities(tmp_path, capsys):
     write_png(tmp_path / "s.png")
-    header = {"width": 3, "height": 2, "fogColor": [9, 8, 7], "groundFogDensity": 2, "sprites": [{"texture": "s.png"}],
-              "extra": {"nested": [1, "two", None]},
+    header = {"width": 4, "height": 3, "fogColor": [9, 8, 7], "fogDensity": 9, "groundFogDensity": 2,
+              "sprites": [{"texture": "s.png"}], "extra": {"kept": [1, 2], "nested": [1, "two", None]},
               "entities": [{"id": 1, "position": {"x": 1.5, "y": 2.0}, "mystery": {"n": 3, "tags": ["a", "b"]}},
                            {"id": 2, "sprite": {"sprite": 0}, "mystery": {"n": 4, "tags": []}}]}
-    grid = bytes(range(3 * 2 * 7))
+    grid = bytes(range(4 * 3 * 7))
     first = b.Level(write_level(tmp_path, header, grid))
-    first.saveFile(str(tmp_path / "one.lvl"))
-    second = b.Level(str(tmp_path / "one.lvl"))
+    assert (first.width, first.height, first.getSize()) == (4, 3, (4, 3))
+    assert first.getBlock(1, 0) == 7 and first.getTextureIndex(b.TEXTURE_WEST, 3, 2) == 83
+    out = str(tmp_path / "one.lvl")
+    capsys.readouterr()
+    first.saveFile(out)
+    assert capsys.readouterr().out == f"wrote file {out}.json\nwrote file {out}\n"
+    text = (tmp_path / "one.lvl.json").read_text()
+    saved = json.loads(text)
+    assert text == json.dumps(saved, sort_keys=True, indent=4)
+    assert dict(saved, entities=None) == dict(header, entities=None) and saved["entities"][0] == header["entities"][0]
+    second = b.Level(out)
+    assert second.fogDensity == 9
     second.saveFile(str(tmp_path / "two.lvl"))
     for name in ("two.lvl", "two.lvl.json"):
         assert (tmp_path / name).read_bytes() == (tmp_path / name.replace("two", "one")).read_bytes()
     assert (tmp_path / "two.lvl").read_bytes() == grid
-    assert second.metadata == dict(first.metadata) and second.metadata["extra"] == header["extra"]
-    assert second.metadata["entities"][0] == header["entities"][0]
+    assert second.metadata == dict(first.metadata) == saved
     [mystery] = [c for c in second.getEntities()[1].getComponents() if isinstance(c, b.DummyComponent)]
     assert (mystery.n, mystery.tags) == (4, [])
+    first.saveFile(tmp_path / "path.lvl")  # os.PathLike names work too
+    assert b.Level(tmp_path / "path.lvl").filename == str(tmp_path / "path.lvl")
 
 
 def test_unregistered_component_class_gives_a_clear_save_error(tmp_path, default_level):

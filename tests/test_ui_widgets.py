@@ -281,14 +281,18 @@ def tall_content(height=300, width=50):
     return fixed(b.UIWidget(), width, height)
 
 
+def attached_panel(theme, content, height=100, engine=None):
+    """A 100-wide scroll panel around the content, attached at (10, 10) to a 200 x 200 renderer."""
+    panel = fixed(b.UIScrollPanel(content), 100, height)
+    return panel, attached(theme, panel, size=(200, 200), engine=engine)
+
+
 def test_scroll_panel_scrolls_its_content(theme):
     content = tall_content()
-    panel = fixed(b.UIScrollPanel(content), 100, 100)
-    assert panel.content is content and content.getParent() is panel
-    attached(theme, panel, size=(200, 200))
+    panel, r = attached_panel(theme, content)
+    assert panel.content is content and content.getParent() is panel and panel.getRenderer() is r
     assert content._y == 10 + 10 and panel.scrollPosY == 0
     panel.scrollPosY = 500  # clamped by the scroll bar to 300 + 20 - 100
-    r = panel.getRenderer()
     r.render()
     assert panel.scrollPosY == 220
     r.render()
@@ -301,8 +305,7 @@ def test_scroll_panel_scrolls_its_content(theme):
 
 
 def test_wheel_scrolls_the_bar_when_hovered(theme, pointer_engine):
-    panel = fixed(b.UIScrollPanel(tall_content()), 100, 100)
-    r = attached(theme, panel, size=(200, 200), engine=pointer_engine)
+    panel, r = attached_panel(theme, tall_content(), engine=pointer_engine)
     panel.scrollPosY = 120
     panel.update(50, 50, False)
     assert panel._onScroll(b.MouseWheelEvent(0, 1)) is True
@@ -317,8 +320,7 @@ def test_wheel_scrolls_the_bar_when_hovered(theme, pointer_engine):
 
 
 def test_horizontal_offset(theme):
-    panel = fixed(b.UIScrollPanel(tall_content(width=20)), 100, 100)
-    attached(theme, panel, size=(200, 200))
+    panel, _ = attached_panel(theme, tall_content(width=20))
     panel.scrollPosX = 20
     assert panel.scrollPosX == 0
     panel.scrollPosX = -7
@@ -328,15 +330,12 @@ def test_horizontal_offset(theme):
 def test_growing_content_fills_the_padded_client_area(theme):
     content = b.UIWidget()
     content.sizePolicyX = b.SIZE_GROW
-    panel = fixed(b.UIScrollPanel(content), 100, 100)
-    attached(theme, panel, size=(200, 200))
+    attached_panel(theme, content)
     assert content.width == 100 - 20 - 10  # padding and the scroll bar's width
 
 
 def test_scroll_panel_content_is_clipped(theme, tmp_path):
-    image = b.UIImage(checker_texture(4, 4), 300, 300)
-    panel = fixed(b.UIScrollPanel(image), 100, 80)
-    r = attached(theme, panel, size=(200, 200))
+    _, r = attached_panel(theme, b.UIImage(checker_texture(4, 4), 300, 300), height=80)
     px = pixels(r.getTarget(), tmp_path)
     blue = px[..., 2] == 255
     assert blue[20, 20]
@@ -363,12 +362,10 @@ def test_scroll_panel_content_and_padding_errors():
 
 
 def test_scroll_bar_clicks_come_first(theme):
-    content = tall_content()
-    panel = fixed(b.UIScrollPanel(content), 100, 100)
-    attached(theme, panel, size=(200, 200))
+    panel, r = attached_panel(theme, tall_content())
     panel.update(10 + 100 - 6, 10 + 100 - 6, False)  # over the bar's bottom button
     assert panel._onClick(b.MouseClickEvent(0, 0, 1)) is True
-    panel.getRenderer().render()
+    r.render()
     assert panel.scrollPosY == 10
 
 
